@@ -205,6 +205,14 @@ public:
     void SeSkinComboBox1Change();
     void Button9Click();
 
+    // ---- Search: harvesting, result list, charts (search/) -------------------------------------------
+
+    // ---- Downloads: queue, workers, progress, save-folder chooser (download/) ------------------------
+
+    // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
+
+    // ---- Music card (card/) --------------------------------------------------------------------------
+
     // ---- Subsystem wiring: each subsystem folder connects its own controls ----------------------------
     void wireSearch();
     void wireDownload();
