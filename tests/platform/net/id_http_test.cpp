@@ -336,6 +336,18 @@ TEST_F(HttpClientTest, RefusedConnectionsSaySocket)
     }
 }
 
+TEST_F(HttpClientTest, HttpsAddressesSpeakTlsOnTheirPort)
+{
+    // The test server speaks plain HTTP only, so a TLS client never gets as far as a request line.
+    client.setConnectTimeoutMs(500);
+    const auto start = Clock::now();
+    EXPECT_THROW(client.Get("https://127.0.0.1:" + std::to_string(server.port()) + "/x.mp3", buffer),
+                 SocketError);
+    EXPECT_LT(msSince(start), 3000);
+    EXPECT_GE(server.connectionCount(), 1u);
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
 TEST_F(HttpClientTest, ConnectReachesTheHostAndPortGiven)
 {
     client.Host = "127.0.0.1:" + std::to_string(server.port());
