@@ -499,6 +499,7 @@ void MediaPlayerControl::setSource(const QString& value)
     m_impl->index = -1;
     m_impl->lastError.clear();
     m_impl->title.clear();
+    setStatus(QStringLiteral("已停止"));
     if (m_impl->kind == PlaylistKind::None && !m_impl->sourceUrl.isEmpty()) {
         m_impl->items.push_back(m_impl->sourceUrl);
         m_impl->itemsLoaded = true;

@@ -12,8 +12,7 @@ bool startsWithCi(const QString& s, QLatin1StringView prefix)
     return s.startsWith(prefix, Qt::CaseInsensitive);
 }
 
-// "scheme://..." with a scheme of at least two letters, so that a drive letter ("C:\") is not taken
-// for a scheme.
+// "scheme://..." with a scheme of at least two characters.
 bool hasSchemePrefix(const QString& s)
 {
     const qsizetype colon = s.indexOf(u':');
@@ -27,11 +26,6 @@ bool hasSchemePrefix(const QString& s)
             return false;
     }
     return true;
-}
-
-bool isDrivePath(const QString& s)
-{
-    return s.size() >= 3 && s.at(0).isLetter() && s.at(1) == u':' && (s.at(2) == u'\\' || s.at(2) == u'/');
 }
 
 // The literal path wins when it exists; a path that only exists once percent-decoded was written as
@@ -61,11 +55,7 @@ QString pathFromFileValue(const QString& value)
         ++slashes;
     if (slashes == 0)
         return rest;
-    QString path = u'/' + rest.mid(slashes);
-    // "file:///C:/music/x.asx" names a drive path, not "/C:/...".
-    if (isDrivePath(path.mid(1)))
-        path = path.mid(1);
-    return path;
+    return u'/' + rest.mid(slashes);
 }
 
 } // namespace
@@ -75,11 +65,13 @@ QUrl mediaUrlFromValue(const QString& value)
     const QString v = value.trimmed();
     if (v.isEmpty())
         return {};
-    if (startsWithCi(v, QLatin1StringView("file:")))
-        return localFileUrl(pathFromFileValue(v));
+    if (startsWithCi(v, QLatin1StringView("file:"))) {
+        const QString path = pathFromFileValue(v);
+        return localFileUrl(path.startsWith(u'/') ? path : QFileInfo(path).absoluteFilePath());
+    }
     if (hasSchemePrefix(v))
         return QUrl(v, QUrl::TolerantMode);
-    if (v.startsWith(u'/') || isDrivePath(v))
+    if (v.startsWith(u'/'))
         return localFileUrl(v);
     return localFileUrl(QFileInfo(v).absoluteFilePath());
 }
@@ -108,10 +100,10 @@ QUrl resolvePlaylistEntry(const QUrl& listUrl, const QString& entry)
     if (startsWithCi(e, QLatin1StringView("file:")) || hasSchemePrefix(e))
         return mediaUrlFromValue(e);
     if (listUrl.isLocalFile()) {
-        if (e.startsWith(u'/') || isDrivePath(e))
+        if (e.startsWith(u'/'))
             return localFileUrl(e);
         const QString folder = QFileInfo(listUrl.toLocalFile()).absolutePath();
-        return localFileUrl(QDir(folder).filePath(e));
+        return localFileUrl(QDir::cleanPath(QDir(folder).filePath(e)));
     }
     return listUrl.resolved(QUrl(e, QUrl::TolerantMode));
 }

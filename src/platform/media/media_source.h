@@ -11,7 +11,7 @@ namespace lanseek::platform {
 enum class PlaylistKind { None, Rpm, Ram, Asx };
 
 // Turns a source value as a page writes it into an openable address. Pages append a native path to
-// "file:///" unchanged, so "file:////home/a b/歌.rpm" and "file:///C:/x.asx" must both work; the path
+// "file:///" unchanged, so "file:////home/a b/歌.rpm" and "file:///home/x.asx" must both work; the path
 // part is taken literally (a "%" in a file name stays a "%") unless only its percent-decoded form
 // exists. Surrounding whitespace is dropped. Other schemes pass through in tolerant form; a value
 // without a scheme is a local path. Returns an empty QUrl for an empty value.

@@ -44,7 +44,8 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return state->cancel && state->cancel->load() ? 1 : 0;
 }
 
-std::optional<QByteArray> fetchHttp(const QUrl& url, QString& error, const std::atomic<bool>* cancel)
+std::optional<QByteArray> fetchHttp(const QUrl& url, QString& error, const std::atomic<bool>* cancel,
+                                    QUrl* finalUrl)
 {
     const std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
     if (!curl) {
@@ -70,8 +71,12 @@ std::optional<QByteArray> fetchHttp(const QUrl& url, QString& error, const std::
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &state);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     const CURLcode rc = curl_easy_perform(h);
-    if (rc == CURLE_OK)
+    if (rc == CURLE_OK) {
+        char* effective = nullptr;
+        if (finalUrl && curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+            *finalUrl = QUrl::fromEncoded(QByteArray(effective));
         return state.body;
+    }
     if (state.tooLarge)
         error = QStringLiteral("播放列表过大：%1").arg(displayAddress(url));
     else
@@ -115,7 +120,8 @@ struct Expander
             return;
         visited.insert(key);
         QString error;
-        const std::optional<QByteArray> bytes = fetchPlaylistBytes(url, error, cancel);
+        QUrl base;
+        const std::optional<QByteArray> bytes = fetchPlaylistBytes(url, error, cancel, &base);
         if (!bytes) {
             result.errors << error;
             return;
@@ -123,7 +129,7 @@ struct Expander
         for (const PlaylistEntry& entry : parsePlaylistText(kind, decodePlaylistText(*bytes))) {
             if (result.items.size() >= kMaxItems)
                 return;
-            const QUrl item = resolvePlaylistEntry(url, entry.href);
+            const QUrl item = resolvePlaylistEntry(base, entry.href);
             if (item.isEmpty())
                 continue;
             const PlaylistKind nested = entry.isListRef ? PlaylistKind::Asx : playlistKindOf(item);
@@ -139,13 +145,16 @@ struct Expander
 
 } // namespace
 
-std::optional<QByteArray> fetchPlaylistBytes(const QUrl& url, QString& error, const std::atomic<bool>* cancel)
+std::optional<QByteArray> fetchPlaylistBytes(const QUrl& url, QString& error, const std::atomic<bool>* cancel,
+                                             QUrl* finalUrl)
 {
+    if (finalUrl)
+        *finalUrl = url;
     if (url.isLocalFile())
         return readFile(url, error);
     const QString scheme = url.scheme().toLower();
     if (scheme == u"http" || scheme == u"https")
-        return fetchHttp(url, error, cancel);
+        return fetchHttp(url, error, cancel, finalUrl);
     error = QStringLiteral("不支持的播放列表地址：%1").arg(displayAddress(url));
     return std::nullopt;
 }

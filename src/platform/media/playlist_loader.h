@@ -25,9 +25,11 @@ struct LoadedPlaylist
 
 // Fetches the raw bytes of a list: a local file, or an http(s) address (redirects followed, bounded
 // in time and size). `cancel`, when set, aborts a fetch in progress. Returns nothing and fills
-// `error` with a message for the user on failure.
+// `error` with a message for the user on failure. `finalUrl`, when given, receives the address the
+// bytes came from after redirects, against which relative entries resolve.
 std::optional<QByteArray> fetchPlaylistBytes(const QUrl& url, QString& error,
-                                             const std::atomic<bool>* cancel = nullptr);
+                                             const std::atomic<bool>* cancel = nullptr,
+                                             QUrl* finalUrl = nullptr);
 
 // Reads the list at `url` (of the given kind) and every list it names, up to a few levels deep,
 // and returns the media items in order. A list that names itself (directly or through others) is

@@ -110,14 +110,16 @@ QString decodeCharacterReferences(QStringView v)
     return out;
 }
 
-// A double quote ends the value when the tag ends after it, or when whitespace and another
-// attribute ("name=") follow. Any other quote belongs to an unescaped address.
+// A double quote ends the value when the tag ends after it, a line break or a new tag follows, or
+// whitespace and another attribute ("name=") follow. Any other quote belongs to an unescaped
+// address.
 bool endsQuotedValue(QStringView t, qsizetype q)
 {
     qsizetype j = q + 1;
-    while (j < t.size() && isSpace(t[j]))
+    while (j < t.size() && (t[j] == u' ' || t[j] == u'\t'))
         ++j;
-    if (j >= t.size() || t[j] == u'>' || (t[j] == u'/' && j + 1 < t.size() && t[j + 1] == u'>'))
+    if (j >= t.size() || t[j] == u'\r' || t[j] == u'\n' || t[j] == u'>' || t[j] == u'<' ||
+        (t[j] == u'/' && j + 1 < t.size() && t[j + 1] == u'>'))
         return true;
     if (j == q + 1)
         return false;
@@ -172,26 +174,27 @@ std::vector<Attribute> readAttributes(QStringView t, qsizetype& pos)
             if (p < t.size() && (t[p] == u'"' || t[p] == u'\'')) {
                 const QChar quote = t[p];
                 const qsizetype start = p + 1;
+                // Addresses never span lines, so the value ends on the line it starts on: at the
+                // first quote that can end it, else at the line's last quote, else at the line end.
+                qsizetype lineEnd = start;
+                while (lineEnd < t.size() && t[lineEnd] != u'\n' && t[lineEnd] != u'\r')
+                    ++lineEnd;
                 qsizetype end = -1;
-                qsizetype firstQuote = -1;
-                for (qsizetype q = start; q < t.size(); ++q) {
+                qsizetype lastQuote = -1;
+                for (qsizetype q = start; q < lineEnd; ++q) {
                     if (t[q] != quote)
                         continue;
-                    if (firstQuote < 0)
-                        firstQuote = q;
+                    lastQuote = q;
                     if (quote == u'\'' || endsQuotedValue(t, q)) {
                         end = q;
                         break;
                     }
                 }
                 if (end < 0)
-                    end = firstQuote;
-                if (end < 0) { // unterminated value: it runs to the end of the line
-                    end = start;
-                    while (end < t.size() && t[end] != u'\n' && t[end] != u'\r')
-                        ++end;
-                    a.value = decodeCharacterReferences(t.mid(start, end - start));
-                    pos = end;
+                    end = lastQuote;
+                if (end < 0) {
+                    a.value = decodeCharacterReferences(t.mid(start, lineEnd - start));
+                    pos = lineEnd;
                 } else {
                     a.value = decodeCharacterReferences(t.mid(start, end - start));
                     pos = end + 1;

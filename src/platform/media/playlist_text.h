@@ -33,8 +33,8 @@ std::vector<PlaylistEntry> parseLinePlaylist(QStringView text);
 // matched case-insensitively, spaces may surround "=", values may be double-quoted, single-quoted or
 // bare, comments are skipped and unclosed or misnested markup is tolerated. Addresses are written
 // unescaped by the program, so a double quote inside a double-quoted value is kept when it is not
-// followed by the end of the tag or by another attribute. Character references (&amp; &#38; ...) are
-// decoded.
+// followed by the end of the tag, a line break, a new tag or another attribute; a value never runs
+// past the end of its line. Character references (&amp; &#38; ...) are decoded.
 std::vector<PlaylistEntry> parseAsxPlaylist(QStringView text);
 
 } // namespace lanseek::platform
