@@ -289,12 +289,7 @@ void MediaPlayerControl::Impl::handleMessage(MediaPlayerControl* self, GstMessag
         const QUrl item = d.index >= 0 && d.index < int(d.items.size()) ? d.items[size_t(d.index)] : QUrl();
         const QString text = error ? describeGstError(error.get(), item)
                                    : QStringLiteral("播放出错：%1").arg(displayAddress(item));
-        self->reportError(text);
-        // A broken item does not end the list: the next one is tried.
-        if (d.index + 1 < int(d.items.size()))
-            self->startItem(d.index + 1);
-        else
-            self->finishList(text);
+        self->failItem(text);
         break;
     }
     case GST_MESSAGE_EOS:
@@ -699,11 +694,30 @@ void MediaPlayerControl::startItem(int index)
     const GstStateChangeReturn rc =
         gst_element_set_state(d.pipeline.get(), d.wantPaused ? GST_STATE_PAUSED : GST_STATE_PLAYING);
     if (rc == GST_STATE_CHANGE_FAILURE) {
-        // The details arrive as an error message on the bus; it moves the list on.
+        // The details normally arrive as an error message, already queued by now, which moves the
+        // list on. An element that fails without one must not leave the control waiting forever.
+        const int generation = d.generation.load();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, index] {
+                if (generation == m_impl->generation.load() && m_impl->state == State::Loading)
+                    failItem(QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)])));
+            },
+            Qt::QueuedConnection);
         return;
     }
     m_pollTimer->start();
     updatePosition();
+}
+
+void MediaPlayerControl::failItem(const QString& message)
+{
+    reportError(message);
+    // A broken item does not end the list: the next one is tried.
+    if (m_impl->index + 1 < int(m_impl->items.size()))
+        startItem(m_impl->index + 1);
+    else
+        finishList(message);
 }
 
 void MediaPlayerControl::finishList(const QString& status)

@@ -101,6 +101,7 @@ private:
     void startList();
     void onListLoaded(int generation, std::vector<QUrl> items, QStringList errors);
     void startItem(int index);
+    void failItem(const QString& message);
     void finishList(const QString& status);
     void setState(State state);
     void setStatus(const QString& text);

@@ -356,3 +356,24 @@ TEST_F(PlayerTest, DestroyingTheControlMidWayIsSafe)
     }
     QTest::qWait(200); // results of abandoned loads arrive and are dropped
 }
+
+TEST_F(PlayerTest, AnAudioOutputThatCannotBeMadeIsReported)
+{
+    MediaPlayerControl c;
+    Recorder rec(&c);
+    c.setAudioSink(QStringLiteral("no-such-sink-element"));
+    c.setSource(fileValue("one.wav"));
+    c.play();
+    c.stop();
+    ASSERT_FALSE(rec.errors.isEmpty());
+    EXPECT_EQ(rec.errors.first(), QStringLiteral("无法创建音频输出：no-such-sink-element"));
+
+    // A bin description works as well as an element name.
+    c.setAudioSink(QStringLiteral("audioconvert ! fakesink"));
+    rec.errors.clear();
+    QSignalSpy firstBuffer(&c, &MediaPlayerControl::firstBufferReached);
+    c.play();
+    EXPECT_TRUE(firstBuffer.wait(kWaitMs));
+    EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
+    c.stop();
+}
