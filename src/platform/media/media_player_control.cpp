@@ -701,7 +701,8 @@ void MediaPlayerControl::startItem(int index)
             this,
             [this, generation, index] {
                 if (generation == m_impl->generation.load() && m_impl->state == State::Loading)
-                    failItem(QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)])));
+                    failItem(
+                        QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)])));
             },
             Qt::QueuedConnection);
         return;
