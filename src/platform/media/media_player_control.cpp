@@ -423,6 +423,8 @@ void MediaPlayerControl::buildUi()
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setAccessibleName(QStringLiteral("播放进度"));
     m_slider->setRange(0, 0);
+    m_slider->setSingleStep(5000);
+    m_slider->setPageStep(30000);
     m_slider->setEnabled(false);
 
     m_timeLabel = new QLabel(this);

@@ -317,8 +317,13 @@ TEST_F(PlayerTest, ButtonsSliderAndTimeFollowPauseSeekAndStop)
     QTest::qWait(250);
     EXPECT_NEAR(double(c.positionMs()), double(held), 20.0) << "a paused item does not advance";
 
+    // Keys and clicks on the groove seek at once (a step is five seconds, clamped to the end).
+    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 2900; }, kWaitMs)) << c.positionMs();
+    EXPECT_EQ(c.state(), State::Paused);
+
     c.seek(2000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 1900; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 1900 && c.positionMs() < 2500; }, kWaitMs));
     QTest::qWait(250); // one poll of the position
     EXPECT_GE(slider->value(), 1900);
     EXPECT_EQ(slider->maximum(), int(c.durationMs()));
