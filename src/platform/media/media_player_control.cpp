@@ -560,6 +560,9 @@ void MediaPlayerControl::play()
         setStatus(d.lastError);
         return;
     }
+    // Starting a list over reads it again: the program rewrites its side files before each play.
+    if (d.kind != PlaylistKind::None && d.restartFromFirst)
+        d.itemsLoaded = false;
     if (!d.itemsLoaded) {
         startList();
         return;

@@ -147,11 +147,13 @@ TEST_F(PlayerTest, AsxListPlaysItsItemsInOrderThenStops)
     EXPECT_EQ(c->statusText(), QStringLiteral("已停止"));
     EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
 
-    // Play after the end starts the list again from its first item.
+    // Play after the end starts the list again from its first item, as the file now reads.
+    ASSERT_TRUE(test::writeFile(path("winmedia.asx"), asxOf({path("two.wav")})));
     rec.items.clear();
     c->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rec.items.empty(); }, kWaitMs));
     EXPECT_EQ(rec.items.front(), 0);
+    EXPECT_EQ(c->itemCount(), 1);
     c->stop();
 }
 
