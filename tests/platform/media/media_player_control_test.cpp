@@ -384,3 +384,20 @@ TEST_F(PlayerTest, AnAudioOutputThatCannotBeMadeIsReported)
     EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
     c.stop();
 }
+
+TEST_F(PlayerTest, TheTitleLineShowsTheItemsTitleOrElseItsAddress)
+{
+    ASSERT_TRUE(
+        test::writeFile(path("titled.wav"), test::makeWav(kClipMs, 440, QStringLiteral("春江花月夜"))));
+    ASSERT_TRUE(test::writeFile(path("pair.asx"), asxOf({path("titled.wav"), path("two.wav")})));
+    MediaPlayerControl c;
+    Recorder rec(&c);
+    c.setSource(fileValue("pair.asx"));
+    EXPECT_EQ(c.titleText(), path("pair.asx"));
+    c.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.titleText() == QStringLiteral("春江花月夜"); }, kWaitMs))
+        << c.titleText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.currentIndex() == 1; }, kWaitMs));
+    EXPECT_EQ(c.titleText(), path("two.wav")) << "a title does not stick to the next item";
+    c.stop();
+}
