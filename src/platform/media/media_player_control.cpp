@@ -133,7 +133,7 @@ struct MediaPlayerControl::Impl
     QUrl sourceUrl;
     PlaylistKind kind = PlaylistKind::None;
     bool itemsLoaded = false;
-    std::vector<QUrl> items;
+    std::vector<MediaItem> items;
     int listGeneration = 0;
     std::shared_ptr<std::atomic<bool>> listCancel;
 
@@ -286,18 +286,24 @@ void MediaPlayerControl::Impl::handleMessage(MediaPlayerControl* self, GstMessag
         gst_message_parse_error(message, &rawError, &rawDebug);
         const std::unique_ptr<GError, GErrorFree> error(rawError);
         const std::unique_ptr<gchar, GFree> debug(rawDebug);
-        const QUrl item = d.index >= 0 && d.index < int(d.items.size()) ? d.items[size_t(d.index)] : QUrl();
+        const QUrl item =
+            d.index >= 0 && d.index < int(d.items.size()) ? d.items[size_t(d.index)].url : QUrl();
         const QString text = error ? describeGstError(error.get(), item)
                                    : QStringLiteral("播放出错：%1").arg(displayAddress(item));
         self->failItem(text);
         break;
     }
-    case GST_MESSAGE_EOS:
-        if (d.index + 1 < int(d.items.size()))
-            self->startItem(d.index + 1);
+    case GST_MESSAGE_EOS: {
+        // The fallbacks of an item that played are not needed.
+        size_t next = size_t(d.index) + 1;
+        while (next < d.items.size() && d.items[next].isAlternative)
+            ++next;
+        if (next < d.items.size())
+            self->startItem(int(next));
         else
             self->finishList(QStringLiteral("已停止"));
         break;
+    }
     default:
         break;
     }
@@ -498,7 +504,7 @@ void MediaPlayerControl::setSource(const QString& value)
     m_impl->title.clear();
     setStatus(QStringLiteral("已停止"));
     if (m_impl->kind == PlaylistKind::None && !m_impl->sourceUrl.isEmpty()) {
-        m_impl->items.push_back(m_impl->sourceUrl);
+        m_impl->items.push_back({m_impl->sourceUrl, false});
         m_impl->itemsLoaded = true;
     }
     updateTitleLabel();
@@ -649,7 +655,7 @@ void MediaPlayerControl::startList()
     }).detach();
 }
 
-void MediaPlayerControl::onListLoaded(int generation, std::vector<QUrl> items, QStringList errors)
+void MediaPlayerControl::onListLoaded(int generation, std::vector<MediaItem> items, QStringList errors)
 {
     Impl& d = *m_impl;
     if (generation != d.listGeneration || d.state != State::Loading)
@@ -685,7 +691,7 @@ void MediaPlayerControl::startItem(int index)
     d.duration = -1;
     d.lastPosition = 0;
     d.title.clear();
-    const QUrl& url = d.items[size_t(index)];
+    const QUrl& url = d.items[size_t(index)].url;
     const QByteArray uri = url.toEncoded();
     g_object_set(d.pipeline.get(), "uri", uri.constData(), nullptr);
     d.probeArmed.store(true);
@@ -707,7 +713,7 @@ void MediaPlayerControl::startItem(int index)
             [this, generation, index] {
                 if (generation == m_impl->generation.load() && m_impl->state == State::Loading)
                     failItem(
-                        QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)])));
+                        QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)].url)));
             },
             Qt::QueuedConnection);
         return;
@@ -815,7 +821,7 @@ void MediaPlayerControl::updateTitleLabel()
     else if (!d.title.isEmpty())
         text = d.title;
     else if (d.index >= 0 && d.index < int(d.items.size()))
-        text = displayAddress(d.items[size_t(d.index)]);
+        text = displayAddress(d.items[size_t(d.index)].url);
     else if (!d.sourceUrl.isEmpty())
         text = displayAddress(d.sourceUrl);
     m_titleLabel->setToolTip(text);

@@ -401,3 +401,21 @@ TEST_F(PlayerTest, TheTitleLineShowsTheItemsTitleOrElseItsAddress)
     EXPECT_EQ(c.titleText(), path("two.wav")) << "a title does not stick to the next item";
     c.stop();
 }
+
+TEST_F(PlayerTest, FurtherSourcesOfAnAsxEntryAreTriedOnlyWhenTheFirstFails)
+{
+    const QByteArray asx =
+        "<asx version = \"3.0\">\r\n"
+        "<entry>\r\n<ref href = \"gone.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
+        "<entry>\r\n<ref href = \"two.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
+        "</asx>\r\n";
+    ASSERT_TRUE(test::writeFile(path("fallback.asx"), asx));
+    MediaPlayerControl c;
+    Recorder rec(&c);
+    c.setSource(fileValue("fallback.asx"));
+    c.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rec.items.empty() && c.state() == State::Stopped; }, kWaitMs));
+    EXPECT_EQ(rec.items, (std::vector<int>{0, 1, 2})) << "the second entry's fallback is not played";
+    EXPECT_EQ(rec.errors.size(), 1);
+    EXPECT_EQ(c.statusText(), QStringLiteral("已停止"));
+}
