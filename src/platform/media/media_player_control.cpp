@@ -245,23 +245,35 @@ void MediaPlayerControl::Impl::handleMessage(MediaPlayerControl* self, GstMessag
     case GST_MESSAGE_BUFFERING: {
         gint percent = 0;
         gst_message_parse_buffering(message, &percent);
-        // Playing on while the buffer runs dry only stutters: hold the stream in pause until it
-        // is full again, unless the user paused it anyway.
+        // Playing on while the buffer runs dry only stutters: once an item plays, hold it in pause
+        // until the buffer is full again, unless the user paused it anyway. While an item is still
+        // starting the pipeline waits for data by itself, and changing its state in the middle of
+        // that start can leave it stuck short of playing, so then only the status follows.
+        const bool started = d.state == State::Playing || d.state == State::Paused;
         if (percent < 100) {
-            if (!d.buffering && !d.wantPaused)
+            if (started && !d.buffering && !d.wantPaused)
                 gst_element_set_state(d.pipeline.get(), GST_STATE_PAUSED);
             d.buffering = true;
             self->setStatus(QStringLiteral("缓冲 %1%").arg(percent));
         } else if (d.buffering) {
             d.buffering = false;
-            if (!d.wantPaused)
+            if (started && !d.wantPaused)
                 gst_element_set_state(d.pipeline.get(), GST_STATE_PLAYING);
-            self->setStatus(d.wantPaused ? QStringLiteral("已暂停") : QStringLiteral("正在播放"));
+            self->setStatus(self->runningStatus());
         }
         break;
     }
-    case GST_MESSAGE_DURATION_CHANGED:
     case GST_MESSAGE_ASYNC_DONE:
+        // A finished preroll or seek: make sure the pipeline goes on to play when it should.
+        if (!d.wantPaused && !(d.buffering && d.state == State::Playing)) {
+            GstState current = GST_STATE_VOID_PENDING;
+            gst_element_get_state(d.pipeline.get(), &current, nullptr, 0);
+            if (current != GST_STATE_PLAYING)
+                gst_element_set_state(d.pipeline.get(), GST_STATE_PLAYING);
+        }
+        self->updatePosition();
+        break;
+    case GST_MESSAGE_DURATION_CHANGED:
         self->updatePosition();
         break;
     case GST_MESSAGE_TAG: {
@@ -696,7 +708,7 @@ void MediaPlayerControl::startItem(int index)
     g_object_set(d.pipeline.get(), "uri", uri.constData(), nullptr);
     d.probeArmed.store(true);
     setState(State::Loading);
-    setStatus(url.isLocalFile() ? QStringLiteral("正在打开") : QStringLiteral("正在连接"));
+    setStatus(runningStatus());
     updateTitleLabel();
     emit itemChanged(index);
     // A slot connected to itemChanged may have stopped us or moved on.
@@ -720,6 +732,24 @@ void MediaPlayerControl::startItem(int index)
     }
     m_pollTimer->start();
     updatePosition();
+}
+
+QString MediaPlayerControl::runningStatus() const
+{
+    switch (m_impl->state) {
+    case State::Playing:
+        return QStringLiteral("正在播放");
+    case State::Paused:
+        return QStringLiteral("已暂停");
+    case State::Loading: {
+        const bool local = m_impl->index >= 0 && m_impl->index < int(m_impl->items.size()) &&
+                           m_impl->items[size_t(m_impl->index)].url.isLocalFile();
+        return local ? QStringLiteral("正在打开") : QStringLiteral("正在连接");
+    }
+    case State::Stopped:
+        break;
+    }
+    return QStringLiteral("已停止");
 }
 
 void MediaPlayerControl::failItem(const QString& message)

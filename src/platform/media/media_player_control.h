@@ -103,6 +103,7 @@ private:
     void startList();
     void onListLoaded(int generation, std::vector<MediaItem> items, QStringList errors);
     void startItem(int index);
+    QString runningStatus() const;
     void failItem(const QString& message);
     void finishList(const QString& status);
     void setState(State state);

@@ -256,7 +256,8 @@ TEST_F(PlayerTest, PlaysWebAddressesAndWebLists)
             return reachedPlaying && single.state() == State::Stopped;
         },
         kWaitMs))
-        << single.statusText().toStdString();
+        << "state " << int(single.state()) << ", status " << single.statusText().toStdString()
+        << ", position " << single.positionMs();
     EXPECT_TRUE(singleRec.errors.isEmpty()) << singleRec.errors.join(u'\n').toStdString();
     EXPECT_GE(server.hits("/songs/one.wav"), 1);
 
@@ -264,7 +265,9 @@ TEST_F(PlayerTest, PlaysWebAddressesAndWebLists)
         MediaPlayerControl::fromObjectParams({{"SRC", server.url("/songs/list.ram")}}));
     Recorder listRec(listed.get());
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return listRec.items.size() == 2 && listed->state() == State::Stopped; }, kWaitMs));
+        [&] { return listRec.items.size() == 2 && listed->state() == State::Stopped; }, kWaitMs))
+        << "items started " << listRec.items.size() << ", state " << int(listed->state()) << ", status "
+        << listed->statusText().toStdString() << ", position " << listed->positionMs();
     EXPECT_TRUE(listRec.errors.isEmpty()) << listRec.errors.join(u'\n').toStdString();
     EXPECT_EQ(server.hits("/songs/list.ram"), 1);
 }
