@@ -4,7 +4,8 @@
 // body arrives and a Disconnect that other threads may call to end a running transfer.
 //
 // Threading: a client is used by one thread at a time (Connect, Get, setRange, the reply accessors). Its
-// events run on that thread, inside Get. Disconnect is the one call that may come from any thread, at any
+// events run on that thread, inside Get. A Connect or Get started while another one runs on the same client
+// (a re-entered handler reusing a busy client) raises std::logic_error instead of disturbing the first. Disconnect is the one call that may come from any thread, at any
 // time, including from inside the client's own events. The owner must not destroy a client while another
 // thread may still call Disconnect on it or while a Get runs.
 //
@@ -134,6 +135,7 @@ private:
     CURLM* m_multi = nullptr;
     CURL* m_easy = nullptr;
     std::atomic<bool> m_abort{false};
+    std::atomic<bool> m_busy{false};
 
     lanseek::platform::RequestRange m_range;
     int m_connectTimeoutMs = 30000;

@@ -312,6 +312,22 @@ TEST_F(HttpClientTest, DisconnectWithNothingRunningLeavesTheNextGetAlone)
     EXPECT_EQ(text(buffer), "whole");
 }
 
+TEST_F(HttpClientTest, ASecondCallOnABusyClientIsRefusedWithoutDisturbingTheFirst)
+{
+    server.serve("/slow.mp3", {.body = "late but whole", .firstByteDelayMs = 300});
+    std::thread worker([&] { client.Get(server.url("/slow.mp3"), buffer); });
+    ASSERT_TRUE(server.waitForRequests(1, 5000));
+    std::vector<char> other;
+    EXPECT_THROW(client.Get(server.url("/slow.mp3"), other), std::logic_error);
+    client.Host = "127.0.0.1";
+    client.Port = server.port();
+    EXPECT_THROW(client.Connect(), std::logic_error);
+    worker.join();
+    EXPECT_EQ(text(buffer), "late but whole");
+    EXPECT_TRUE(other.empty());
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
 // --- Failures and their messages -------------------------------------------------------------------------
 
 TEST_F(HttpClientTest, RefusedConnectionsSaySocket)
