@@ -304,6 +304,42 @@ TEST_F(HttpClientTest, DisconnectEndsAWaitForTheFirstByte)
     EXPECT_TRUE(log.events.empty()) << "no body transfer began, so neither begin nor end is raised";
 }
 
+TEST_F(HttpClientTest, DisconnectEndsAnAdvanceConnectThatGetsNoAnswer)
+{
+    lanseek::test::UnansweredPort silent;
+    client.Host = "127.0.0.1";
+    client.Port = silent.port();
+    std::string error;
+    std::thread connector([&] {
+        try {
+            client.Connect();
+        } catch (const SocketError& e) {
+            error = e.what();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = Clock::now();
+    client.Disconnect();
+    connector.join();
+    EXPECT_LT(msSince(start), 150);
+    EXPECT_EQ(error, "Socket Error # 103 Software caused connection abort.");
+}
+
+TEST_F(HttpClientTest, ConnectionsThatGetNoAnswerTimeOut)
+{
+    lanseek::test::UnansweredPort silent;
+    client.setConnectTimeoutMs(300);
+    const auto start = Clock::now();
+    try {
+        client.Get("http://127.0.0.1:" + std::to_string(silent.port()) + "/x.mp3", buffer);
+        FAIL() << "an unanswered connection must raise";
+    } catch (const SocketError& e) {
+        EXPECT_STREQ(e.what(), "Socket Error # 110 Connection timed out.");
+    }
+    EXPECT_GE(msSince(start), 250);
+    EXPECT_LT(msSince(start), 2000);
+}
+
 TEST_F(HttpClientTest, DisconnectWithNothingRunningLeavesTheNextGetAlone)
 {
     server.serve("/song.mp3", {.body = "whole"});
