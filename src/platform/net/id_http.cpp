@@ -255,8 +255,8 @@ void TIdHTTP::get(const std::string& url, const std::function<void(const char*, 
     // Replaces curl's own "Accept: */*" with the program's value.
     Slist headers(curl_slist_append(nullptr, (std::string("Accept: ") + kAccept).c_str()));
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
-    const std::string rangeSpec = m_range.spec();
-    curl_easy_setopt(easy, CURLOPT_RANGE, rangeSpec.empty() ? nullptr : rangeSpec.c_str());
+    const std::string rangeText = m_range.boundsText();
+    curl_easy_setopt(easy, CURLOPT_RANGE, rangeText.empty() ? nullptr : rangeText.c_str());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &IdHttpCallbacks::header);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &IdHttpCallbacks::body);
