@@ -434,6 +434,17 @@ TEST_F(HttpClientTest, ErrorStatusesCarryTheStatusLineAndKeepTheirBody)
 
     server.serve("/broken.mp3", {.body = "oops", .status = 500});
     EXPECT_THROW(client.Get(server.url("/broken.mp3"), buffer), HttpStatusError);
+
+    // A segment that starts past the end of a file that shrank since the probe.
+    server.serve("/short.mp3", {.body = blob(100)});
+    client.setRange(5000, 6000);
+    try {
+        client.Get(server.url("/short.mp3"), buffer);
+        FAIL() << "an unsatisfiable range must raise";
+    } catch (const HttpStatusError& e) {
+        EXPECT_STREQ(e.what(), "HTTP/1.1 416 Range Not Satisfiable");
+    }
+    EXPECT_FALSE(client.replyMatchesRange());
 }
 
 TEST_F(HttpClientTest, ErrorStatusStillRaisesWhenTheProbeStopsAtWorkBegin)
