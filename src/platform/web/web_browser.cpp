@@ -4,7 +4,53 @@
 
 #include <QMetaObject>
 
+#include <limits>
+
 using lanseek::platform::WebDocument;
+
+namespace {
+
+int clampToInt(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+void TWebBrowser::Impl::run(std::shared_ptr<lanseek::platform::detail::Mailbox> mailbox, quint64 generation,
+                            QString address, std::shared_ptr<std::atomic<bool>> cancelled,
+                            std::shared_ptr<std::atomic<bool>> finished)
+{
+    // Hands an event to the browser's thread, unless the browser is gone or the load was abandoned.
+    auto post = [&](std::function<void(TWebBrowser*)> deliver) {
+        std::lock_guard lock(mailbox->mutex);
+        TWebBrowser* browser = mailbox->browser;
+        if (browser && !cancelled->load()) {
+            QMetaObject::invokeMethod(
+                browser, [browser, deliver = std::move(deliver)] { deliver(browser); }, Qt::QueuedConnection);
+        }
+    };
+    auto lastPost = std::chrono::steady_clock::time_point();
+    auto progress = [&](std::int64_t received, std::int64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastPost < lanseek::platform::detail::kProgressInterval) {
+            return;
+        }
+        lastPost = now;
+        // Without an announced length the bar runs ahead of the bytes, at half of its length.
+        const std::int64_t max = total > 0 ? total : received * 2;
+        post([generation, progress = clampToInt(received), max = clampToInt(max)](TWebBrowser* browser) {
+            browser->deliverProgress(generation, progress, max);
+        });
+    };
+    lanseek::platform::LoadOutcome outcome = lanseek::platform::loadPage(address, *cancelled, progress);
+    // The last progress event always shows the bar full, whether the page came or not.
+    const int total = clampToInt(std::max<std::int64_t>(outcome.received, 1));
+    post([generation, total](TWebBrowser* browser) { browser->deliverProgress(generation, total, total); });
+    post([generation, address, document = std::move(outcome.document), error = outcome.error](
+             TWebBrowser* browser) { browser->deliverComplete(generation, address, document, error); });
+    finished->store(true);
+}
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), m_impl(std::make_unique<Impl>())
 {

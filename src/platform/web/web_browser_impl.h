@@ -89,41 +89,8 @@ struct TWebBrowser::Impl
         }
     }
 
+    // The body of a load's thread: fetches and parses the page and posts its events to the browser.
     static void run(std::shared_ptr<lanseek::platform::detail::Mailbox> mailbox, quint64 generation,
                     QString address, std::shared_ptr<std::atomic<bool>> cancelled,
-                    std::shared_ptr<std::atomic<bool>> finished)
-    {
-        // Hands an event to the browser's thread, unless the browser is gone or the load was abandoned.
-        auto post = [&](std::function<void(TWebBrowser*)> deliver) {
-            std::lock_guard lock(mailbox->mutex);
-            TWebBrowser* browser = mailbox->browser;
-            if (browser && !cancelled->load()) {
-                QMetaObject::invokeMethod(
-                    browser, [browser, deliver = std::move(deliver)] { deliver(browser); },
-                    Qt::QueuedConnection);
-            }
-        };
-        auto lastPost = std::chrono::steady_clock::time_point();
-        auto progress = [&](std::int64_t received, std::int64_t total) {
-            const auto now = std::chrono::steady_clock::now();
-            if (now - lastPost < lanseek::platform::detail::kProgressInterval) {
-                return;
-            }
-            lastPost = now;
-            // Without an announced length the bar runs ahead of the bytes, at half of its length.
-            const std::int64_t max = total > 0 ? total : received * 2;
-            post([generation, received, max](TWebBrowser* browser) {
-                browser->deliverProgress(generation, static_cast<int>(received), static_cast<int>(max));
-            });
-        };
-        lanseek::platform::LoadOutcome outcome = lanseek::platform::loadPage(address, *cancelled, progress);
-        // The last progress event always shows the bar full, whether the page came or not.
-        const int total = static_cast<int>(std::max<std::int64_t>(outcome.received, 1));
-        post([generation, total](TWebBrowser* browser) {
-            browser->deliverProgress(generation, total, total);
-        });
-        post([generation, address, document = std::move(outcome.document), error = outcome.error](
-                 TWebBrowser* browser) { browser->deliverComplete(generation, address, document, error); });
-        finished->store(true);
-    }
+                    std::shared_ptr<std::atomic<bool>> finished);
 };
