@@ -249,6 +249,13 @@ void TWebBrowser::showEvent(QShowEvent* event)
     refreshView(m_impl->viewStale);
 }
 
+void TWebBrowser::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    // Nothing scrolls while nobody can see it; showing the view again restarts the marquees.
+    m_impl->marqueeTimer.stop();
+}
+
 void TWebBrowser::wheelEvent(QWheelEvent* event)
 {
     if (!m_impl->scrollBar->isVisible()) {

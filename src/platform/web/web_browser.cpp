@@ -4,7 +4,9 @@
 
 #include <QMetaObject>
 
+#include <exception>
 #include <limits>
+#include <utility>
 
 using lanseek::platform::WebDocument;
 
@@ -30,6 +32,16 @@ void TWebBrowser::Impl::run(std::shared_ptr<lanseek::platform::detail::Mailbox> 
                 browser, [browser, deliver = std::move(deliver)] { deliver(browser); }, Qt::QueuedConnection);
         }
     };
+    std::pair<int, int> lastFigures{-1, -1};
+    auto postProgress = [&](int progress, int max) {
+        if (lastFigures == std::pair(progress, max)) {
+            return;
+        }
+        lastFigures = {progress, max};
+        post([generation, progress, max](TWebBrowser* browser) {
+            browser->deliverProgress(generation, progress, max);
+        });
+    };
     auto lastPost = std::chrono::steady_clock::time_point();
     auto progress = [&](std::int64_t received, std::int64_t total) {
         const auto now = std::chrono::steady_clock::now();
@@ -38,15 +50,12 @@ void TWebBrowser::Impl::run(std::shared_ptr<lanseek::platform::detail::Mailbox> 
         }
         lastPost = now;
         // Without an announced length the bar runs ahead of the bytes, at half of its length.
-        const std::int64_t max = total > 0 ? total : received * 2;
-        post([generation, progress = clampToInt(received), max = clampToInt(max)](TWebBrowser* browser) {
-            browser->deliverProgress(generation, progress, max);
-        });
+        postProgress(clampToInt(received), clampToInt(total > 0 ? total : received * 2));
     };
     lanseek::platform::LoadOutcome outcome = lanseek::platform::loadPage(address, *cancelled, progress);
     // The last progress event always shows the bar full, whether the page came or not.
     const int total = clampToInt(std::max<std::int64_t>(outcome.received, 1));
-    post([generation, total](TWebBrowser* browser) { browser->deliverProgress(generation, total, total); });
+    postProgress(total, total);
     post([generation, address, document = std::move(outcome.document), error = outcome.error](
              TWebBrowser* browser) { browser->deliverComplete(generation, address, document, error); });
     finished->store(true);
@@ -124,6 +133,16 @@ void TWebBrowser::deliverComplete(quint64 generation, const QString& url,
     m_impl->busy = false;
     m_impl->document = std::move(document);
     m_impl->lastError = error;
-    documentChanged();
+    // The view is brought up to date before the program hears of the page. If that fails (a hosted
+    // control's factory throws), the program still gets its one complete event, and then the error.
+    std::exception_ptr viewError;
+    try {
+        documentChanged();
+    } catch (...) {
+        viewError = std::current_exception();
+    }
     emit OnDocumentComplete(this, url);
+    if (viewError) {
+        std::rethrow_exception(viewError);
+    }
 }

@@ -322,6 +322,7 @@ TEST_F(BrowserTest, FailedLoadsCompleteOnceWithoutDocument)
         url(QStringLiteral("/bomb")),
         QStringLiteral("file:///no/such/folder/1.html"),
         QStringLiteral("ftp://127.0.0.1/x"),
+        QString(),
     };
     for (const QString& address : failing) {
         complete.clear();
@@ -391,7 +392,9 @@ TEST_F(BrowserTest, LocalFileWithSpacesAndChineseInItsPathLoads)
     load(QStringLiteral("file:///") + path);
     ASSERT_NE(browser.Document(), nullptr) << browser.lastError().toStdString();
     EXPECT_EQ(browser.Document()->bodyText, QStringLiteral("标题\n\n内容"));
+    ASSERT_EQ(progress.count(), 1); // a file arrives whole: one event, full
     EXPECT_EQ(progress.last().at(0).toInt(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(progress.last().at(1).toInt(), static_cast<int>(bytes.size()));
 }
 
 TEST_F(BrowserTest, DestroyingABrowserMidLoadIsQuiet)

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace lanseek::platform;
 
@@ -273,6 +274,25 @@ TEST_F(PageViewTest, HostsTheFactoryWidgetAtTheObjectsPlaceAndSize)
     load(writePage(QStringLiteral("plain.html"), QStringLiteral("<p>no objects")));
     EXPECT_TRUE(old.isNull());
     EXPECT_TRUE(browser.hostedObjects().empty());
+}
+
+TEST_F(PageViewTest, AFailingFactoryStillLetsTheCompleteEventThrough)
+{
+    browser.setObjectFactory(
+        [](const HtmlNode&, QWidget*) -> QWidget* { throw std::runtime_error("no player"); });
+    browser.show();
+    QSignalSpy complete(&browser, &TWebBrowser::OnDocumentComplete);
+    bool thrown = false;
+    // The error surfaces where queued events are delivered; catch it there, as the program's handler does.
+    try {
+        browser.Navigate(writePage(QStringLiteral("card.html"), cardPage()));
+        QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, 10000);
+    } catch (const std::runtime_error& e) {
+        thrown = std::string(e.what()) == "no player";
+        QTRY_COMPARE_WITH_TIMEOUT(complete.count(), 1, 10000);
+    }
+    EXPECT_TRUE(thrown);
+    EXPECT_NE(browser.Document(), nullptr);
 }
 
 TEST_F(PageViewTest, WithoutAFactoryAPlaceholderBoxStandsThere)
