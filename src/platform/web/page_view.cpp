@@ -195,8 +195,8 @@ void TWebBrowser::placeHostedObjects()
 
 void TWebBrowser::paintEvent(QPaintEvent* event)
 {
+    Q_UNUSED(event);
     QPainter painter(this);
-    painter.setClipRegion(event->region());
     const PageLayout* layout = m_impl->layout.get();
     painter.fillRect(rect(), layout ? layout->backgroundColor : QColor(Qt::white));
     if (!layout) {

@@ -366,6 +366,20 @@ TEST_F(PageViewTest, MarqueeTextMoves)
     EXPECT_LT(second.front(), first.front());
 }
 
+TEST_F(PageViewTest, ResizingLaysThePageOutAgainAndMovesHostedControls)
+{
+    browser.show();
+    load(writePage(QStringLiteral("c.html"),
+                   QStringLiteral("<body><center><object width=100 height=30></object>")));
+    ASSERT_EQ(browser.hostedObjects().size(), 1u);
+    QWidget* hosted = browser.hostedObjects()[0];
+    EXPECT_EQ(hosted->x(), 250); // (600 - 100) / 2
+    browser.resize(400, 300);
+    EXPECT_EQ(browser.hostedObjects().at(0), hosted); // the same control, moved
+    EXPECT_EQ(hosted->x(), 150);
+    EXPECT_EQ(hosted->size(), QSize(100, 30));
+}
+
 TEST_F(PageViewTest, HiddenBrowsersLayOutNothingUntilShown)
 {
     int made = 0;
