@@ -294,6 +294,23 @@ TEST_F(BrowserTest, ASecondNavigateReplacesTheFirst)
     EXPECT_EQ(browser.Document()->bodyText, QStringLiteral("统一码 €"));
 }
 
+TEST_F(BrowserTest, ManyQuickNavigationsEndInTheLastOneOnly)
+{
+    for (int i = 0; i < 20; ++i) {
+        browser.Navigate(url(QStringLiteral("/utf8")));
+        if (i % 5 == 0) {
+            QCoreApplication::processEvents(); // let some of them finish in between
+        }
+    }
+    complete.clear(); // a load that finished before the next Navigate rightly reported itself
+    browser.Navigate(url(QStringLiteral("/page")));
+    ASSERT_TRUE(complete.wait(20000));
+    QTest::qWait(300);
+    ASSERT_EQ(complete.count(), 1);
+    EXPECT_EQ(complete.first().at(1).toString(), url(QStringLiteral("/page")));
+    EXPECT_EQ(browser.Document()->bodyText, kSampleText);
+}
+
 TEST_F(BrowserTest, NavigatingFromTheCompleteHandlerStartsTheNextLoad)
 {
     // The search reads a page and asks for the next one from inside the complete event.
