@@ -162,6 +162,15 @@ private:
     void applyElementStyle(const HtmlNode& node, Style& style, qreal& margin)
     {
         const QString& tag = node.tag;
+        // The alignment a block gives its lines: its own align attribute, <center>, or its parent's.
+        const QString align = node.attr(QStringLiteral("align")).toLower();
+        if (tag == QLatin1String("center") || (isBlock(tag) && align == QLatin1String("center"))) {
+            m_nextCenter = true;
+        } else if (isBlock(tag) && (align == QLatin1String("left") || align == QLatin1String("right"))) {
+            m_nextCenter = false;
+        } else {
+            m_nextCenter = m_center;
+        }
         struct Heading
         {
             const char* tag;
@@ -224,14 +233,6 @@ private:
                 style.font.setFamilies(families);
             }
             applyFontSize(node.attr(QStringLiteral("size")).trimmed(), style.font);
-        }
-        const QString align = node.attr(QStringLiteral("align")).toLower();
-        if (tag == QLatin1String("center") || (isBlock(tag) && align == QLatin1String("center"))) {
-            m_nextCenter = true;
-        } else if (isBlock(tag) && (align == QLatin1String("left") || align == QLatin1String("right"))) {
-            m_nextCenter = false;
-        } else {
-            m_nextCenter = m_center;
         }
     }
 

@@ -95,12 +95,16 @@ TEST(PageLayoutLines, LongTextWrapsWithinTheWidth)
 
 TEST(PageLayoutLines, CenterCentresEachLine)
 {
-    const Laid page =
-        lay(QStringLiteral("<body>left<center>middle</center><div align=center>too</div>"), 600);
-    ASSERT_EQ(page.layout.lines.size(), 3u);
+    const Laid page = lay(QStringLiteral("<body>left<center>middle</center><div align=center>too</div>"
+                                         "<h2>after</h2><center><h3>in</h3></center>"),
+                          600);
+    ASSERT_EQ(page.layout.lines.size(), 5u);
     EXPECT_NEAR(page.layout.lines[0].rect.left(), 8, 0.01);
     EXPECT_NEAR(page.layout.lines[1].rect.center().x(), 300, 1.0);
     EXPECT_NEAR(page.layout.lines[2].rect.center().x(), 300, 1.0);
+    // Centring ends with its block; a block inside it is centred too.
+    EXPECT_NEAR(page.layout.lines[3].rect.left(), 8, 0.01);
+    EXPECT_NEAR(page.layout.lines[4].rect.center().x(), 300, 1.0);
 }
 
 TEST(PageLayoutStyles, InlineMarkupChangesTheFont)
