@@ -66,8 +66,8 @@ public:
 
     // The page view of visible instances. In place of each <object> the view hosts the widget the factory
     // makes for it (judging by its CLASSID and PARAMs), sized to the object's WIDTH and HEIGHT; without a
-    // factory, or when it returns nullptr, a plain box stands there. Hosted widgets are made when a page is
-    // first shown and deleted when another page replaces it.
+    // factory, or when it returns nullptr, a plain box stands there. The view owns the hosted widgets: they
+    // are made when a page is first shown and deleted as soon as another page (or a failed load) replaces it.
     using ObjectFactory = std::function<QWidget*(const lanseek::platform::HtmlNode& object, QWidget* parent)>;
     void setObjectFactory(ObjectFactory factory);
     // What "save as" does with the current document (the program asks the user where to save it).
