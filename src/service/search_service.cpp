@@ -10,6 +10,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -175,6 +176,8 @@ public:
     {
     }
 
+    void replaceIndex(std::shared_ptr<const LibraryIndex> index) { m_index.store(std::move(index)); }
+
     void install(httplib::Server& server)
     {
         server.Get("/", [this](const httplib::Request& req, httplib::Response& res) { home(req, res); });
@@ -205,11 +208,13 @@ private:
 
     void home(const httplib::Request& req, httplib::Response& res) const
     {
-        sendPage(res, renderHomePage(context(req), m_index->songs().size()));
+        const auto index = m_index.load();
+        sendPage(res, renderHomePage(context(req), index->songs().size()));
     }
 
     void query(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         const QueryString query(rawQuery(req));
         std::string wordBytes = query.decoded("word").value_or(std::string());
         SongFilter filter;
@@ -219,7 +224,7 @@ private:
             filter.field = SongFilter::Field::Album;
         }
         const ResultPage page =
-            makeResultPage(*m_index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
+            makeResultPage(*index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
         sendPage(res, renderResultPage(context(req), page));
     }
 
@@ -251,18 +256,20 @@ private:
 
     void singerChart(const httplib::Request& req, httplib::Response& res, SingerChart chart) const
     {
-        std::vector<std::string> singers = m_index->singers();
+        const auto index = m_index.load();
+        std::vector<std::string> singers = index->singers();
         if (chart != SingerChart::All) {
             const Gender wanted = chart == SingerChart::Male ? Gender::Male : Gender::Female;
-            std::erase_if(singers, [&](const std::string& s) { return m_index->genderOf(s) != wanted; });
+            std::erase_if(singers, [&](const std::string& s) { return index->genderOf(s) != wanted; });
         }
         sendPage(res, renderSingerChart(context(req), chart, singers));
     }
 
     void songChart(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         std::vector<const Song*> songs;
-        for (const Song& song : m_index->songs()) {
+        for (const Song& song : index->songs()) {
             songs.push_back(&song);
         }
         std::stable_sort(songs.begin(), songs.end(),
@@ -275,6 +282,7 @@ private:
 
     void singerPage(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         // The path is already unescaped by the server; its bytes are GBK like any query word.
         std::string nameBytes = req.matches[1].str();
         SongFilter filter;
@@ -282,27 +290,28 @@ private:
         filter.field = SongFilter::Field::Singer;
         const QueryString query(rawQuery(req));
         const ResultPage page =
-            makeResultPage(*m_index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
+            makeResultPage(*index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
         sendPage(res, renderResultPage(context(req), page));
     }
 
     void song(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         // Only files of the index are served: a path is looked up, never joined onto the folder as given,
         // so "..", absolute paths and names outside the library never reach the file system.
-        const Song* found = m_index->findByPath(req.matches[1].str());
+        const Song* found = index->findByPath(req.matches[1].str());
         if (found == nullptr) {
             sendError(res, 404, "not found");
             return;
         }
         std::error_code ec;
-        const fs::path real = fs::canonical(m_index->root() / fs::path(found->relativePath), ec);
+        const fs::path real = fs::canonical(index->root() / fs::path(found->relativePath), ec);
         if (ec) {
             sendError(res, 404, "not found");
             return;
         }
         // The file may have been replaced by a link since it was indexed.
-        if (!isInside(m_index->root(), real) || !fs::is_regular_file(real, ec)) {
+        if (!isInside(index->root(), real) || !fs::is_regular_file(real, ec)) {
             sendError(res, 403, "forbidden");
             return;
         }
@@ -329,7 +338,8 @@ private:
         sendBody(res, range, size, mime, &real, {});
     }
 
-    std::shared_ptr<const LibraryIndex> m_index;
+    // A rescan swaps in a new index while requests run; each request keeps the one it started with.
+    std::atomic<std::shared_ptr<const LibraryIndex>> m_index;
     std::string m_fallbackBase;
 };
 
@@ -338,7 +348,7 @@ private:
 struct SearchService::State
 {
     ServiceOptions options;
-    std::shared_ptr<const LibraryIndex> index;
+    std::atomic<std::shared_ptr<const LibraryIndex>> index;
     std::unique_ptr<Routes> routes;
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
@@ -366,10 +376,8 @@ bool SearchService::start(std::string* error)
     if (m_state->server) {
         return fail("the service is already running");
     }
-    try {
-        m_state->index = std::make_shared<const LibraryIndex>(LibraryIndex::scan(m_state->options.library));
-    } catch (const std::exception& e) {
-        return fail("cannot read the music library " + m_state->options.library.string() + ": " + e.what());
+    if (!rescan(error)) {
+        return false;
     }
 
     auto server = std::make_unique<httplib::Server>();
@@ -394,7 +402,7 @@ bool SearchService::start(std::string* error)
         return fail("cannot listen on " + host + ":" + std::to_string(m_state->options.port));
     }
     m_state->port = port;
-    m_state->routes = std::make_unique<Routes>(m_state->index, baseUrl());
+    m_state->routes = std::make_unique<Routes>(m_state->index.load(), baseUrl());
     m_state->routes->install(*server);
     m_state->server = std::move(server);
     httplib::Server* raw = m_state->server.get();
@@ -438,7 +446,26 @@ std::string SearchService::baseUrl() const
 
 std::size_t SearchService::songCount() const
 {
-    return m_state->index ? m_state->index->songs().size() : 0;
+    const auto index = m_state->index.load();
+    return index ? index->songs().size() : 0;
+}
+
+bool SearchService::rescan(std::string* error)
+{
+    std::shared_ptr<const LibraryIndex> index;
+    try {
+        index = std::make_shared<const LibraryIndex>(LibraryIndex::scan(m_state->options.library));
+    } catch (const std::exception& e) {
+        if (error != nullptr) {
+            *error = "cannot read the music library " + m_state->options.library.string() + ": " + e.what();
+        }
+        return false;
+    }
+    m_state->index.store(index);
+    if (m_state->routes) {
+        m_state->routes->replaceIndex(std::move(index));
+    }
+    return true;
 }
 
 fs::path bundledCatalogueDir()

@@ -459,6 +459,31 @@ TEST(SearchServiceLifetime, StartsOnEphemeralPortsAndStops)
     EXPECT_TRUE(again.Get("/mp3.html"));
 }
 
+TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
+{
+    testing::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    testing::writeFile(library / "First Light.mp3", "one");
+    SearchService service(ServiceOptions{library, "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    httplib::Client cli("127.0.0.1", service.port());
+    auto results = [&cli](const char* word) {
+        auto res = cli.Get((std::string("/m?tn=baidump3&ct=134217728&rn=&word=") + word + "&lm=0").c_str());
+        return res ? readPage(res->body).linksContaining("/r?url=").size() : 999u;
+    };
+    testing::writeFile(library / "Second Light.mp3", "two");
+    EXPECT_EQ(results("light"), 1u);
+    ASSERT_TRUE(service.rescan());
+    EXPECT_EQ(results("light"), 2u);
+    EXPECT_EQ(service.songCount(), 2u);
+
+    fs::rename(library, dir.path() / "moved");
+    std::string error;
+    EXPECT_FALSE(service.rescan(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(results("light"), 2u);
+}
+
 TEST(SearchServiceLifetime, UnreadableLibraryFailsToStart)
 {
     SearchService service(ServiceOptions{"/nonexistent/lanseek/library", "127.0.0.1", 0});
