@@ -152,6 +152,11 @@ void sendBody(httplib::Response& res, const RangeDecision& range, std::uint64_t 
         return;
     }
     auto stream = std::make_shared<std::ifstream>(*file, std::ios::binary);
+    if (!stream->is_open()) {
+        res.headers.erase("Content-Range");
+        sendError(res, 403, "cannot read the song");
+        return;
+    }
     res.set_content_provider(static_cast<std::size_t>(length), std::string(mime),
                              [stream, first](std::size_t offset, std::size_t want, httplib::DataSink& sink) {
                                  std::vector<char> buffer(std::min(want, kChunk));
@@ -247,7 +252,9 @@ private:
             return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
         });
         // Only web addresses: anything else (file:, javascript:, bare paths) is refused rather than bounced.
-        if (!isWeb(target) || !clean || target.size() > kMaxRedirectTarget || target.size() <= 8) {
+        const auto hostStart = target.find("://") + 3;
+        const bool hasHost = isWeb(target) && hostStart < target.size() && target[hostStart] != '/';
+        if (!hasHost || !clean || target.size() > kMaxRedirectTarget) {
             sendError(res, 400, "bad url");
             return;
         }

@@ -244,7 +244,8 @@ TEST_F(ServiceTest, RedirectEndpointSendsOnlyToWebAddresses)
 
     for (const char* bad :
          {"/r", "/r?x=1", "/r?url=", "/r?url=file:///etc/passwd", "/r?url=javascript:alert(1)",
-          "/r?url=/music/pattern.rm", "/r?url=http%3A%2F%2Fa%2F%0D%0ASet-Cookie:x", "/r?url=http://"}) {
+          "/r?url=/music/pattern.rm", "/r?url=http%3A%2F%2Fa%2F%0D%0ASet-Cookie:x", "/r?url=http://",
+          "/r?url=https:///etc/passwd"}) {
         res = get(bad);
         ASSERT_TRUE(res) << bad;
         EXPECT_EQ(res->status, 400) << bad;
