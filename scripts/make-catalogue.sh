@@ -103,7 +103,7 @@ melody() {
     args+=(synth "$length" "$voice" "$note" fade 0.01 "$length" 0.05 :)
   done
   unset 'args[${#args[@]}-1]'
-  sox -q -n -r 16000 -c 1 -b 16 "$target" "${args[@]}"
+  sox -R -q -n -r 16000 -c 1 -b 16 "$target" "${args[@]}"
 }
 
 # The song's audio: the title read aloud (when asked for) and then its melody, mono 16 kHz.
@@ -112,10 +112,10 @@ render() {
   melody "$seed" "$work/melody.wav"
   if [[ $voice != - ]]; then
     espeak-ng -v "$voice" -s 170 -w "$work/voice-raw.wav" "$title"
-    sox -V1 "$work/voice-raw.wav" -r 16000 -c 1 -b 16 "$work/voice.wav" trim 0 2.5
-    sox -q "$work/voice.wav" "$work/melody.wav" "$work/joined.wav" gain -n -3
+    sox -R -V1 "$work/voice-raw.wav" -r 16000 -c 1 -b 16 "$work/voice.wav" trim 0 2.5
+    sox -R -q "$work/voice.wav" "$work/melody.wav" "$work/joined.wav" gain -n -3
   else
-    sox -q "$work/melody.wav" "$work/joined.wav" gain -n -3
+    sox -R -q "$work/melody.wav" "$work/joined.wav" gain -n -3
   fi
   mv "$work/joined.wav" "$target"
 }

@@ -6,6 +6,7 @@
 #include <taglib/tag.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <set>
@@ -63,6 +64,43 @@ std::vector<std::pair<std::string, Gender>> readGenders(const fs::path& root)
         }
     }
     return genders;
+}
+
+// Reading tags searches a file that does not look like audio from end to end, which takes seconds for a
+// few megabytes of something else named ".mp3". Only files showing a tag where tags live are handed on:
+// MP3 with ID3v2 in front, or ID3v1 or APE at the end; ASF with its header object in front.
+bool mayCarryTags(const fs::path& file)
+{
+    const auto type = mediaTypeOfFile(file);
+    if (type != MediaType::Mp3 && type != MediaType::Wma && type != MediaType::Asf) {
+        return false;
+    }
+    std::ifstream in(file, std::ios::binary);
+    char head[16] = {};
+    if (!in.read(head, sizeof head)) {
+        return false;
+    }
+    if (type != MediaType::Mp3) {
+        static constexpr unsigned char kAsfHeader[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                                         0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+        return std::memcmp(head, kAsfHeader, sizeof kAsfHeader) == 0;
+    }
+    if (std::memcmp(head, "ID3", 3) == 0) {
+        return true;
+    }
+    // ID3v1 is the last 128 bytes; an APE footer of 32 bytes ends the file or sits just before ID3v1.
+    char tail[160] = {};
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < static_cast<std::streamoff>(sizeof tail)) {
+        return false;
+    }
+    in.seekg(size - static_cast<std::streamoff>(sizeof tail));
+    if (!in.read(tail, sizeof tail)) {
+        return false;
+    }
+    return std::memcmp(tail + 32, "TAG", 3) == 0 || std::memcmp(tail + 128, "APETAGEX", 8) == 0 ||
+           std::memcmp(tail, "APETAGEX", 8) == 0;
 }
 
 } // namespace
@@ -126,7 +164,7 @@ SongNaming nameSong(const fs::path& file, bool inSubfolder)
 {
     SongNaming naming;
     std::string title;
-    {
+    if (mayCarryTags(file)) {
         TagLib::FileRef ref(file.c_str(), false);
         if (!ref.isNull() && ref.tag() != nullptr) {
             title = tagText(ref.tag()->title());

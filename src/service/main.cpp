@@ -13,7 +13,8 @@ void usage()
 {
     std::cerr << "usage: lanseek-service [--library DIR] [--listen ADDR:PORT]\n"
                  "  --library DIR      the music folder to share (default: the bundled demo catalogue)\n"
-                 "  --listen ADDR:PORT where to listen (default 0.0.0.0:8080; port 0 picks a free one)\n";
+                 "  --listen ADDR:PORT where to listen (default 0.0.0.0:8080; port 0 picks a free one)\n"
+                 "Send SIGHUP to read the folder again after songs were added or removed.\n";
 }
 
 // "ADDR:PORT", "[V6ADDR]:PORT" or just "PORT".
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     lanseek::service::SearchService service(options);
@@ -91,8 +93,14 @@ int main(int argc, char** argv)
     }
     std::cout << std::endl;
 
-    int received = 0;
-    sigwait(&stopSignals, &received);
+    // SIGHUP reads the folder again; SIGINT and SIGTERM stop.
+    for (int received = 0; sigwait(&stopSignals, &received) == 0 && received == SIGHUP;) {
+        if (service.rescan(&error)) {
+            std::cout << "lanseek-service: " << service.songCount() << " songs after rescanning" << std::endl;
+        } else {
+            std::cerr << "lanseek-service: " << error << "\n";
+        }
+    }
     service.stop();
     return 0;
 }

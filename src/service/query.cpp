@@ -94,17 +94,6 @@ std::vector<std::string> wordReadings(std::string_view bytes)
     return readings;
 }
 
-std::string wordDisplay(std::string_view bytes)
-{
-    if (const auto gbk = gbkToUtf8(bytes)) {
-        return *gbk;
-    }
-    if (isValidUtf8(bytes)) {
-        return std::string(bytes);
-    }
-    return {};
-}
-
 std::optional<MediaType> mediaTypeFilter(const std::optional<std::string>& lm)
 {
     if (!lm || lm->size() != 1 || (*lm)[0] < '0' || (*lm)[0] > '4') {

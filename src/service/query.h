@@ -33,9 +33,6 @@ private:
 // Nothing comes back for an empty word or bytes that are neither.
 std::vector<std::string> wordReadings(std::string_view bytes);
 
-// The display text of a word (UTF-8): its GBK reading, else its UTF-8 reading, else empty.
-std::string wordDisplay(std::string_view bytes);
-
 // "lm": "0".."4" choose one type; "-1", a missing value or anything else means every type.
 std::optional<MediaType> mediaTypeFilter(const std::optional<std::string>& lm);
 

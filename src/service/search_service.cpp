@@ -10,6 +10,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -151,6 +152,11 @@ void sendBody(httplib::Response& res, const RangeDecision& range, std::uint64_t 
         return;
     }
     auto stream = std::make_shared<std::ifstream>(*file, std::ios::binary);
+    if (!stream->is_open()) {
+        res.headers.erase("Content-Range");
+        sendError(res, 403, "cannot read the song");
+        return;
+    }
     res.set_content_provider(static_cast<std::size_t>(length), std::string(mime),
                              [stream, first](std::size_t offset, std::size_t want, httplib::DataSink& sink) {
                                  std::vector<char> buffer(std::min(want, kChunk));
@@ -174,6 +180,8 @@ public:
         : m_index(std::move(index)), m_fallbackBase(std::move(fallbackBase))
     {
     }
+
+    void replaceIndex(std::shared_ptr<const LibraryIndex> index) { m_index.store(std::move(index)); }
 
     void install(httplib::Server& server)
     {
@@ -205,11 +213,13 @@ private:
 
     void home(const httplib::Request& req, httplib::Response& res) const
     {
-        sendPage(res, renderHomePage(context(req), m_index->songs().size()));
+        const auto index = m_index.load();
+        sendPage(res, renderHomePage(context(req), index->songs().size()));
     }
 
     void query(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         const QueryString query(rawQuery(req));
         std::string wordBytes = query.decoded("word").value_or(std::string());
         SongFilter filter;
@@ -219,7 +229,7 @@ private:
             filter.field = SongFilter::Field::Album;
         }
         const ResultPage page =
-            makeResultPage(*m_index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
+            makeResultPage(*index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
         sendPage(res, renderResultPage(context(req), page));
     }
 
@@ -242,7 +252,9 @@ private:
             return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
         });
         // Only web addresses: anything else (file:, javascript:, bare paths) is refused rather than bounced.
-        if (!isWeb(target) || !clean || target.size() > kMaxRedirectTarget || target.size() <= 8) {
+        const auto hostStart = target.find("://") + 3;
+        const bool hasHost = isWeb(target) && hostStart < target.size() && target[hostStart] != '/';
+        if (!hasHost || !clean || target.size() > kMaxRedirectTarget) {
             sendError(res, 400, "bad url");
             return;
         }
@@ -251,18 +263,20 @@ private:
 
     void singerChart(const httplib::Request& req, httplib::Response& res, SingerChart chart) const
     {
-        std::vector<std::string> singers = m_index->singers();
+        const auto index = m_index.load();
+        std::vector<std::string> singers = index->singers();
         if (chart != SingerChart::All) {
             const Gender wanted = chart == SingerChart::Male ? Gender::Male : Gender::Female;
-            std::erase_if(singers, [&](const std::string& s) { return m_index->genderOf(s) != wanted; });
+            std::erase_if(singers, [&](const std::string& s) { return index->genderOf(s) != wanted; });
         }
         sendPage(res, renderSingerChart(context(req), chart, singers));
     }
 
     void songChart(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         std::vector<const Song*> songs;
-        for (const Song& song : m_index->songs()) {
+        for (const Song& song : index->songs()) {
             songs.push_back(&song);
         }
         std::stable_sort(songs.begin(), songs.end(),
@@ -275,6 +289,7 @@ private:
 
     void singerPage(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         // The path is already unescaped by the server; its bytes are GBK like any query word.
         std::string nameBytes = req.matches[1].str();
         SongFilter filter;
@@ -282,27 +297,28 @@ private:
         filter.field = SongFilter::Field::Singer;
         const QueryString query(rawQuery(req));
         const ResultPage page =
-            makeResultPage(*m_index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
+            makeResultPage(*index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
         sendPage(res, renderResultPage(context(req), page));
     }
 
     void song(const httplib::Request& req, httplib::Response& res) const
     {
+        const auto index = m_index.load();
         // Only files of the index are served: a path is looked up, never joined onto the folder as given,
         // so "..", absolute paths and names outside the library never reach the file system.
-        const Song* found = m_index->findByPath(req.matches[1].str());
+        const Song* found = index->findByPath(req.matches[1].str());
         if (found == nullptr) {
             sendError(res, 404, "not found");
             return;
         }
         std::error_code ec;
-        const fs::path real = fs::canonical(m_index->root() / fs::path(found->relativePath), ec);
+        const fs::path real = fs::canonical(index->root() / fs::path(found->relativePath), ec);
         if (ec) {
             sendError(res, 404, "not found");
             return;
         }
         // The file may have been replaced by a link since it was indexed.
-        if (!isInside(m_index->root(), real) || !fs::is_regular_file(real, ec)) {
+        if (!isInside(index->root(), real) || !fs::is_regular_file(real, ec)) {
             sendError(res, 403, "forbidden");
             return;
         }
@@ -329,7 +345,8 @@ private:
         sendBody(res, range, size, mime, &real, {});
     }
 
-    std::shared_ptr<const LibraryIndex> m_index;
+    // A rescan swaps in a new index while requests run; each request keeps the one it started with.
+    std::atomic<std::shared_ptr<const LibraryIndex>> m_index;
     std::string m_fallbackBase;
 };
 
@@ -338,7 +355,7 @@ private:
 struct SearchService::State
 {
     ServiceOptions options;
-    std::shared_ptr<const LibraryIndex> index;
+    std::atomic<std::shared_ptr<const LibraryIndex>> index;
     std::unique_ptr<Routes> routes;
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
@@ -366,10 +383,8 @@ bool SearchService::start(std::string* error)
     if (m_state->server) {
         return fail("the service is already running");
     }
-    try {
-        m_state->index = std::make_shared<const LibraryIndex>(LibraryIndex::scan(m_state->options.library));
-    } catch (const std::exception& e) {
-        return fail("cannot read the music library " + m_state->options.library.string() + ": " + e.what());
+    if (!rescan(error)) {
+        return false;
     }
 
     auto server = std::make_unique<httplib::Server>();
@@ -394,7 +409,7 @@ bool SearchService::start(std::string* error)
         return fail("cannot listen on " + host + ":" + std::to_string(m_state->options.port));
     }
     m_state->port = port;
-    m_state->routes = std::make_unique<Routes>(m_state->index, baseUrl());
+    m_state->routes = std::make_unique<Routes>(m_state->index.load(), baseUrl());
     m_state->routes->install(*server);
     m_state->server = std::move(server);
     httplib::Server* raw = m_state->server.get();
@@ -438,7 +453,26 @@ std::string SearchService::baseUrl() const
 
 std::size_t SearchService::songCount() const
 {
-    return m_state->index ? m_state->index->songs().size() : 0;
+    const auto index = m_state->index.load();
+    return index ? index->songs().size() : 0;
+}
+
+bool SearchService::rescan(std::string* error)
+{
+    std::shared_ptr<const LibraryIndex> index;
+    try {
+        index = std::make_shared<const LibraryIndex>(LibraryIndex::scan(m_state->options.library));
+    } catch (const std::exception& e) {
+        if (error != nullptr) {
+            *error = "cannot read the music library " + m_state->options.library.string() + ": " + e.what();
+        }
+        return false;
+    }
+    m_state->index.store(index);
+    if (m_state->routes) {
+        m_state->routes->replaceIndex(std::move(index));
+    }
+    return true;
 }
 
 fs::path bundledCatalogueDir()

@@ -32,6 +32,11 @@ public:
     // Stops serving and joins the background thread. Safe to call when not running.
     void stop();
 
+    // Reads the library folder again, so songs added or removed since are offered or dropped. Requests
+    // under way finish with the songs they started with. False (the old songs stay) when the folder
+    // cannot be read.
+    bool rescan(std::string* error = nullptr);
+
     int port() const;
     // "http://HOST:PORT" for the listen address; 127.0.0.1 stands in for "every interface".
     std::string baseUrl() const;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <set>
 
@@ -68,6 +69,16 @@ TEST(Catalogue, PlaylistsNameSongsThatExist)
         EXPECT_EQ(named->type, MediaType::Rm);
     }
     EXPECT_GE(playlists, 1);
+}
+
+TEST(Catalogue, EnvironmentNamesAnotherFolderFirst)
+{
+    const fs::path own = fs::temp_directory_path();
+    setenv("LANSEEK_CATALOGUE", own.c_str(), 1);
+    EXPECT_EQ(bundledCatalogueDir(), own);
+    setenv("LANSEEK_CATALOGUE", "/nonexistent/lanseek", 1);
+    EXPECT_EQ(bundledCatalogueDir(), fs::path(LANSEEK_TEST_CATALOGUE));
+    unsetenv("LANSEEK_CATALOGUE");
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
 #include <algorithm>
 
 namespace fs = std::filesystem;
@@ -63,6 +66,34 @@ TEST(LibraryIndex, ListsPlayableFilesOnlyAndNamesThem)
     }
     EXPECT_EQ(index.findByPath("sub/track01.mp3"), tagged);
     EXPECT_EQ(index.findByPath("../sub/track01.mp3"), nullptr);
+}
+
+TEST(LibraryIndex, TagsAreReadWhereverTheyLive)
+{
+    TempDir dir;
+    // ID3v1 only: 128 bytes at the very end.
+    std::string id3v1(128, '\0');
+    id3v1.replace(0, 3, "TAG");
+    id3v1.replace(3, 12, "Tin Roof Sky");
+    id3v1.replace(33, 10, "Copper Fox");
+    writeFile(dir.path() / "v1.mp3", testing::patternBytes(5000) + id3v1);
+    // ASF tags in a real WMA file from the demo catalogue, under a name that says nothing.
+    fs::copy_file(fs::path(LANSEEK_TEST_CATALOGUE) / "林小雨" / "纸飞机" / "林小雨 - 橘子汽水.wma",
+                  dir.path() / "x.wma");
+    {
+        TagLib::FileRef ref((dir.path() / "x.wma").c_str());
+        ASSERT_FALSE(ref.isNull());
+        ref.tag()->setTitle("Velvet Rain");
+        ref.tag()->setArtist("Mira Solenne");
+        ref.save();
+    }
+    // Something else named ".mp3" is named from the file.
+    writeFile(dir.path() / "Not Audio.mp3", std::string(64 * 1024, '\0'));
+
+    const LibraryIndex index = LibraryIndex::scan(dir.path());
+    EXPECT_NE(byName(index, "Copper Fox - Tin Roof Sky"), nullptr);
+    EXPECT_NE(byName(index, "Mira Solenne - Velvet Rain"), nullptr);
+    EXPECT_NE(byName(index, "Not Audio"), nullptr);
 }
 
 TEST(LibraryIndex, NoNameIsFoundOnAnEarlierResultLine)

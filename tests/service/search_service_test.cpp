@@ -8,7 +8,13 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <chrono>
 #include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -238,7 +244,8 @@ TEST_F(ServiceTest, RedirectEndpointSendsOnlyToWebAddresses)
 
     for (const char* bad :
          {"/r", "/r?x=1", "/r?url=", "/r?url=file:///etc/passwd", "/r?url=javascript:alert(1)",
-          "/r?url=/music/pattern.rm", "/r?url=http%3A%2F%2Fa%2F%0D%0ASet-Cookie:x", "/r?url=http://"}) {
+          "/r?url=/music/pattern.rm", "/r?url=http%3A%2F%2Fa%2F%0D%0ASet-Cookie:x", "/r?url=http://",
+          "/r?url=https:///etc/passwd"}) {
         res = get(bad);
         ASSERT_TRUE(res) << bad;
         EXPECT_EQ(res->status, 400) << bad;
@@ -390,6 +397,34 @@ TEST(SearchServiceLifetime, SongLinkedAwayAfterIndexingIsRefused)
     EXPECT_EQ(res->body.find("outside the library"), std::string::npos);
 }
 
+TEST(SearchServiceLifetime, ClientsHangingUpMidSongLeaveItRunning)
+{
+    // The program's size probe reads the length and hangs up in the middle of the song; the service must
+    // neither die nor stall on such connections.
+    testing::TempDir dir;
+    testing::writeFile(dir.path() / "long.mp3", std::string(16 * 1024 * 1024, 'x'));
+    SearchService service(ServiceOptions{dir.path(), "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    for (int i = 0; i < 3; ++i) {
+        const int sock = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(service.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string request = "GET /music/long.mp3 HTTP/1.1\r\nHost: h\r\n\r\n";
+        ASSERT_EQ(send(sock, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+        char head[64];
+        ASSERT_GT(recv(sock, head, sizeof head, 0), 0);
+        close(sock);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    httplib::Client cli("127.0.0.1", service.port());
+    auto res = cli.Get("/music/long.mp3", {{"Range", "bytes=0-9"}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->body, "xxxxxxxxxx");
+}
+
 TEST(SearchServiceLifetime, StartsOnEphemeralPortsAndStops)
 {
     TestLibrary library;
@@ -423,6 +458,31 @@ TEST(SearchServiceLifetime, StartsOnEphemeralPortsAndStops)
     ASSERT_TRUE(first.start(&error)) << error;
     httplib::Client again("127.0.0.1", first.port());
     EXPECT_TRUE(again.Get("/mp3.html"));
+}
+
+TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
+{
+    testing::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    testing::writeFile(library / "First Light.mp3", "one");
+    SearchService service(ServiceOptions{library, "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    httplib::Client cli("127.0.0.1", service.port());
+    auto results = [&cli](const char* word) {
+        auto res = cli.Get((std::string("/m?tn=baidump3&ct=134217728&rn=&word=") + word + "&lm=0").c_str());
+        return res ? readPage(res->body).linksContaining("/r?url=").size() : 999u;
+    };
+    testing::writeFile(library / "Second Light.mp3", "two");
+    EXPECT_EQ(results("light"), 1u);
+    ASSERT_TRUE(service.rescan());
+    EXPECT_EQ(results("light"), 2u);
+    EXPECT_EQ(service.songCount(), 2u);
+
+    fs::rename(library, dir.path() / "moved");
+    std::string error;
+    EXPECT_FALSE(service.rescan(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(results("light"), 2u);
 }
 
 TEST(SearchServiceLifetime, UnreadableLibraryFailsToStart)
