@@ -153,7 +153,10 @@ void TForm1::showPlayerPage(const QString& page, int reduction)
 
 void TForm1::WebBrowser3ProgressChange(int, int)
 {
+    // The label lies inside the player view's area, and the view was brought to the front when its page
+    // was shown; the label has to come in front of it to be seen.
     SeSkinLabel4->show();
+    SeSkinLabel4->raise();
 }
 
 void TForm1::WebBrowser3DocumentComplete(TWebBrowser*, const QString&)

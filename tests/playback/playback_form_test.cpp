@@ -3,12 +3,15 @@
 
 #include "support/form_fixture.h"
 
+#include "platform/media/media_player_control.h"
 #include "platform/web/web_browser.h"
 #include "search/song_entry.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QUrl>
 
 #include <string>
 
@@ -28,6 +31,33 @@ SongEntry result(int number, const QString& type)
             1,
             {QStringLiteral("歌") + n, QStringLiteral("http://127.0.0.1:9/") + n + QLatin1Char('.') + type,
              QStringLiteral("3.5M"), type}};
+}
+
+// A short silent WAV file (16-bit mono, 8 kHz) for the player to play.
+void writeWav(const QString& path, int ms)
+{
+    const quint32 samples = 8000u * static_cast<quint32>(ms) / 1000u;
+    QByteArray bytes;
+    auto put = [&bytes](quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    bytes.append("RIFF");
+    put(36 + samples * 2, 4);
+    bytes.append("WAVEfmt ");
+    put(16, 4);
+    put(1, 2);
+    put(1, 2);
+    put(8000, 4);
+    put(16000, 4);
+    put(2, 2);
+    put(16, 2);
+    bytes.append("data");
+    put(samples * 2, 4);
+    bytes.append(QByteArray(static_cast<qsizetype>(samples * 2), '\0'));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
 }
 
 std::string fileBytes(const QString& path)
@@ -250,6 +280,9 @@ TEST_F(PlaybackForm, LoadingLabelShowsWhileThePlayerViewLoads)
     // The handlers themselves, whatever the browser reports.
     form->WebBrowser3ProgressChange(1, 10);
     EXPECT_TRUE(form->SeSkinLabel4->isVisibleTo(form.get()));
+    // In front of the player view, whose area it shares.
+    const QObjectList& siblings = form->SeSkinPanel1->children();
+    EXPECT_GT(siblings.indexOf(form->SeSkinLabel4), siblings.indexOf(form->WebBrowser3));
     form->WebBrowser3DocumentComplete(form->WebBrowser3, QString());
     EXPECT_FALSE(form->SeSkinLabel4->isVisibleTo(form.get()));
 }
