@@ -24,4 +24,8 @@ void TForm1::wirePlayback()
             [this](TWebBrowser* sender, const QString& url) {
                 guarded([&] { WebBrowser3DocumentComplete(sender, url); });
             });
+    // The player view and the card preview host our player wherever a page asks for one of the two
+    // player objects.
+    WebBrowser3->setObjectFactory(lanseek::playback::createPlayerObject);
+    WebBrowser4->setObjectFactory(lanseek::playback::createPlayerObject);
 }

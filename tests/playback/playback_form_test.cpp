@@ -263,6 +263,40 @@ TEST_F(PlaybackForm, PlayOnlineWindowsMediaWritesTheDemoList)
     EXPECT_EQ(form->playListView->height(), 70);
 }
 
+TEST_F(PlaybackForm, ThePagesPlayerObjectBecomesOurPlayerAndPlaysTheSong)
+{
+    const QString wav = folder.filePath(QStringLiteral("tone \"1\".wav"));
+    writeWav(wav, 500);
+    form->show();
+    results({QStringLiteral("mp3")}, {0});
+    form->ListView1->setSubItem(0, lanseek::song::kAddress, QUrl::fromLocalFile(wav).toString());
+    form->SeSkinButton4->click();
+    ASSERT_EQ(loadedAddress(), QStringLiteral("file:///") + inFolder(QStringLiteral("2.html")));
+    QCoreApplication::processEvents();
+    const std::vector<QWidget*> hosted = form->WebBrowser3->hostedObjects();
+    ASSERT_EQ(hosted.size(), 1u);
+    auto* player = qobject_cast<lanseek::platform::MediaPlayerControl*>(hosted[0]);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->source(), QStringLiteral("file:///") + inFolder(QStringLiteral("winmedia.asx ")));
+    EXPECT_TRUE(player->isStatusBarVisible());
+    QSignalSpy firstBuffer(player, &lanseek::platform::MediaPlayerControl::firstBufferReached);
+    EXPECT_TRUE(firstBuffer.wait(10000)) << player->statusText().toStdString();
+}
+
+TEST_F(PlaybackForm, RealMediaPageHostsOurPlayerOnTheAddressList)
+{
+    form->show();
+    results({QStringLiteral("rm")}, {0});
+    form->SeSkinButton4->click();
+    ASSERT_EQ(loadedAddress(), QStringLiteral("file:///") + inFolder(QStringLiteral("1.html")));
+    QCoreApplication::processEvents();
+    const std::vector<QWidget*> hosted = form->WebBrowser3->hostedObjects();
+    ASSERT_EQ(hosted.size(), 1u);
+    auto* player = qobject_cast<lanseek::platform::MediaPlayerControl*>(hosted[0]);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->source(), QStringLiteral("file:///") + inFolder(QStringLiteral("1.rpm")));
+}
+
 TEST_F(PlaybackForm, LoadingLabelShowsWhileThePlayerViewLoads)
 {
     results({QStringLiteral("rm")}, {0});
