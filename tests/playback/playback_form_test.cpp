@@ -5,6 +5,8 @@
 
 #include "platform/media/media_player_control.h"
 #include "platform/web/web_browser.h"
+#include "playback/player_pages.h"
+#include "playback/playlist_files.h"
 #include "search/song_entry.h"
 
 #include <QCoreApplication>
@@ -295,6 +297,29 @@ TEST_F(PlaybackForm, RealMediaPageHostsOurPlayerOnTheAddressList)
     auto* player = qobject_cast<lanseek::platform::MediaPlayerControl*>(hosted[0]);
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->source(), QStringLiteral("file:///") + inFolder(QStringLiteral("1.rpm")));
+}
+
+TEST_F(PlaybackForm, CardPreviewHostsOurPlayerForTheSameObjectLines)
+{
+    std::vector<QString> page{QStringLiteral("<HTML>"), QStringLiteral("<body>")};
+    for (const QString& line : lanseek::playback::windowsMediaObjectLines(
+             300, 50, QStringLiteral("http://127.0.0.1:9/a.wma"), lanseek::playback::StatusLine::Omitted))
+        page.push_back(line);
+    page.push_back(QStringLiteral("</body>"));
+    page.push_back(QStringLiteral("</html>"));
+    lanseek::playback::writeTextLines(inFolder(QStringLiteral("card.html")), page);
+    form->show();
+    form->Button5Click();
+    QSignalSpy done(form->WebBrowser4, &TWebBrowser::OnDocumentComplete);
+    form->WebBrowser4->Navigate(QStringLiteral("file:///") + inFolder(QStringLiteral("card.html")));
+    ASSERT_TRUE(done.wait(5000));
+    QCoreApplication::processEvents();
+    const std::vector<QWidget*> hosted = form->WebBrowser4->hostedObjects();
+    ASSERT_EQ(hosted.size(), 1u);
+    auto* player = qobject_cast<lanseek::platform::MediaPlayerControl*>(hosted[0]);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->source(), QStringLiteral("http://127.0.0.1:9/a.wma"));
+    EXPECT_FALSE(player->isStatusBarVisible());
 }
 
 TEST_F(PlaybackForm, LoadingLabelShowsWhileThePlayerViewLoads)
