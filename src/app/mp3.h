@@ -214,6 +214,20 @@ public:
     // ---- Downloads: queue, workers, progress, save-folder chooser (download/) ------------------------
 
     // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
+    void dragplaybtnClick();    // add the selected search results to the play list (and the card list)
+    void playdelbtnClick();     // delete the selected play list row
+    void playclearClick();      // empty the play list
+    void playsavebtnClick();    // save the play list as an .rpm or .asx file
+    void playloadbtnClick();    // load an .rpm or .asx file into the play list and play it
+    void SeSkinButton4Click();  // play the selection online
+    // Writes nothing: shortens a tall play list, brings up the player view and shows the page, a file
+    // of the program folder, in it.
+    void showPlayerPage(const QString& page, int reduction);
+    void WebBrowser3ProgressChange(int progress, int progressMax);
+    void WebBrowser3DocumentComplete(TWebBrowser* sender, const QString& url);
+    // The file names last chosen in the save and open dialogs of the play list, offered again next time.
+    QString SaveDialog1FileName;
+    QString OpenDialog2FileName;
 
     // ---- Music card (card/) --------------------------------------------------------------------------
     void htmlrunbtnClick();
