@@ -4,6 +4,7 @@
 
 #include "platform/web/web_browser.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 
 #include <httplib.h>
