@@ -6,9 +6,10 @@
 #include "platform/ui/dialogs.h"
 #include "service/search_service.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QObject>
 #include <QScreen>
-#include <QStyle>
 
 #include <curl/curl.h>
 
@@ -51,6 +52,21 @@ bool chooseService(ServiceChoice& choice, std::string& error)
     return true;
 }
 
+// For the start-up benchmark: reports the first paint of the main window on standard output and ends.
+class FirstPaintReporter : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            std::printf("painted\n");
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,6 +98,9 @@ int main(int argc, char** argv)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.move(screen->availableGeometry().center() - form.rect().center());
+    FirstPaintReporter reporter;
+    if (qEnvironmentVariableIsSet("LANSEEK_EXIT_AFTER_FIRST_PAINT"))
+        form.installEventFilter(&reporter);
     form.show();
     form.Edit1->setFocus();
     const int code = LanseekApplication::exec();

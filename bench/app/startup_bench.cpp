@@ -1,0 +1,79 @@
+// Start-up to the first painted window: the program against a bare Qt window on the same machine.
+// Usage: startup_bench PROGRAM REFERENCE [RUNS]; needs a display (run under xvfb-run).
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Milliseconds from starting the process to its "painted" line, or -1 when it never paints.
+double timeToFirstPaint(const QString& program)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LANSEEK_EXIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, {});
+    if (!process.waitForStarted(10000))
+        return -1;
+    while (process.state() != QProcess::NotRunning || process.bytesAvailable() > 0) {
+        process.waitForReadyRead(100);
+        if (process.readAllStandardOutput().contains("painted")) {
+            const double ms = clock.nsecsElapsed() / 1e6;
+            process.waitForFinished(5000);
+            return ms;
+        }
+        if (clock.elapsed() > 30000)
+            break;
+    }
+    process.kill();
+    process.waitForFinished();
+    return -1;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s PROGRAM REFERENCE [RUNS]\n", argv[0]);
+        return 2;
+    }
+    const int runs = argc > 3 ? std::max(3, std::atoi(argv[3])) : 9;
+    std::vector<double> program, reference;
+    // Interleave the two so that machine noise falls on both alike; the first run of each warms caches.
+    timeToFirstPaint(QString::fromLocal8Bit(argv[1]));
+    timeToFirstPaint(QString::fromLocal8Bit(argv[2]));
+    for (int i = 0; i < runs; ++i) {
+        const double p = timeToFirstPaint(QString::fromLocal8Bit(argv[1]));
+        const double r = timeToFirstPaint(QString::fromLocal8Bit(argv[2]));
+        if (p < 0 || r < 0) {
+            std::fprintf(stderr, "a run did not paint (is there a display?)\n");
+            return 1;
+        }
+        program.push_back(p);
+        reference.push_back(r);
+    }
+    const double mp = median(program);
+    const double mr = median(reference);
+    std::printf("start-up to first paint, median of %d runs\n", runs);
+    std::printf("  lanseek      %8.1f ms\n", mp);
+    std::printf("  bare window  %8.1f ms\n", mr);
+    std::printf("  ratio        %8.2f\n", mp / mr);
+    return 0;
+}
