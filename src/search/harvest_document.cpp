@@ -7,8 +7,57 @@
 namespace lanseek::search {
 namespace {
 
-using platform::fromGbk;
 using platform::toGbk;
+
+// How many bytes the well-formed GBK (GB18030) character starting at i takes; 0 when none starts there.
+std::size_t characterLength(std::string_view bytes, std::size_t i)
+{
+    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    if (at(i) < 0x80)
+        return 1;
+    if (at(i) == 0x80 || at(i) == 0xFF || i + 1 >= bytes.size())
+        return 0;
+    const unsigned char second = at(i + 1);
+    if (second >= 0x40 && second <= 0xFE && second != 0x7F)
+        return 2;
+    if (second >= 0x30 && second <= 0x39 && i + 3 < bytes.size() && at(i + 2) >= 0x81 && at(i + 2) <= 0xFE &&
+        at(i + 3) >= 0x30 && at(i + 3) <= 0x39)
+        return 4;
+    return 0;
+}
+
+// Decodes a piece cut out of GBK text by a byte rule. The cut may start with the second byte of a character
+// or end with the first; such a stray byte, followed by digits, can look like the start of a four-byte
+// sequence, and decoding the piece whole could then swallow the digits with it. Each stray byte becomes one
+// replacement character on its own, so everything after it survives.
+QString fromGbk(std::string_view bytes)
+{
+    QString text;
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t length = characterLength(bytes, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        text += platform::fromGbk(bytes.substr(runStart, i - runStart));
+        text += QChar(QChar::ReplacementCharacter);
+        runStart = ++i;
+    }
+    text += platform::fromGbk(bytes.substr(runStart));
+    return text;
+}
+
+// The size is three cut bytes and a unit letter; the letter is decoded apart so that a cut ending in the
+// first byte of a character cannot take it as that character's second byte.
+QString sizeText(const std::string& size)
+{
+    if (size.empty())
+        return {};
+    return fromGbk(std::string_view(size).substr(0, size.size() - 1)) +
+           fromGbk(std::string_view(size).substr(size.size() - 1));
+}
 
 std::vector<PageLink> pageLinks(const std::vector<platform::WebLink>& links)
 {
@@ -54,7 +103,7 @@ HarvestChanges harvestPage(const HarvestRequest& request)
         changes.rows.push_back(
             {QString::number(song.number),
              request.rowIcon,
-             {fromGbk(song.name), fromGbk(song.address), fromGbk(song.size), fromGbk(song.type)}});
+             {fromGbk(song.name), fromGbk(song.address), sizeText(song.size), fromGbk(song.type)}});
     }
     changes.rowCounter = outcome.rowCounter;
     changes.pageNumber = outcome.pageNumber;
