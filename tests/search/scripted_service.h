@@ -33,12 +33,12 @@ public:
             const int delay = m_delayMs.load();
             if (delay > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-            PageMaker maker;
+            PageMaker current;
             {
                 std::lock_guard lock(m_mutex);
-                maker = m_maker;
+                current = m_maker;
             }
-            res.set_content(maker(req, m_base), "text/html; charset=gbk");
+            res.set_content(current(req, m_base), "text/html; charset=gbk");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_base = "http://127.0.0.1:" + std::to_string(m_port);
