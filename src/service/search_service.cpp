@@ -320,8 +320,9 @@ private:
             std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             content =
                 rewriteRamPlaylist(content, requestBase(req, m_fallbackBase) + "/music", found->relativePath);
-            const RangeDecision range = decideRange(req.get_header_value("Range"), content.size());
-            sendBody(res, range, content.size(), mime, nullptr, std::move(content));
+            const std::uint64_t length = content.size();
+            const RangeDecision range = decideRange(req.get_header_value("Range"), length);
+            sendBody(res, range, length, mime, nullptr, std::move(content));
             return;
         }
         const RangeDecision range = decideRange(req.get_header_value("Range"), size);
@@ -373,6 +374,12 @@ bool SearchService::start(std::string* error)
 
     auto server = std::make_unique<httplib::Server>();
     server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+    // The library's defaults let a second server share a port already in use, which would split the
+    // requests between two services without a word; a port that is taken must fail to bind instead.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     const std::string& host = m_state->options.host;
     int port = m_state->options.port;
     if (port < 0 || port > 65535) {

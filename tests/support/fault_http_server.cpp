@@ -206,8 +206,9 @@ FaultHttpServer::~FaultHttpServer()
 
 void FaultHttpServer::serve(const std::string& path, ServedFile file)
 {
+    auto shared = std::make_shared<const ServedFile>(std::move(file));
     std::lock_guard lock(m_mutex);
-    m_files[path] = std::move(file);
+    m_files[path] = std::move(shared);
 }
 
 std::string FaultHttpServer::url(const std::string& path) const
@@ -435,8 +436,7 @@ void FaultHttpServer::serveConnection(Connection* connection)
 
 bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAlive)
 {
-    ServedFile file;
-    bool found = false;
+    std::shared_ptr<const ServedFile> served;
     {
         std::lock_guard lock(m_mutex);
         auto it = m_files.find(request.target);
@@ -444,14 +444,13 @@ bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAl
             it = m_files.find(request.target.substr(0, request.target.find('?')));
         }
         if (it != m_files.end()) {
-            file = it->second;
-            found = true;
+            served = it->second;
         }
     }
-    if (!found) {
-        file.status = 404;
-        file.body = "no such file";
+    if (!served) {
+        served = std::make_shared<const ServedFile>(ServedFile{.body = "no such file", .status = 404});
     }
+    const ServedFile& file = *served;
     if (!pause(file.firstByteDelayMs)) {
         return false;
     }

@@ -123,7 +123,8 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     bool m_stopping = false;
-    std::map<std::string, ServedFile> m_files;
+    // Shared so that a connection serving a large body does not copy it per request.
+    std::map<std::string, std::shared_ptr<const ServedFile>> m_files;
     std::vector<RecordedRequest> m_requests;
     std::size_t m_connections = 0;
     std::list<Connection> m_live;

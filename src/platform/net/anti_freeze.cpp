@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -131,20 +132,22 @@ void runOnUiThread(const std::function<void()>& work)
         work();
         return;
     }
-    std::exception_ptr error;
+    // The posted call alone owns the promise: should the application drop it unrun (while shutting down),
+    // the promise dies with it and the wait below ends with std::future_error instead of hanging.
+    auto promise = std::make_shared<std::promise<void>>();
+    auto done = promise->get_future();
     QMetaObject::invokeMethod(
         app,
-        [&work, &error] {
+        [&work, promise = std::move(promise)] {
             try {
                 work();
+                promise->set_value();
             } catch (...) {
-                error = std::current_exception();
+                promise->set_exception(std::current_exception());
             }
         },
-        Qt::BlockingQueuedConnection);
-    if (error) {
-        std::rethrow_exception(error);
-    }
+        Qt::QueuedConnection);
+    done.get();
 }
 
 } // namespace lanseek::platform

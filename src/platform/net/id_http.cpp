@@ -198,6 +198,8 @@ void TIdHTTP::resetReply()
     m_headersDone = false;
     m_workBegun = false;
     m_endedAtWorkBegin = false;
+    m_finishRequested = false;
+    m_endedEarly = false;
     m_chunked = false;
     m_statusCode = 0;
     m_statusLine.clear();
@@ -266,7 +268,7 @@ void TIdHTTP::get(const std::string& url, const std::function<void(const char*, 
     if (m_headersDone && (m_statusCode < 200 || m_statusCode > 299)) {
         throw HttpStatusError(m_statusCode, m_statusLine);
     }
-    if (m_endedAtWorkBegin || code == CURLE_OK) {
+    if (m_endedAtWorkBegin || m_endedEarly || code == CURLE_OK) {
         return;
     }
     if (m_abort.load()) {
@@ -387,6 +389,10 @@ std::size_t TIdHTTP::onHeader(const char* data, std::size_t length)
         m_endedAtWorkBegin = true;
         return 0;
     }
+    if (m_finishRequested) {
+        m_endedEarly = true;
+        return 0;
+    }
     return length;
 }
 
@@ -404,6 +410,11 @@ std::size_t TIdHTTP::onBody(const char* data, std::size_t length)
         }
     } catch (...) {
         m_callbackError = std::current_exception();
+        return 0;
+    }
+    if (m_finishRequested) {
+        // The block has been taken whole; refusing it tells curl to end the transfer here.
+        m_endedEarly = true;
         return 0;
     }
     return length;

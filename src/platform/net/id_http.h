@@ -72,6 +72,12 @@ public:
     // call it does nothing: the next Connect or Get starts afresh.
     void Disconnect();
 
+    // Ends the running Get successfully once the current block has been delivered: Get returns normally
+    // with what arrived so far (a status outside 200-299 still raises). Only for OnWorkBegin, OnWork and
+    // the body sink, on the thread that runs the Get; a worker whose server ignored its range uses it to
+    // stop once its own segment is in.
+    void finishTransfer() { m_finishRequested = true; }
+
     // The byte range of later Gets, both bounds inclusive: "Range: bytes=start-end", "bytes=start-" when end
     // is 0, no Range header when both are 0. Negative bounds raise std::invalid_argument.
     void setRange(std::int64_t start, std::int64_t end);
@@ -103,6 +109,8 @@ public:
     std::int64_t bodyBytes() const { return m_bodyBytes; }
     // True when the last Get was ended by a Disconnect from inside OnWorkBegin.
     bool endedAtWorkBegin() const { return m_endedAtWorkBegin; }
+    // True when the last Get was ended by finishTransfer.
+    bool endedEarly() const { return m_endedEarly; }
 
     // True when the last reply is a 206 whose Content-Range starts at the requested start (and, when an end
     // was requested, ends there or at the end of the resource). A 200 means the server ignored the range.
@@ -138,6 +146,8 @@ private:
     bool m_headersDone = false;
     bool m_workBegun = false;
     bool m_endedAtWorkBegin = false;
+    bool m_finishRequested = false;
+    bool m_endedEarly = false;
     bool m_chunked = false;
     int m_statusCode = 0;
     std::string m_statusLine;

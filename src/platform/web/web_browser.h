@@ -12,25 +12,28 @@
 
 namespace lanseek::platform {
 
-struct WebLink {
+struct WebLink
+{
     QString href;      // absolute address as resolved against the page's address (or <base href>)
     QString innertext; // the link's text without markup
 };
 
 // One node of a parsed page, kept so that a visible browser can render it later.
-struct HtmlNode {
+struct HtmlNode
+{
     enum class Type { Element, Text };
     Type type = Type::Element;
-    QString tag;                                     // lower-case element name; empty for text nodes
-    std::vector<std::pair<QString, QString>> attrs;  // lower-case names, values as written
-    QString text;                                    // text nodes only
+    QString tag;                                    // lower-case element name; empty for text nodes
+    std::vector<std::pair<QString, QString>> attrs; // lower-case names, values as written
+    QString text;                                   // text nodes only
     std::vector<std::unique_ptr<HtmlNode>> children;
 
-    QString attr(const QString& name) const;         // empty when absent; name compared case-insensitively
+    QString attr(const QString& name) const; // empty when absent; name compared case-insensitively
 };
 
 // A loaded page, as the program sees it after document complete.
-struct WebDocument {
+struct WebDocument
+{
     QString url;                    // the address that was loaded
     QString bodyText;               // the body's visible text with its line breaks ("\n"), innerText rules
     std::vector<WebLink> links;     // a and area elements with href, in document order
@@ -39,7 +42,8 @@ struct WebDocument {
 
 } // namespace lanseek::platform
 
-class TWebBrowser : public QWidget {
+class TWebBrowser : public QWidget
+{
     Q_OBJECT
 public:
     explicit TWebBrowser(QWidget* parent = nullptr);
@@ -54,11 +58,20 @@ public:
     const lanseek::platform::WebDocument* Document() const;
     bool Busy() const;
 
+    // Why the last load failed (empty after a successful one); for logs and tests, never shown to users.
+    QString lastError() const;
+
 signals:
     void OnProgressChange(int progress, int progressMax);
     void OnDocumentComplete(TWebBrowser* sender, const QString& url);
 
 private:
+    void deliverProgress(quint64 generation, int progress, int progressMax);
+    void deliverComplete(quint64 generation, const QString& url,
+                         std::shared_ptr<lanseek::platform::WebDocument> document, const QString& error);
+    // The shown page changed; the page view lays it out again.
+    void documentChanged();
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -336,6 +336,18 @@ TEST_F(HttpClientTest, RefusedConnectionsSaySocket)
     }
 }
 
+TEST_F(HttpClientTest, HttpsAddressesSpeakTlsOnTheirPort)
+{
+    // The test server speaks plain HTTP only, so a TLS client never gets as far as a request line.
+    client.setConnectTimeoutMs(500);
+    const auto start = Clock::now();
+    EXPECT_THROW(client.Get("https://127.0.0.1:" + std::to_string(server.port()) + "/x.mp3", buffer),
+                 SocketError);
+    EXPECT_LT(msSince(start), 3000);
+    EXPECT_GE(server.connectionCount(), 1u);
+    EXPECT_EQ(server.requestCount(), 0u);
+}
+
 TEST_F(HttpClientTest, ConnectReachesTheHostAndPortGiven)
 {
     client.Host = "127.0.0.1:" + std::to_string(server.port());
@@ -512,4 +524,36 @@ TEST_F(HttpClientTest, ASinkReceivesTheBodyWithItsOffsets)
     EXPECT_GT(blocks, 1);
     EXPECT_EQ(expectedOffset, 120000);
     EXPECT_EQ(segment, body.substr(40000, 40001));
+}
+
+TEST_F(HttpClientTest, AGetCanBeFinishedEarlyWithoutAnError)
+{
+    const std::string body = blob(400000);
+    server.serve("/song.mp3", {.body = body, .ranges = RangeHandling::Ignore, .bytesPerSecond = 400000});
+    client.setRange(0, 50000);
+    int ends = 0;
+    client.OnWorkEnd = [&](TIdHTTP&) { ++ends; };
+    std::string kept;
+    const auto start = Clock::now();
+    EXPECT_NO_THROW(
+        client.Get(server.url("/song.mp3"), [&](std::int64_t offset, const char* data, std::size_t n) {
+            kept.append(data, n);
+            if (offset + static_cast<std::int64_t>(n) > 50000) {
+                client.finishTransfer();
+            }
+        }));
+    EXPECT_LT(msSince(start), 600) << "the rest of the throttled body (about a second) is not waited for";
+    EXPECT_TRUE(client.endedEarly());
+    EXPECT_EQ(ends, 1);
+    EXPECT_GT(kept.size(), 50000u);
+    EXPECT_LT(kept.size(), body.size());
+    EXPECT_EQ(kept, body.substr(0, kept.size()));
+
+    // The request after it is a fresh one.
+    client.setRange(0, 0);
+    server.serve("/next.mp3", {.body = "next"});
+    std::vector<char> next;
+    client.Get(server.url("/next.mp3"), next);
+    EXPECT_EQ(text(next), "next");
+    EXPECT_FALSE(client.endedEarly());
 }
