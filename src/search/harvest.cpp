@@ -118,8 +118,9 @@ HarvestOutcome harvest(const HarvestInput& input)
 
         if (!contains(link.href, input.redirectPrefix))
             continue;
-        // The address may hold the prefix further in; the cut still takes the prefix's length from the
-        // front, as the rows have always been made.
+        // A link is a result link when the prefix occurs anywhere in it, but the cut always takes the
+        // prefix's length from the front: the download address is what follows "url=" on the service's
+        // own links, and other links keep the same byte rule.
         std::string address = link.href.size() > cut ? link.href.substr(cut) : std::string();
         if (!listed.insert(address).second)
             continue;
