@@ -67,7 +67,9 @@ void TForm1::WebBrowser1DocumentComplete(TWebBrowser*, const QString&)
 void TForm1::Button7Click()
 {
     HarvestRequest request;
-    request.pageText = Memo1->toPlainText();
+    // The memo's lines as they were added: its plain-text export would turn no-break spaces into blanks,
+    // and a link text holding one would no longer be found on its line.
+    request.pageText = Memo1->Lines().join(QLatin1Char('\n'));
     if (const lanseek::platform::WebDocument* document = WebBrowser1->Document())
         request.links = document->links;
     request.service = service;

@@ -149,6 +149,19 @@ TEST_F(HarvestForm, RepeatedPagesEndTheSearchAndSkipListedAddresses)
     EXPECT_EQ(form->pageNumber, 2);
 }
 
+TEST_F(HarvestForm, LinkTextWithANoBreakSpaceIsFoundOnItsLine)
+{
+    service.setPages([](const httplib::Request&, const std::string& base) {
+        return resultPage(base, {{"Top", "http://songs.example/top.asf", "9.99Kasf"},
+                                 {"Big&nbsp;Song", "http://songs.example/big.mp3", "3.52Mmp3"}});
+    });
+    search(QStringLiteral("big"));
+    ASSERT_TRUE(waitForSearchEnd());
+    ASSERT_EQ(form->ListView1->Count(), 2);
+    EXPECT_EQ(form->ListView1->row(1).subItem(2), QStringLiteral("3.5M"));
+    EXPECT_EQ(form->ListView1->row(1).subItem(3), QStringLiteral("mp3"));
+}
+
 TEST_F(HarvestForm, CountLabelAndCaptionAreFilledOncePerProcess)
 {
     service.setPages([](const httplib::Request&, const std::string& base) {
