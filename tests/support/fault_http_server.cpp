@@ -557,4 +557,41 @@ bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAl
     return !closeAfter;
 }
 
+UnansweredPort::UnansweredPort()
+{
+    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    // A backlog of 0 leaves room for a single pending connection; nothing is ever accepted.
+    if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listenFd, 0) != 0 ||
+        ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (m_listenFd >= 0) {
+            ::close(m_listenFd);
+        }
+        throw std::runtime_error("test server: cannot listen on 127.0.0.1");
+    }
+    m_port = ntohs(address.sin_port);
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            continue;
+        }
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        m_fillers.push_back(fd);
+    }
+    // Give the handshakes of the fillers time to fill the queue before a test connects.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+UnansweredPort::~UnansweredPort()
+{
+    for (int fd : m_fillers) {
+        ::close(fd);
+    }
+    ::close(m_listenFd);
+}
+
 } // namespace lanseek::test

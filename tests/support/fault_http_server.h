@@ -130,4 +130,23 @@ private:
     std::list<Connection> m_live;
 };
 
+// A port on 127.0.0.1 whose queue of pending connections is full, so that the system drops new
+// connection attempts unanswered, as a host that has gone away does. Connects to it hang until the
+// client gives up or is told to stop.
+class UnansweredPort
+{
+public:
+    UnansweredPort();
+    ~UnansweredPort();
+    UnansweredPort(const UnansweredPort&) = delete;
+    UnansweredPort& operator=(const UnansweredPort&) = delete;
+
+    std::uint16_t port() const { return m_port; }
+
+private:
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::vector<int> m_fillers;
+};
+
 } // namespace lanseek::test

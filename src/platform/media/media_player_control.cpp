@@ -133,7 +133,7 @@ struct MediaPlayerControl::Impl
     QUrl sourceUrl;
     PlaylistKind kind = PlaylistKind::None;
     bool itemsLoaded = false;
-    std::vector<QUrl> items;
+    std::vector<MediaItem> items;
     int listGeneration = 0;
     std::shared_ptr<std::atomic<bool>> listCancel;
 
@@ -245,23 +245,35 @@ void MediaPlayerControl::Impl::handleMessage(MediaPlayerControl* self, GstMessag
     case GST_MESSAGE_BUFFERING: {
         gint percent = 0;
         gst_message_parse_buffering(message, &percent);
-        // Playing on while the buffer runs dry only stutters: hold the stream in pause until it
-        // is full again, unless the user paused it anyway.
+        // Playing on while the buffer runs dry only stutters: once an item plays, hold it in pause
+        // until the buffer is full again, unless the user paused it anyway. While an item is still
+        // starting the pipeline waits for data by itself, and changing its state in the middle of
+        // that start can leave it stuck short of playing, so then only the status follows.
+        const bool started = d.state == State::Playing || d.state == State::Paused;
         if (percent < 100) {
-            if (!d.buffering && !d.wantPaused)
+            if (started && !d.buffering && !d.wantPaused)
                 gst_element_set_state(d.pipeline.get(), GST_STATE_PAUSED);
             d.buffering = true;
             self->setStatus(QStringLiteral("缓冲 %1%").arg(percent));
         } else if (d.buffering) {
             d.buffering = false;
-            if (!d.wantPaused)
+            if (started && !d.wantPaused)
                 gst_element_set_state(d.pipeline.get(), GST_STATE_PLAYING);
-            self->setStatus(d.wantPaused ? QStringLiteral("已暂停") : QStringLiteral("正在播放"));
+            self->setStatus(self->runningStatus());
         }
         break;
     }
-    case GST_MESSAGE_DURATION_CHANGED:
     case GST_MESSAGE_ASYNC_DONE:
+        // A finished preroll or seek: make sure the pipeline goes on to play when it should.
+        if (!d.wantPaused && !(d.buffering && d.state == State::Playing)) {
+            GstState current = GST_STATE_VOID_PENDING;
+            gst_element_get_state(d.pipeline.get(), &current, nullptr, 0);
+            if (current != GST_STATE_PLAYING)
+                gst_element_set_state(d.pipeline.get(), GST_STATE_PLAYING);
+        }
+        self->updatePosition();
+        break;
+    case GST_MESSAGE_DURATION_CHANGED:
         self->updatePosition();
         break;
     case GST_MESSAGE_TAG: {
@@ -286,18 +298,24 @@ void MediaPlayerControl::Impl::handleMessage(MediaPlayerControl* self, GstMessag
         gst_message_parse_error(message, &rawError, &rawDebug);
         const std::unique_ptr<GError, GErrorFree> error(rawError);
         const std::unique_ptr<gchar, GFree> debug(rawDebug);
-        const QUrl item = d.index >= 0 && d.index < int(d.items.size()) ? d.items[size_t(d.index)] : QUrl();
+        const QUrl item =
+            d.index >= 0 && d.index < int(d.items.size()) ? d.items[size_t(d.index)].url : QUrl();
         const QString text = error ? describeGstError(error.get(), item)
                                    : QStringLiteral("播放出错：%1").arg(displayAddress(item));
         self->failItem(text);
         break;
     }
-    case GST_MESSAGE_EOS:
-        if (d.index + 1 < int(d.items.size()))
-            self->startItem(d.index + 1);
+    case GST_MESSAGE_EOS: {
+        // The fallbacks of an item that played are not needed.
+        size_t next = size_t(d.index) + 1;
+        while (next < d.items.size() && d.items[next].isAlternative)
+            ++next;
+        if (next < d.items.size())
+            self->startItem(int(next));
         else
             self->finishList(QStringLiteral("已停止"));
         break;
+    }
     default:
         break;
     }
@@ -423,6 +441,8 @@ void MediaPlayerControl::buildUi()
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setAccessibleName(QStringLiteral("播放进度"));
     m_slider->setRange(0, 0);
+    m_slider->setSingleStep(5000);
+    m_slider->setPageStep(30000);
     m_slider->setEnabled(false);
 
     m_timeLabel = new QLabel(this);
@@ -496,7 +516,7 @@ void MediaPlayerControl::setSource(const QString& value)
     m_impl->title.clear();
     setStatus(QStringLiteral("已停止"));
     if (m_impl->kind == PlaylistKind::None && !m_impl->sourceUrl.isEmpty()) {
-        m_impl->items.push_back(m_impl->sourceUrl);
+        m_impl->items.push_back({m_impl->sourceUrl, false});
         m_impl->itemsLoaded = true;
     }
     updateTitleLabel();
@@ -558,6 +578,9 @@ void MediaPlayerControl::play()
         setStatus(d.lastError);
         return;
     }
+    // Starting a list over reads it again: the program rewrites its side files before each play.
+    if (d.kind != PlaylistKind::None && d.restartFromFirst)
+        d.itemsLoaded = false;
     if (!d.itemsLoaded) {
         startList();
         return;
@@ -644,7 +667,7 @@ void MediaPlayerControl::startList()
     }).detach();
 }
 
-void MediaPlayerControl::onListLoaded(int generation, std::vector<QUrl> items, QStringList errors)
+void MediaPlayerControl::onListLoaded(int generation, std::vector<MediaItem> items, QStringList errors)
 {
     Impl& d = *m_impl;
     if (generation != d.listGeneration || d.state != State::Loading)
@@ -680,12 +703,12 @@ void MediaPlayerControl::startItem(int index)
     d.duration = -1;
     d.lastPosition = 0;
     d.title.clear();
-    const QUrl& url = d.items[size_t(index)];
+    const QUrl& url = d.items[size_t(index)].url;
     const QByteArray uri = url.toEncoded();
     g_object_set(d.pipeline.get(), "uri", uri.constData(), nullptr);
     d.probeArmed.store(true);
     setState(State::Loading);
-    setStatus(url.isLocalFile() ? QStringLiteral("正在打开") : QStringLiteral("正在连接"));
+    setStatus(runningStatus());
     updateTitleLabel();
     emit itemChanged(index);
     // A slot connected to itemChanged may have stopped us or moved on.
@@ -701,13 +724,32 @@ void MediaPlayerControl::startItem(int index)
             this,
             [this, generation, index] {
                 if (generation == m_impl->generation.load() && m_impl->state == State::Loading)
-                    failItem(QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)])));
+                    failItem(
+                        QStringLiteral("无法播放：%1").arg(displayAddress(m_impl->items[size_t(index)].url)));
             },
             Qt::QueuedConnection);
         return;
     }
     m_pollTimer->start();
     updatePosition();
+}
+
+QString MediaPlayerControl::runningStatus() const
+{
+    switch (m_impl->state) {
+    case State::Playing:
+        return QStringLiteral("正在播放");
+    case State::Paused:
+        return QStringLiteral("已暂停");
+    case State::Loading: {
+        const bool local = m_impl->index >= 0 && m_impl->index < int(m_impl->items.size()) &&
+                           m_impl->items[size_t(m_impl->index)].url.isLocalFile();
+        return local ? QStringLiteral("正在打开") : QStringLiteral("正在连接");
+    }
+    case State::Stopped:
+        break;
+    }
+    return QStringLiteral("已停止");
 }
 
 void MediaPlayerControl::failItem(const QString& message)
@@ -809,7 +851,7 @@ void MediaPlayerControl::updateTitleLabel()
     else if (!d.title.isEmpty())
         text = d.title;
     else if (d.index >= 0 && d.index < int(d.items.size()))
-        text = displayAddress(d.items[size_t(d.index)]);
+        text = displayAddress(d.items[size_t(d.index)].url);
     else if (!d.sourceUrl.isEmpty())
         text = displayAddress(d.sourceUrl);
     m_titleLabel->setToolTip(text);

@@ -10,6 +10,8 @@
 // thread. Lists are read on a short-lived helper thread whose result is posted back the same way.
 // No GLib main loop is needed.
 
+#include "platform/media/playlist_loader.h"
+
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -99,8 +101,9 @@ private:
 
     void buildUi();
     void startList();
-    void onListLoaded(int generation, std::vector<QUrl> items, QStringList errors);
+    void onListLoaded(int generation, std::vector<MediaItem> items, QStringList errors);
     void startItem(int index);
+    QString runningStatus() const;
     void failItem(const QString& message);
     void finishList(const QString& status);
     void setState(State state);

@@ -134,7 +134,7 @@ struct Expander
                 continue;
             const PlaylistKind nested = entry.isListRef ? PlaylistKind::Asx : playlistKindOf(item);
             if (nested == PlaylistKind::None)
-                result.items.push_back(item);
+                result.items.push_back({item, entry.isAlternative});
             else if (depth < kMaxDepth)
                 expand(item, nested, depth + 1);
             else

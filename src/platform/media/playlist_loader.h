@@ -17,10 +17,20 @@
 
 namespace lanseek::platform {
 
+struct MediaItem
+{
+    QUrl url;
+    // A fallback for the item before it (another source of the same ASX entry): played only when
+    // that one fails, skipped when it plays.
+    bool isAlternative = false;
+
+    bool operator==(const MediaItem&) const = default;
+};
+
 struct LoadedPlaylist
 {
-    std::vector<QUrl> items; // in play order, nested lists expanded in place
-    QStringList errors;      // one line per list that could not be read; items may still be present
+    std::vector<MediaItem> items; // in play order, nested lists expanded in place
+    QStringList errors;           // one line per list that could not be read; items may still be present
 };
 
 // Fetches the raw bytes of a list: a local file, or an http(s) address (redirects followed, bounded

@@ -255,6 +255,8 @@ std::vector<PlaylistEntry> parseLinePlaylist(QStringView text)
 std::vector<PlaylistEntry> parseAsxPlaylist(QStringView t)
 {
     std::vector<PlaylistEntry> entries;
+    bool inEntry = false;
+    int refsInEntry = 0;
     qsizetype pos = 0;
     while (pos < t.size()) {
         const qsizetype lt = t.indexOf(u'<', pos);
@@ -268,10 +270,24 @@ std::vector<PlaylistEntry> parseAsxPlaylist(QStringView t)
         qsizetype p = lt + 1;
         while (p < t.size() && isSpace(t[p]))
             ++p;
+        const bool closing = p < t.size() && t[p] == u'/';
+        if (closing)
+            ++p;
         const qsizetype nameStart = p;
         while (p < t.size() && isNameChar(t[p]))
             ++p;
         const QStringView name = t.mid(nameStart, p - nameStart);
+        // An entry without its end tag ends where the next one begins.
+        if (name.compare(u"entry", Qt::CaseInsensitive) == 0) {
+            inEntry = !closing;
+            refsInEntry = 0;
+            pos = p;
+            continue;
+        }
+        if (closing) {
+            pos = p;
+            continue;
+        }
         const bool isRef = name.compare(u"ref", Qt::CaseInsensitive) == 0;
         const bool isEntryRef = name.compare(u"entryref", Qt::CaseInsensitive) == 0;
         if (!isRef && !isEntryRef) {
@@ -282,8 +298,11 @@ std::vector<PlaylistEntry> parseAsxPlaylist(QStringView t)
         for (const Attribute& a : readAttributes(t, pos)) {
             if (a.name == u"href") {
                 const QString href = a.value.trimmed();
-                if (!href.isEmpty())
-                    entries.push_back({href, isEntryRef});
+                if (!href.isEmpty()) {
+                    entries.push_back({href, isEntryRef, isRef && inEntry && refsInEntry > 0});
+                    if (isRef && inEntry)
+                        ++refsInEntry;
+                }
                 break;
             }
         }

@@ -16,6 +16,9 @@ struct PlaylistEntry
     QString href;
     // True for an ASX "entryref": the entry names another ASX list rather than a media item.
     bool isListRef = false;
+    // True for a second or later <ref> of one ASX <entry>: a fallback for the refs before it, to be
+    // tried only when they fail.
+    bool isAlternative = false;
 
     bool operator==(const PlaylistEntry&) const = default;
 };

@@ -46,7 +46,7 @@ char lowerAscii(char c)
 
 } // namespace
 
-std::string RequestRange::spec() const
+std::string RequestRange::boundsText() const
 {
     if (empty()) {
         return {};

@@ -20,9 +20,9 @@ struct RequestRange
 
     bool empty() const { return start == 0 && end == 0; }
     // The range as it follows "bytes=": "start-end", or "start-" when end is 0; empty when no range is asked.
-    std::string spec() const;
-    // The whole header value, "bytes=" + spec(); empty when no range is asked.
-    std::string headerValue() const { return empty() ? std::string() : "bytes=" + spec(); }
+    std::string boundsText() const;
+    // The whole header value, "bytes=" + boundsText(); empty when no range is asked.
+    std::string headerValue() const { return empty() ? std::string() : "bytes=" + boundsText(); }
 };
 
 struct StatusLine

@@ -85,6 +85,24 @@ void setCommonOptions(CURL* easy, char* errorBuffer, int connectTimeoutMs)
     }
 }
 
+// Marks a client busy for the length of one Connect or Get.
+class BusyGuard
+{
+public:
+    explicit BusyGuard(std::atomic<bool>& busy) : m_busy(busy)
+    {
+        if (m_busy.exchange(true)) {
+            throw std::logic_error("The HTTP client is already busy with another request");
+        }
+    }
+    ~BusyGuard() { m_busy.store(false); }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    std::atomic<bool>& m_busy;
+};
+
 } // namespace
 
 struct IdHttpCallbacks
@@ -137,6 +155,7 @@ void TIdHTTP::Disconnect()
 
 void TIdHTTP::Connect()
 {
+    const BusyGuard busy(m_busy);
     const auto hostPort = lanseek::platform::splitHostPort(Host, Port);
     if (!hostPort) {
         throw BadAddressError(Host);
@@ -211,6 +230,7 @@ void TIdHTTP::resetReply()
 
 void TIdHTTP::get(const std::string& url, const std::function<void(const char*, std::size_t)>& deliver)
 {
+    const BusyGuard busy(m_busy);
     const auto address = lanseek::platform::parseHttpUrl(url);
     if (!address) {
         throw BadAddressError(url);
@@ -235,8 +255,8 @@ void TIdHTTP::get(const std::string& url, const std::function<void(const char*, 
     // Replaces curl's own "Accept: */*" with the program's value.
     Slist headers(curl_slist_append(nullptr, (std::string("Accept: ") + kAccept).c_str()));
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers.get());
-    const std::string rangeSpec = m_range.spec();
-    curl_easy_setopt(easy, CURLOPT_RANGE, rangeSpec.empty() ? nullptr : rangeSpec.c_str());
+    const std::string rangeText = m_range.boundsText();
+    curl_easy_setopt(easy, CURLOPT_RANGE, rangeText.empty() ? nullptr : rangeText.c_str());
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &IdHttpCallbacks::header);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &IdHttpCallbacks::body);

@@ -3,6 +3,7 @@
 #include "platform/text/gbk.h"
 #include "platform/web/address.h"
 #include "platform/web/inner_text.h"
+#include "platform/web/nesting_limit.h"
 
 #include <gumbo.h>
 
@@ -322,99 +323,6 @@ std::string pageCharset(std::string_view contentType, std::string_view body)
         return meta;
     }
     return "gbk";
-}
-
-std::string limitNesting(std::string_view html, int maxDepth)
-{
-    // Elements that have no end tag or that the parser closes by itself when a sibling starts do not
-    // deepen the tree and are not counted.
-    static const char* const kUncounted[] = {
-        "area",   "base",   "basefont", "bgsound", "br",      "col",   "colgroup", "dd",    "dt",
-        "embed",  "frame",  "hr",       "img",     "image",   "input", "keygen",   "li",    "link",
-        "meta",   "option", "optgroup", "p",       "param",   "rb",    "rp",       "rt",    "rtc",
-        "source", "tbody",  "td",       "tfoot",   "th",      "thead", "tr",       "track", "wbr",
-        "html",   "head",   "body",     "caption", "!doctype"};
-    // Their content is text up to their own end tag.
-    static const char* const kRawText[] = {"script", "style",   "textarea", "title",    "xmp",
-                                           "iframe", "noembed", "noframes", "plaintext"};
-    auto isOneOf = [](const std::string& name, const auto& list) {
-        return std::any_of(std::begin(list), std::end(list), [&](const char* n) { return name == n; });
-    };
-
-    std::string out;
-    out.reserve(html.size());
-    std::vector<std::string> open;
-    size_t i = 0;
-    size_t copied = 0;
-    while (i < html.size()) {
-        const size_t lt = html.find('<', i);
-        if (lt == std::string_view::npos || lt + 1 >= html.size()) {
-            break;
-        }
-        i = lt + 1;
-        if (html.compare(lt, 4, "<!--") == 0) {
-            const size_t end = html.find("-->", lt + 4);
-            i = end == std::string_view::npos ? html.size() : end + 3;
-            continue;
-        }
-        const bool closing = html[i] == '/';
-        size_t nameStart = closing ? i + 1 : i;
-        if (nameStart >= html.size() || !std::isalpha(static_cast<unsigned char>(html[nameStart]))) {
-            continue;
-        }
-        size_t nameEnd = nameStart;
-        while (nameEnd < html.size() && !isSpace(html[nameEnd]) && html[nameEnd] != '/' &&
-               html[nameEnd] != '>') {
-            ++nameEnd;
-        }
-        const std::string name = lower(html.substr(nameStart, nameEnd - nameStart));
-        // Find the end of the tag, skipping quoted attribute values.
-        size_t j = nameEnd;
-        Attribute attr;
-        while (nextAttribute(html, j, attr)) {
-        }
-        const size_t tagEnd = std::min(j + 1, html.size());
-        i = tagEnd;
-        if (closing) {
-            // Pop back to the matching element when it is near the top; a stray end tag changes nothing.
-            const size_t reach = std::min<size_t>(open.size(), 64);
-            for (size_t k = 0; k < reach; ++k) {
-                if (open[open.size() - 1 - k] == name) {
-                    open.resize(open.size() - 1 - k);
-                    break;
-                }
-            }
-            continue;
-        }
-        if (isOneOf(name, kRawText)) {
-            const std::string endTag = "</" + name;
-            size_t k = tagEnd;
-            for (;;) {
-                k = html.find("</", k);
-                if (k == std::string_view::npos) {
-                    i = html.size();
-                    break;
-                }
-                if (lower(html.substr(k, endTag.size())) == endTag) {
-                    i = k;
-                    break;
-                }
-                k += 2;
-            }
-            continue;
-        }
-        if (isOneOf(name, kUncounted)) {
-            continue;
-        }
-        if (static_cast<int>(open.size()) >= maxDepth) {
-            out.append(html.substr(copied, lt - copied));
-            copied = tagEnd;
-            continue;
-        }
-        open.push_back(name);
-    }
-    out.append(html.substr(copied));
-    return out;
 }
 
 std::unique_ptr<HtmlNode> parseHtml(const QString& html)

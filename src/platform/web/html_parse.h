@@ -23,11 +23,6 @@ PageKind pageKind(std::string_view contentType);
 // when none of them names a known charset.
 std::string pageCharset(std::string_view contentType, std::string_view body);
 
-// Pages that nest elements thousands deep make the tree builder slow (each start tag searches the open
-// elements) and every walk over the tree deep. Start tags that would open elements beyond maxDepth are
-// dropped from the markup; their content stays. Real pages never come close to the limit.
-std::string limitNesting(std::string_view html, int maxDepth);
-
 // Parses HTML text into a tree rooted at the html element.
 std::unique_ptr<HtmlNode> parseHtml(const QString& html);
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct WebDocument
     std::unique_ptr<HtmlNode> root; // the parsed tree (the html element)
 };
 
+struct PageLayout;
+
 } // namespace lanseek::platform
 
 class TWebBrowser : public QWidget
@@ -61,6 +64,35 @@ public:
     // Why the last load failed (empty after a successful one); for logs and tests, never shown to users.
     QString lastError() const;
 
+    // The page view of visible instances. In place of each <object> the view hosts the widget the factory
+    // makes for it (judging by its CLASSID and PARAMs), sized to the object's WIDTH and HEIGHT; without a
+    // factory, or when it returns nullptr, a plain box stands there. The view owns the hosted widgets: they
+    // are made when a page is first shown and deleted as soon as another page (or a failed load) replaces it.
+    using ObjectFactory = std::function<QWidget*(const lanseek::platform::HtmlNode& object, QWidget* parent)>;
+    void setObjectFactory(ObjectFactory factory);
+    // What "save as" does with the current document (the program asks the user where to save it).
+    using SaveAsHandler = std::function<void(const lanseek::platform::WebDocument& document)>;
+    void setSaveAsHandler(SaveAsHandler handler);
+    // Runs a browser command. Only save as (4) is known: it calls the save-as handler with the current
+    // document and returns true; with no handler, no document or another command nothing happens (false).
+    bool ExecWB(int cmd, int opt);
+    static constexpr int kSaveAs = 4;
+
+    // The layout of the shown page, or nullptr while nothing is laid out (no page, or never shown).
+    const lanseek::platform::PageLayout* pageLayout() const;
+    // The widgets hosted for the shown page's objects, in document order.
+    std::vector<QWidget*> hostedObjects() const;
+    // How far the page is scrolled down, in pixels.
+    int scrollPosition() const;
+    void setScrollPosition(int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
 signals:
     void OnProgressChange(int progress, int progressMax);
     void OnDocumentComplete(TWebBrowser* sender, const QString& url);
@@ -71,6 +103,11 @@ private:
                          std::shared_ptr<lanseek::platform::WebDocument> document, const QString& error);
     // The shown page changed; the page view lays it out again.
     void documentChanged();
+    // Lays the page out again at the current size; with newPage, also replaces the hosted widgets and the
+    // background picture.
+    void refreshView(bool newPage);
+    void placeHostedObjects();
+    void setupView();
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

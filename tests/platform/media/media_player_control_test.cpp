@@ -147,11 +147,13 @@ TEST_F(PlayerTest, AsxListPlaysItsItemsInOrderThenStops)
     EXPECT_EQ(c->statusText(), QStringLiteral("已停止"));
     EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
 
-    // Play after the end starts the list again from its first item.
+    // Play after the end starts the list again from its first item, as the file now reads.
+    ASSERT_TRUE(test::writeFile(path("winmedia.asx"), asxOf({path("two.wav")})));
     rec.items.clear();
     c->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rec.items.empty(); }, kWaitMs));
     EXPECT_EQ(rec.items.front(), 0);
+    EXPECT_EQ(c->itemCount(), 1);
     c->stop();
 }
 
@@ -254,7 +256,8 @@ TEST_F(PlayerTest, PlaysWebAddressesAndWebLists)
             return reachedPlaying && single.state() == State::Stopped;
         },
         kWaitMs))
-        << single.statusText().toStdString();
+        << "state " << int(single.state()) << ", status " << single.statusText().toStdString()
+        << ", position " << single.positionMs();
     EXPECT_TRUE(singleRec.errors.isEmpty()) << singleRec.errors.join(u'\n').toStdString();
     EXPECT_GE(server.hits("/songs/one.wav"), 1);
 
@@ -262,7 +265,9 @@ TEST_F(PlayerTest, PlaysWebAddressesAndWebLists)
         MediaPlayerControl::fromObjectParams({{"SRC", server.url("/songs/list.ram")}}));
     Recorder listRec(listed.get());
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return listRec.items.size() == 2 && listed->state() == State::Stopped; }, kWaitMs));
+        [&] { return listRec.items.size() == 2 && listed->state() == State::Stopped; }, kWaitMs))
+        << "items started " << listRec.items.size() << ", state " << int(listed->state()) << ", status "
+        << listed->statusText().toStdString() << ", position " << listed->positionMs();
     EXPECT_TRUE(listRec.errors.isEmpty()) << listRec.errors.join(u'\n').toStdString();
     EXPECT_EQ(server.hits("/songs/list.ram"), 1);
 }
@@ -317,8 +322,13 @@ TEST_F(PlayerTest, ButtonsSliderAndTimeFollowPauseSeekAndStop)
     QTest::qWait(250);
     EXPECT_NEAR(double(c.positionMs()), double(held), 20.0) << "a paused item does not advance";
 
+    // Keys and clicks on the groove seek at once (a step is five seconds, clamped to the end).
+    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 2900; }, kWaitMs)) << c.positionMs();
+    EXPECT_EQ(c.state(), State::Paused);
+
     c.seek(2000);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 1900; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.positionMs() >= 1900 && c.positionMs() < 2500; }, kWaitMs));
     QTest::qWait(250); // one poll of the position
     EXPECT_GE(slider->value(), 1900);
     EXPECT_EQ(slider->maximum(), int(c.durationMs()));
@@ -376,4 +386,39 @@ TEST_F(PlayerTest, AnAudioOutputThatCannotBeMadeIsReported)
     EXPECT_TRUE(firstBuffer.wait(kWaitMs));
     EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
     c.stop();
+}
+
+TEST_F(PlayerTest, TheTitleLineShowsTheItemsTitleOrElseItsAddress)
+{
+    ASSERT_TRUE(
+        test::writeFile(path("titled.wav"), test::makeWav(kClipMs, 440, QStringLiteral("春江花月夜"))));
+    ASSERT_TRUE(test::writeFile(path("pair.asx"), asxOf({path("titled.wav"), path("two.wav")})));
+    MediaPlayerControl c;
+    Recorder rec(&c);
+    c.setSource(fileValue("pair.asx"));
+    EXPECT_EQ(c.titleText(), path("pair.asx"));
+    c.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.titleText() == QStringLiteral("春江花月夜"); }, kWaitMs))
+        << c.titleText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return c.currentIndex() == 1; }, kWaitMs));
+    EXPECT_EQ(c.titleText(), path("two.wav")) << "a title does not stick to the next item";
+    c.stop();
+}
+
+TEST_F(PlayerTest, FurtherSourcesOfAnAsxEntryAreTriedOnlyWhenTheFirstFails)
+{
+    const QByteArray asx =
+        "<asx version = \"3.0\">\r\n"
+        "<entry>\r\n<ref href = \"gone.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
+        "<entry>\r\n<ref href = \"two.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
+        "</asx>\r\n";
+    ASSERT_TRUE(test::writeFile(path("fallback.asx"), asx));
+    MediaPlayerControl c;
+    Recorder rec(&c);
+    c.setSource(fileValue("fallback.asx"));
+    c.play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rec.items.empty() && c.state() == State::Stopped; }, kWaitMs));
+    EXPECT_EQ(rec.items, (std::vector<int>{0, 1, 2})) << "the second entry's fallback is not played";
+    EXPECT_EQ(rec.errors.size(), 1);
+    EXPECT_EQ(c.statusText(), QStringLiteral("已停止"));
 }

@@ -11,11 +11,11 @@ using namespace lanseek::platform;
 
 namespace {
 
-QStringList localPaths(const std::vector<QUrl>& items)
+QStringList localPaths(const std::vector<MediaItem>& items)
 {
     QStringList out;
-    for (const QUrl& u : items)
-        out << (u.isLocalFile() ? u.toLocalFile() : u.toString());
+    for (const MediaItem& item : items)
+        out << (item.url.isLocalFile() ? item.url.toLocalFile() : item.url.toString());
     return out;
 }
 

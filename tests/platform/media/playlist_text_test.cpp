@@ -145,3 +145,24 @@ TEST(PlaylistText, FallsBackToTheOtherFormOnlyWhenTheTextLooksLikeIt)
         parsePlaylistText(PlaylistKind::Asx, QStringLiteral("<asx version = \"3.0\">\r\n</asx>")).empty());
     EXPECT_TRUE(parsePlaylistText(PlaylistKind::Rpm, QStringLiteral("<html>\r\n<body>\r\n")).empty());
 }
+
+TEST(AsxPlaylist, MarksFurtherRefsOfOneEntryAsFallbacks)
+{
+    auto alternatives = [](const QString& text) {
+        std::vector<bool> out;
+        for (const auto& e : parseAsxPlaylist(text))
+            out.push_back(e.isAlternative);
+        return out;
+    };
+    EXPECT_EQ(
+        alternatives(QStringLiteral("<asx><entry><ref href=\"a\"/><REF href=\"b\"/><ref href=\"c\"/></entry>"
+                                    "<Entry><ref href=\"d\"/></ENTRY></asx>")),
+        (std::vector<bool>{false, true, true, false}));
+    // An entry left open ends where the next begins; refs outside entries stand alone.
+    EXPECT_EQ(alternatives(QStringLiteral("<entry><ref href=\"a\"><entry><ref href=\"b\"></entry>"
+                                          "<ref href=\"c\"/><ref href=\"d\"/>")),
+              (std::vector<bool>{false, false, false, false}));
+    // A ref without a usable href is no source, so the next one is not its fallback.
+    EXPECT_EQ(alternatives(QStringLiteral("<entry><ref href=\"\"/><ref href=\"b\"/></entry>")),
+              (std::vector<bool>{false}));
+}

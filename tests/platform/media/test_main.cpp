@@ -8,6 +8,10 @@ int main(int argc, char** argv)
 {
     // Every control in these tests plays into a clocked fake sink; nothing reaches a sound card.
     qputenv("LANSEEK_AUDIO_SINK", "fakesink");
+    // Test discovery runs this program without the tests' environment; none of these tests needs
+    // a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // The web tests talk to servers on 127.0.0.1 only; a proxy from the environment must not
     // stand in between.
     for (const char* name :

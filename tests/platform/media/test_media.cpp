@@ -21,13 +21,24 @@ void putLe(QByteArray& out, quint32 value, int bytes)
 
 } // namespace
 
-QByteArray makeWav(int ms, double frequency)
+QByteArray makeWav(int ms, double frequency, const QString& title)
 {
     constexpr int kRate = 8000;
     const int samples = kRate * ms / 1000;
+    QByteArray info;
+    if (!title.isEmpty()) {
+        QByteArray name = title.toUtf8() + '\0';
+        if (name.size() % 2)
+            name += '\0';
+        info.append("LIST");
+        putLe(info, quint32(4 + 8 + name.size()), 4);
+        info.append("INFOINAM");
+        putLe(info, quint32(name.size()), 4);
+        info.append(name);
+    }
     QByteArray out;
     out.append("RIFF");
-    putLe(out, quint32(36 + samples * 2), 4);
+    putLe(out, quint32(36 + info.size() + samples * 2), 4);
     out.append("WAVEfmt ");
     putLe(out, 16, 4);
     putLe(out, 1, 2); // PCM
@@ -36,6 +47,7 @@ QByteArray makeWav(int ms, double frequency)
     putLe(out, kRate * 2, 4);
     putLe(out, 2, 2);
     putLe(out, 16, 2);
+    out.append(info);
     out.append("data");
     putLe(out, quint32(samples * 2), 4);
     for (int i = 0; i < samples; ++i) {

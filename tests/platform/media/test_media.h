@@ -11,8 +11,9 @@
 
 namespace lanseek::platform::test {
 
-// A mono 16-bit PCM WAV file of a sine tone, `ms` long at 8000 Hz.
-QByteArray makeWav(int ms, double frequency = 440.0);
+// A mono 16-bit PCM WAV file of a sine tone, `ms` long at 8000 Hz, with a title in its INFO list
+// when one is given.
+QByteArray makeWav(int ms, double frequency = 440.0, const QString& title = {});
 bool writeFile(const QString& path, const QByteArray& bytes);
 
 // Serves fixed bodies on 127.0.0.1 at an ephemeral port until destroyed.

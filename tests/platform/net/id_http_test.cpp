@@ -304,12 +304,64 @@ TEST_F(HttpClientTest, DisconnectEndsAWaitForTheFirstByte)
     EXPECT_TRUE(log.events.empty()) << "no body transfer began, so neither begin nor end is raised";
 }
 
+TEST_F(HttpClientTest, DisconnectEndsAnAdvanceConnectThatGetsNoAnswer)
+{
+    lanseek::test::UnansweredPort silent;
+    client.Host = "127.0.0.1";
+    client.Port = silent.port();
+    std::string error;
+    std::thread connector([&] {
+        try {
+            client.Connect();
+        } catch (const SocketError& e) {
+            error = e.what();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto start = Clock::now();
+    client.Disconnect();
+    connector.join();
+    EXPECT_LT(msSince(start), 150);
+    EXPECT_EQ(error, "Socket Error # 103 Software caused connection abort.");
+}
+
+TEST_F(HttpClientTest, ConnectionsThatGetNoAnswerTimeOut)
+{
+    lanseek::test::UnansweredPort silent;
+    client.setConnectTimeoutMs(300);
+    const auto start = Clock::now();
+    try {
+        client.Get("http://127.0.0.1:" + std::to_string(silent.port()) + "/x.mp3", buffer);
+        FAIL() << "an unanswered connection must raise";
+    } catch (const SocketError& e) {
+        EXPECT_STREQ(e.what(), "Socket Error # 110 Connection timed out.");
+    }
+    EXPECT_GE(msSince(start), 250);
+    EXPECT_LT(msSince(start), 2000);
+}
+
 TEST_F(HttpClientTest, DisconnectWithNothingRunningLeavesTheNextGetAlone)
 {
     server.serve("/song.mp3", {.body = "whole"});
     client.Disconnect();
     client.Get(server.url("/song.mp3"), buffer);
     EXPECT_EQ(text(buffer), "whole");
+}
+
+TEST_F(HttpClientTest, ASecondCallOnABusyClientIsRefusedWithoutDisturbingTheFirst)
+{
+    server.serve("/slow.mp3", {.body = "late but whole", .firstByteDelayMs = 300});
+    std::thread worker([&] { client.Get(server.url("/slow.mp3"), buffer); });
+    ASSERT_TRUE(server.waitForRequests(1, 5000));
+    std::vector<char> other;
+    EXPECT_THROW(client.Get(server.url("/slow.mp3"), other), std::logic_error);
+    client.Host = "127.0.0.1";
+    client.Port = server.port();
+    EXPECT_THROW(client.Connect(), std::logic_error);
+    worker.join();
+    EXPECT_EQ(text(buffer), "late but whole");
+    EXPECT_TRUE(other.empty());
+    EXPECT_EQ(server.requestCount(), 1u);
 }
 
 // --- Failures and their messages -------------------------------------------------------------------------
@@ -382,6 +434,17 @@ TEST_F(HttpClientTest, ErrorStatusesCarryTheStatusLineAndKeepTheirBody)
 
     server.serve("/broken.mp3", {.body = "oops", .status = 500});
     EXPECT_THROW(client.Get(server.url("/broken.mp3"), buffer), HttpStatusError);
+
+    // A segment that starts past the end of a file that shrank since the probe.
+    server.serve("/short.mp3", {.body = blob(100)});
+    client.setRange(5000, 6000);
+    try {
+        client.Get(server.url("/short.mp3"), buffer);
+        FAIL() << "an unsatisfiable range must raise";
+    } catch (const HttpStatusError& e) {
+        EXPECT_STREQ(e.what(), "HTTP/1.1 416 Range Not Satisfiable");
+    }
+    EXPECT_FALSE(client.replyMatchesRange());
 }
 
 TEST_F(HttpClientTest, ErrorStatusStillRaisesWhenTheProbeStopsAtWorkBegin)

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <httplib.h>
+#include <zlib.h>
 
 #include <atomic>
 #include <chrono>
@@ -39,6 +40,22 @@ const QString kSamplePage = QStringLiteral(
 
 const QString kSampleText = QStringLiteral("百度为您找到相关结果约1,234篇\n歌曲 一\t3.52Mmp3\n二\t512Kwma\n\n"
                                            "第一段\n第二行\n\n甲\n乙\n下一页");
+
+// Gzip-compressed bytes of the given text.
+std::string gzip(const std::string& text)
+{
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, static_cast<uLong>(text.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
 
 // A web server on 127.0.0.1 with an ephemeral port, serving the pages these tests load.
 class TestServer
@@ -108,11 +125,22 @@ public:
                                      });
         });
         m_server.Get("/endless", [](const httplib::Request&, httplib::Response& res) {
-            // No length announced; the body keeps coming until the client gives up.
-            res.set_chunked_content_provider("text/html", [](size_t, httplib::DataSink& sink) {
+            // No length announced; the body keeps coming until the client gives up. (A type the server does
+            // not compress, so that the test spends its time on the transfer.)
+            res.set_chunked_content_provider("application/octet-stream", [](size_t, httplib::DataSink& sink) {
                 static const std::string chunk(1 << 20, 'y');
                 return sink.write(chunk.data(), chunk.size());
             });
+        });
+        m_server.Get("/bomb", [](const httplib::Request&, httplib::Response& res) {
+            // A few kilobytes on the wire that unpack to 40 MB.
+            static const std::string packed = gzip(std::string(40u << 20, ' '));
+            res.set_header("Content-Encoding", "gzip");
+            res.set_content(packed, "application/octet-stream");
+        });
+        m_server.Get("/packed", [](const httplib::Request&, httplib::Response& res) {
+            res.set_header("Content-Encoding", "gzip");
+            res.set_content(gzip(toGbk(QStringLiteral("<p>压缩的页面"))), "text/html; charset=gbk");
         });
         m_server.Get("/moved", [](const httplib::Request&, httplib::Response& res) {
             res.set_redirect("/dir/target");
@@ -266,6 +294,23 @@ TEST_F(BrowserTest, ASecondNavigateReplacesTheFirst)
     EXPECT_EQ(browser.Document()->bodyText, QStringLiteral("统一码 €"));
 }
 
+TEST_F(BrowserTest, ManyQuickNavigationsEndInTheLastOneOnly)
+{
+    for (int i = 0; i < 20; ++i) {
+        browser.Navigate(url(QStringLiteral("/utf8")));
+        if (i % 5 == 0) {
+            QCoreApplication::processEvents(); // let some of them finish in between
+        }
+    }
+    complete.clear(); // a load that finished before the next Navigate rightly reported itself
+    browser.Navigate(url(QStringLiteral("/page")));
+    ASSERT_TRUE(complete.wait(20000));
+    QTest::qWait(300);
+    ASSERT_EQ(complete.count(), 1);
+    EXPECT_EQ(complete.first().at(1).toString(), url(QStringLiteral("/page")));
+    EXPECT_EQ(browser.Document()->bodyText, kSampleText);
+}
+
 TEST_F(BrowserTest, NavigatingFromTheCompleteHandlerStartsTheNextLoad)
 {
     // The search reads a page and asks for the next one from inside the complete event.
@@ -291,8 +336,10 @@ TEST_F(BrowserTest, FailedLoadsCompleteOnceWithoutDocument)
         url(QStringLiteral("/missing")),
         url(QStringLiteral("/huge")),
         url(QStringLiteral("/endless")),
+        url(QStringLiteral("/bomb")),
         QStringLiteral("file:///no/such/folder/1.html"),
         QStringLiteral("ftp://127.0.0.1/x"),
+        QString(),
     };
     for (const QString& address : failing) {
         complete.clear();
@@ -305,6 +352,10 @@ TEST_F(BrowserTest, FailedLoadsCompleteOnceWithoutDocument)
 
 TEST_F(BrowserTest, OddBodiesStillComplete)
 {
+    load(url(QStringLiteral("/packed")));
+    ASSERT_NE(browser.Document(), nullptr);
+    EXPECT_EQ(browser.Document()->bodyText, QStringLiteral("压缩的页面"));
+    complete.clear();
     load(url(QStringLiteral("/binary")));
     ASSERT_NE(browser.Document(), nullptr);
     EXPECT_TRUE(browser.Document()->bodyText.isEmpty());
@@ -358,7 +409,9 @@ TEST_F(BrowserTest, LocalFileWithSpacesAndChineseInItsPathLoads)
     load(QStringLiteral("file:///") + path);
     ASSERT_NE(browser.Document(), nullptr) << browser.lastError().toStdString();
     EXPECT_EQ(browser.Document()->bodyText, QStringLiteral("标题\n\n内容"));
+    ASSERT_EQ(progress.count(), 1); // a file arrives whole: one event, full
     EXPECT_EQ(progress.last().at(0).toInt(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(progress.last().at(1).toInt(), static_cast<int>(bytes.size()));
 }
 
 TEST_F(BrowserTest, DestroyingABrowserMidLoadIsQuiet)

@@ -1,6 +1,7 @@
 #include "platform/text/gbk.h"
 #include "platform/web/html_parse.h"
 #include "platform/web/inner_text.h"
+#include "platform/web/nesting_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -198,4 +199,37 @@ TEST(MalformedPages, NestingLimitKeepsRealMarkup)
     EXPECT_EQ(limitNesting(page, 2), page);
     EXPECT_EQ(limitNesting("<div><div><div>a</div></div></div>", 2), "<div><div>a</div></div></div>");
     EXPECT_EQ(limitNesting("<b title='>'><i>x", 1), "<b title='>'>x");
+}
+
+TEST(MalformedPages, SloppyButShallowMarkupIsNotMistakenForDeepNesting)
+{
+    // Tags the parser closes by itself: unclosed links, cells with unclosed fonts, list items, paragraphs.
+    std::string links;
+    std::string rows = "<table>";
+    std::string items = "<ul>";
+    std::string paragraphs;
+    for (int i = 0; i < 1000; ++i) {
+        links += "<a href='/r?url=" + std::to_string(i) + "'>song";
+        rows += "<tr><td><font color=red>name<td><b>3.52Mmp3";
+        items += "<li><font>item";
+        paragraphs += "<p><i>text";
+    }
+    for (const std::string& page : {links, rows, items, paragraphs}) {
+        EXPECT_EQ(limitNesting(page, 16), page) << page.substr(0, 60);
+    }
+}
+
+TEST(MalformedPages, LinksSurviveTheNestingLimit)
+{
+    std::string deep;
+    for (int i = 0; i < 2000; ++i) {
+        deep += "<div><font>";
+    }
+    for (int i = 0; i < 300; ++i) {
+        deep += "<a href='/r?url=" + std::to_string(i) + "'>s" + std::to_string(i);
+    }
+    const auto doc = buildDocument(deep, "", QStringLiteral("http://h/"), QStringLiteral("http://h/"));
+    ASSERT_EQ(doc->links.size(), 300u);
+    EXPECT_EQ(doc->links[299].href, QStringLiteral("http://h/r?url=299"));
+    EXPECT_EQ(doc->links[299].innertext, QStringLiteral("s299"));
 }
