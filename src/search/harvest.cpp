@@ -1,5 +1,7 @@
 #include "search/harvest.h"
 
+#include "search/first_occurrence.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -48,15 +50,18 @@ std::string_view trimControls(std::string_view text)
     return text.substr(begin, end - begin);
 }
 
-std::string_view lineContaining(std::string_view page, std::string_view needle)
+std::string_view lineAt(std::string_view page, std::size_t position)
 {
-    std::size_t at = needle.empty() ? std::string_view::npos : page.find(needle);
-    if (at == std::string_view::npos)
-        at = 0;
+    const std::size_t at = position == std::string_view::npos || position >= page.size() ? 0 : position;
     const std::size_t previousBreak = at == 0 ? std::string_view::npos : page.rfind('\n', at - 1);
     const std::size_t begin = previousBreak == std::string_view::npos ? 0 : previousBreak + 1;
     const std::size_t end = page.find('\n', begin);
     return page.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin);
+}
+
+std::string_view lineContaining(std::string_view page, std::string_view needle)
+{
+    return lineAt(page, needle.empty() ? std::string_view::npos : page.find(needle));
 }
 
 SizeAndType sizeAndTypeOf(std::string_view trimmedLine)
@@ -109,6 +114,13 @@ HarvestOutcome harvest(const HarvestInput& input)
     if (input.countLabel == kCountLabelInitial)
         out.countLabel = std::string(kCountLabelPrefix) + countText(input.pageText);
 
+    // First the links that make rows, then one pass over the page for all their texts at once.
+    struct Accepted
+    {
+        const PageLink* link;
+        std::string address;
+    };
+    std::vector<Accepted> accepted;
     std::unordered_set<std::string> listed(input.listedAddresses.begin(), input.listedAddresses.end());
     const std::size_t cut = input.redirectPrefix.size();
     static const std::vector<PageLink> kNoLinks;
@@ -124,12 +136,22 @@ HarvestOutcome harvest(const HarvestInput& input)
         std::string address = link.href.size() > cut ? link.href.substr(cut) : std::string();
         if (!listed.insert(address).second)
             continue;
-        const std::string_view line = trimControls(lineContaining(input.pageText, link.text));
+        accepted.push_back({&link, std::move(address)});
+    }
+
+    std::vector<std::string_view> texts;
+    texts.reserve(accepted.size());
+    for (const Accepted& row : accepted)
+        texts.push_back(row.link->text);
+    const std::vector<std::size_t> positions = firstOccurrences(input.pageText, texts);
+
+    for (std::size_t i = 0; i < accepted.size(); ++i) {
+        const std::string_view line = trimControls(lineAt(input.pageText, positions[i]));
         SizeAndType sizeType = sizeAndTypeOf(line);
         HarvestedSong song;
         song.number = out.rowCounter + 1;
-        song.name = link.text;
-        song.address = std::move(address);
+        song.name = accepted[i].link->text;
+        song.address = std::move(accepted[i].address);
         song.size = std::move(sizeType.size);
         song.type = std::move(sizeType.type);
         out.songs.push_back(std::move(song));

@@ -28,6 +28,8 @@ std::string_view trimControls(std::string_view text);
 // The line of the page text (lines end at "\n") that holds the first occurrence of needle; the first line
 // when needle is empty or does not occur. The line comes without its line break.
 std::string_view lineContaining(std::string_view page, std::string_view needle);
+// The line holding the byte at position; the first line when position is npos or past the end.
+std::string_view lineAt(std::string_view page, std::size_t position);
 
 struct SizeAndType
 {
