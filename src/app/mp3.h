@@ -210,6 +210,21 @@ public:
     void Button9Click();
 
     // ---- Search: harvesting, result list, charts (search/) -------------------------------------------
+    void WebBrowser1DocumentComplete(TWebBrowser* sender, const QString& url);
+    void WebBrowser1ProgressChange(int progress, int progressMax);
+    void Button7Click(); // reads the page in Memo1 and the search browser's links into result rows
+    void ListView1SelectItem(int index, bool selected);
+    void ListView1DblClick();
+    void stopbtnClick();
+    void SeSkinSpeedButton2Click(); // refresh
+    void manlistbtnClick();
+    void womanlistbtnClick();
+    void musiclistClick();
+    void singerlistbtnClick();
+    void menubtnClick(); // album search ("辑", SeSkinSpeedButton1)
+    void WebBrowser2DocumentComplete(TWebBrowser* sender, const QString& url);
+    void WebBrowser2ProgressChange(int progress, int progressMax);
+    void loadChartPage(const QString& path); // the four chart buttons differ only in the page
 
     // ---- Downloads: queue, workers, progress, save-folder chooser (download/) ------------------------
 
