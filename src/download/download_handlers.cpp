@@ -218,7 +218,8 @@ void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
     inProgressComplete.append(connected > 0);
     if (currentRow < downloadlistview->Count())
         downloadlistview->setRowSelected(currentRow, true);
-    downloadnow->setRowSelected(progressRow, true);
+    // The in-progress list selects one row at a time, as a click does.
+    downloadnow->setCurrentItem(downloadnow->topLevelItem(progressRow));
     slotRow[slot] = progressRow;
     if (connected == 0)
         return;
