@@ -219,8 +219,8 @@ public:
     void IdHTTP1WorkEnd(int tag, bool segmentComplete = true);
     void Timer1Timer();
     void downloadnowSelectItem(int row, bool selected);
-    void SeSkinButton1Click(); // "保存目录"
-    void SeSkinButton3Click(); // "修改保存地址"
+    void SeSkinButton1Click();                  // "保存目录"
+    void SeSkinButton3Click();                  // "修改保存地址"
     int currentRow = 0;                         // the download-list row the queue works on
     std::int64_t fileSize = 0;                  // the probed length of the current row
     int connectedCount = 0;                     // clients of the file being started that connected
@@ -228,10 +228,10 @@ public:
     std::array<std::int64_t, 15> workerBytes{}; // bytes so far per labelled worker, 5 x slot + worker
     std::int64_t previousTotal = 0;             // the sum of workerBytes at the last tick
     std::array<std::int64_t, 3> slotFileSize{0, 0, 0};
-    std::array<int, 3> slotRow{0, 0, 0};        // the in-progress row of each slot's file
-    QList<bool> inProgressComplete;             // per in-progress row: every byte of the file arrived
-    bool downloadRunWaiting = false;            // a run of the queue has not yet started its last row
-    std::array<std::int64_t, 5> barValues{};    // what the bars show, in bytes (the bars may be scaled)
+    std::array<int, 3> slotRow{0, 0, 0};     // the in-progress row of each slot's file
+    QList<bool> inProgressComplete;          // per in-progress row: every byte of the file arrived
+    bool downloadRunWaiting = false;         // a run of the queue has not yet started its last row
+    std::array<std::int64_t, 5> barValues{}; // what the bars show, in bytes (the bars may be scaled)
     std::int64_t barMaximum = 0;
     // Receives the workers' events on the UI thread and, when the window goes, ends the running workers.
     class DownloadHub;
