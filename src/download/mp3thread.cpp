@@ -57,8 +57,12 @@ void tmp3download::run()
         std::optional<std::optional<std::int64_t>> origin; // decided at the first block
         std::int64_t placed = 0;
         const TIdHTTP::BodySink sink = [&](std::int64_t bodyOffset, const char* data, std::size_t length) {
-            if (!origin)
-                origin = bodyOrigin(client.statusCode(), client.contentRange());
+            if (!origin) {
+                origin = replyMatchesFile(client.statusCode(), client.contentRange(), client.contentLength(),
+                                          m_job.fileSize)
+                             ? bodyOrigin(client.statusCode(), client.contentRange())
+                             : std::nullopt;
+            }
             if (!*origin)
                 return;
             if (const auto slice = sliceOf(owned, **origin, bodyOffset, length)) {

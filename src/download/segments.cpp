@@ -40,6 +40,16 @@ std::optional<std::int64_t> bodyOrigin(int statusCode, const std::optional<platf
     return std::nullopt;
 }
 
+bool replyMatchesFile(int statusCode, const std::optional<platform::ContentRange>& range,
+                      std::optional<std::int64_t> contentLength, std::int64_t fileSize)
+{
+    if (statusCode == 206)
+        return range && (range->total < 0 || range->total == fileSize);
+    if (statusCode >= 200 && statusCode <= 299)
+        return !contentLength || *contentLength == fileSize;
+    return false;
+}
+
 std::optional<Slice> sliceOf(ByteSpan owned, std::int64_t origin, std::int64_t bodyOffset, std::size_t length)
 {
     const std::int64_t blockFirst = origin + bodyOffset;

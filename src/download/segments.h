@@ -47,6 +47,12 @@ ByteSpan ownedSpan(int index, int workers, std::int64_t segmentLength, std::int6
 //   anything else (errors, redirects, no status): nowhere.
 std::optional<std::int64_t> bodyOrigin(int statusCode, const std::optional<platform::ContentRange>& range);
 
+// Whether a reply is of the file the size probe measured. A 206 must name that total (or "*"), and a
+// whole-body reply must not announce another length; otherwise the resource changed since the probe and
+// its bytes would mix two versions in one file.
+bool replyMatchesFile(int statusCode, const std::optional<platform::ContentRange>& range,
+                      std::optional<std::int64_t> contentLength, std::int64_t fileSize);
+
 // The part of a received block that falls inside the owned span.
 struct Slice
 {

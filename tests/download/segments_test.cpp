@@ -75,6 +75,19 @@ TEST(ReplyPlacement, OnlyASuccessfulReplyIsPlaced)
     EXPECT_EQ(bodyOrigin(0, std::nullopt), std::nullopt);
 }
 
+TEST(ReplyPlacement, AReplyOfAChangedFileIsNotPlaced)
+{
+    const lanseek::platform::ContentRange range{0, 99, 1000};
+    EXPECT_TRUE(replyMatchesFile(206, range, 100, 1000));
+    EXPECT_TRUE(replyMatchesFile(206, lanseek::platform::ContentRange{0, 99, -1}, 100, 1000));
+    EXPECT_FALSE(replyMatchesFile(206, range, 100, 999));
+    EXPECT_FALSE(replyMatchesFile(206, std::nullopt, 100, 1000));
+    EXPECT_TRUE(replyMatchesFile(200, std::nullopt, 1000, 1000));
+    EXPECT_TRUE(replyMatchesFile(200, std::nullopt, std::nullopt, 1000)); // chunked: length unknown
+    EXPECT_FALSE(replyMatchesFile(200, std::nullopt, 1200, 1000));
+    EXPECT_FALSE(replyMatchesFile(404, std::nullopt, 1000, 1000));
+}
+
 TEST(ReplyPlacement, AWholeBodyIsCutToTheOwnedSpan)
 {
     const ByteSpan owned{200, 400};

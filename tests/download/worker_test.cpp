@@ -216,6 +216,19 @@ TEST(TransferWorker, AnErrorReplyWritesNothing)
         EXPECT_FALSE(end.complete);
 }
 
+TEST(TransferWorker, AFileThatChangedSinceTheProbeIsNotMixedIn)
+{
+    FaultHttpServer server;
+    server.serve("/song.mp3", ServedFile{blob(1200)});
+    WorkerRun run;
+    run.start(server.url("/song.mp3"), 1000, 2); // the probe saw 1000 bytes
+    ASSERT_TRUE(run.waitForEnds());
+    EXPECT_EQ(run.contents(), "");
+    ASSERT_EQ(run.ends.size(), 2u);
+    EXPECT_FALSE(run.ends[0].complete);
+    EXPECT_FALSE(run.ends[1].complete);
+}
+
 TEST(TransferWorker, AMissingTargetFileEndsTheWorkerWithoutFetching)
 {
     FaultHttpServer server;
