@@ -53,7 +53,8 @@ bool chooseService(ServiceChoice& choice, std::string& error)
 }
 
 // For the start-up benchmark: reports the first paint of the main window on standard output and ends.
-class FirstPaintReporter : public QObject {
+class FirstPaintReporter : public QObject
+{
 public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {

@@ -1,5 +1,6 @@
 #include "app/mp3.h"
 
+#include "card/card_background.h"
 #include "platform/ui/media_icons.h"
 #include "platform/web/web_browser.h"
 
@@ -488,6 +489,7 @@ void TForm1::startUp(const TForm1Options& options)
     // 8. and 9. The card picture folder and the card background.
     OpenDialog1InitialDir = programFolder + QStringLiteral("pic") + QDir::separator();
     cardBackground = programFolder + QStringLiteral("pic") + QDir::separator() + QStringLiteral("0103.jpg");
+    lanseek::card::ensureDefaultBackground(cardBackground);
     // 10.
     stopFlag = false;
     // 11.

@@ -19,6 +19,10 @@
 #include <memory>
 
 class TWebBrowser;
+namespace lanseek::card {
+struct TagCommand;
+struct MarkupOutcome;
+} // namespace lanseek::card
 class TIdHTTP;
 class TForm2;
 class QMenu;
@@ -247,6 +251,28 @@ public:
     // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
 
     // ---- Music card (card/) --------------------------------------------------------------------------
+    void htmlrunbtnClick();
+    void h1btnClick();
+    void h2btnClick();
+    void h3btnClick();
+    void h4btnClick();
+    void bigbtnClick();
+    void strongbtnClick();
+    void ibtnClick();
+    void ubtnClick();
+    void centrebtnClick();
+    void picbtnClick();
+    void backbtnClick();
+    void colorcomboxChange();
+    void fontsizecomboxChange();
+    void dragcardbtnClick();
+    void cancelbtnClick();
+    void cardsurebtnClick();
+    void previewbtnClick();
+    void iesetbtnClick();
+    void runTagCommand(const lanseek::card::TagCommand& command);
+    void applyCardMarkup(const lanseek::card::MarkupOutcome& outcome);
+    void writeCard();
 
     // ---- Subsystem wiring: each subsystem folder connects its own controls ----------------------------
     void wireSearch();

@@ -7,39 +7,46 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace lanseek::platform {
 
-struct WebLink {
+struct WebLink
+{
     QString href;      // absolute address as resolved against the page's address (or <base href>)
     QString innertext; // the link's text without markup
 };
 
 // One node of a parsed page, kept so that a visible browser can render it later.
-struct HtmlNode {
+struct HtmlNode
+{
     enum class Type { Element, Text };
     Type type = Type::Element;
-    QString tag;                                     // lower-case element name; empty for text nodes
-    std::vector<std::pair<QString, QString>> attrs;  // lower-case names, values as written
-    QString text;                                    // text nodes only
+    QString tag;                                    // lower-case element name; empty for text nodes
+    std::vector<std::pair<QString, QString>> attrs; // lower-case names, values as written
+    QString text;                                   // text nodes only
     std::vector<std::unique_ptr<HtmlNode>> children;
 
-    QString attr(const QString& name) const;         // empty when absent; name compared case-insensitively
+    QString attr(const QString& name) const; // empty when absent; name compared case-insensitively
 };
 
 // A loaded page, as the program sees it after document complete.
-struct WebDocument {
+struct WebDocument
+{
     QString url;                    // the address that was loaded
     QString bodyText;               // the body's visible text with its line breaks ("\n"), innerText rules
     std::vector<WebLink> links;     // a and area elements with href, in document order
     std::unique_ptr<HtmlNode> root; // the parsed tree (the html element)
 };
 
+struct PageLayout;
+
 } // namespace lanseek::platform
 
-class TWebBrowser : public QWidget {
+class TWebBrowser : public QWidget
+{
     Q_OBJECT
 public:
     explicit TWebBrowser(QWidget* parent = nullptr);
@@ -54,11 +61,54 @@ public:
     const lanseek::platform::WebDocument* Document() const;
     bool Busy() const;
 
+    // Why the last load failed (empty after a successful one); for logs and tests, never shown to users.
+    QString lastError() const;
+
+    // The page view of visible instances. In place of each <object> the view hosts the widget the factory
+    // makes for it (judging by its CLASSID and PARAMs), sized to the object's WIDTH and HEIGHT; without a
+    // factory, or when it returns nullptr, a plain box stands there. The view owns the hosted widgets: they
+    // are made when a page is first shown and deleted as soon as another page (or a failed load) replaces it.
+    using ObjectFactory = std::function<QWidget*(const lanseek::platform::HtmlNode& object, QWidget* parent)>;
+    void setObjectFactory(ObjectFactory factory);
+    // What "save as" does with the current document (the program asks the user where to save it).
+    using SaveAsHandler = std::function<void(const lanseek::platform::WebDocument& document)>;
+    void setSaveAsHandler(SaveAsHandler handler);
+    // Runs a browser command. Only save as (4) is known: it calls the save-as handler with the current
+    // document and returns true; with no handler, no document or another command nothing happens (false).
+    bool ExecWB(int cmd, int opt);
+    static constexpr int kSaveAs = 4;
+
+    // The layout of the shown page, or nullptr while nothing is laid out (no page, or never shown).
+    const lanseek::platform::PageLayout* pageLayout() const;
+    // The widgets hosted for the shown page's objects, in document order.
+    std::vector<QWidget*> hostedObjects() const;
+    // How far the page is scrolled down, in pixels.
+    int scrollPosition() const;
+    void setScrollPosition(int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
 signals:
     void OnProgressChange(int progress, int progressMax);
     void OnDocumentComplete(TWebBrowser* sender, const QString& url);
 
 private:
+    void deliverProgress(quint64 generation, int progress, int progressMax);
+    void deliverComplete(quint64 generation, const QString& url,
+                         std::shared_ptr<lanseek::platform::WebDocument> document, const QString& error);
+    // The shown page changed; the page view lays it out again.
+    void documentChanged();
+    // Lays the page out again at the current size; with newPage, also replaces the hosted widgets and the
+    // background picture.
+    void refreshView(bool newPage);
+    void placeHostedObjects();
+    void setupView();
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <set>
@@ -52,6 +53,34 @@ QStringList TSeSkinMemo::Lines() const
     QStringList lines;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
         lines << block.text();
+    if (lines.size() == 1 && lines.front().isEmpty())
+        lines.clear();
+    return lines;
+}
+
+QStringList TSeSkinMemo::visualLines() const
+{
+    if (lineWrapMode() == QPlainTextEdit::NoWrap)
+        return Lines();
+    const qreal width = std::max<qreal>(1, viewport()->width() - 2 * document()->documentMargin() - 1);
+    QTextOption option = document()->defaultTextOption();
+    option.setWrapMode(wordWrapMode());
+    QStringList lines;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (text.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(text, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << text.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
     if (lines.size() == 1 && lines.front().isEmpty())
         lines.clear();
     return lines;

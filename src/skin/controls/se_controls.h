@@ -80,6 +80,8 @@ public:
     void Clear() { clear(); }
     void Add(const QString& line) { appendPlainText(line); }
     QStringList Lines() const;
+    // The lines as shown: every wrapped piece of a paragraph counts as a line of its own.
+    QStringList visualLines() const;
 };
 
 class TSeSkinComboBox : public QComboBox, public TSeSkinClient

@@ -1,0 +1,201 @@
+// The main window's music card commands: markup, colour and font, background picture, the card list,
+// generating, previewing and saving the card.
+
+#include "app/mp3.h"
+
+#include "card/card_markup.h"
+#include "card/card_page.h"
+#include "platform/text/gbk.h"
+#include "platform/web/web_browser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextCursor>
+
+#include <stdexcept>
+
+using namespace lanseek::card;
+
+namespace {
+
+lanseek::card::EditorState editorState(const QLineEdit* edit)
+{
+    EditorState state;
+    state.text = edit->text();
+    state.selectionStart = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    state.selectionLength = static_cast<int>(edit->selectedText().size());
+    state.hasFocus = QApplication::focusWidget() == edit;
+    return state;
+}
+
+lanseek::card::EditorState editorState(const QPlainTextEdit* memo)
+{
+    EditorState state;
+    const QTextCursor cursor = memo->textCursor();
+    state.text = memo->toPlainText();
+    state.selectionStart = cursor.selectionStart();
+    state.selectionLength = cursor.selectionEnd() - cursor.selectionStart();
+    state.hasFocus = QApplication::focusWidget() == memo;
+    return state;
+}
+
+QString cardPath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("card.html");
+}
+
+} // namespace
+
+void TForm1::applyCardMarkup(const MarkupOutcome& outcome)
+{
+    switch (outcome.action) {
+    case MarkupOutcome::Action::Nothing:
+        return;
+    case MarkupOutcome::Action::AskForSelection:
+        dialogs().message(this, kAskForSelection);
+        return;
+    case MarkupOutcome::Action::SetTitle:
+        nameedit->setText(outcome.replacement);
+        return;
+    case MarkupOutcome::Action::ReplaceTextSelection: {
+        // The insertion leaves no undo record: the editor's undo history ends here.
+        iememo->document()->setUndoRedoEnabled(false);
+        QTextCursor cursor = iememo->textCursor();
+        cursor.insertText(outcome.replacement);
+        iememo->setTextCursor(cursor);
+        iememo->document()->setUndoRedoEnabled(true);
+        return;
+    }
+    }
+}
+
+void TForm1::runTagCommand(const TagCommand& command)
+{
+    applyCardMarkup(wrap(command, editorState(iememo), editorState(nameedit)));
+}
+
+void TForm1::htmlrunbtnClick()
+{
+    runTagCommand({QStringLiteral("<br><marquee>"), QStringLiteral("</marquee>"), true});
+}
+void TForm1::h1btnClick()
+{
+    runTagCommand({QStringLiteral("<h1>"), QStringLiteral("</h1>"), true});
+}
+void TForm1::h2btnClick()
+{
+    runTagCommand({QStringLiteral("<h2>"), QStringLiteral("</h2>"), true});
+}
+void TForm1::h3btnClick()
+{
+    runTagCommand({QStringLiteral("<h3>"), QStringLiteral("</h3>"), true});
+}
+void TForm1::h4btnClick()
+{
+    runTagCommand({QStringLiteral("<h4>"), QStringLiteral("</h4>"), true});
+}
+void TForm1::bigbtnClick()
+{
+    runTagCommand({QStringLiteral("<big>"), QStringLiteral("</big>"), true});
+}
+void TForm1::strongbtnClick()
+{
+    runTagCommand({QStringLiteral("<strong>"), QStringLiteral("</strong>"), true});
+}
+void TForm1::ibtnClick()
+{
+    runTagCommand({QStringLiteral("<i>"), QStringLiteral("</i>"), true});
+}
+void TForm1::ubtnClick()
+{
+    runTagCommand({QStringLiteral("<u>"), QStringLiteral("</u>"), true});
+}
+void TForm1::centrebtnClick()
+{
+    runTagCommand({QStringLiteral("<center>"), QStringLiteral("</center>"), false});
+}
+
+void TForm1::colorcomboxChange()
+{
+    const QString opening =
+        fontOpeningTag(colorcombox->currentData().toString(), fontsizecombox->currentText());
+    applyCardMarkup(applyFont(opening, editorState(iememo), editorState(nameedit)));
+}
+
+void TForm1::fontsizecomboxChange()
+{
+    colorcomboxChange();
+}
+
+void TForm1::picbtnClick()
+{
+    lanseek::platform::FileDialogRequest request;
+    request.filter = QStringLiteral("jpg图片(*.jpg);jpeg图片(*.jpeg);gif图片(*.gif)|*.jpg;*.jpeg;*.gif|"
+                                    "jpeg图片(*.jpeg)|*.jpeg|gif图片(*.gif)|*.gif");
+    request.initialDir = OpenDialog1InitialDir;
+    const std::optional<QString> chosen = dialogs().openFile(this, request);
+    if (!chosen)
+        return;
+    cardBackground = *chosen;
+    cardsurebtn->click();
+}
+
+void TForm1::backbtnClick()
+{
+    if (QApplication::focusWidget() == iememo)
+        iememo->undo();
+    else
+        nameedit->undo();
+}
+
+void TForm1::dragcardbtnClick()
+{
+    const int row = ListView1->firstSelectedRow();
+    if (row >= 0) {
+        lanseek::platform::ListRow chosen = ListView1->row(row);
+        chosen.subItems = chosen.subItems.mid(0, 4);
+        cardlistview->Clear();
+        cardlistview->appendRow(chosen);
+    }
+    Button5Click();
+}
+
+void TForm1::cancelbtnClick()
+{
+    cardlistview->Clear();
+}
+
+void TForm1::cardsurebtnClick()
+{
+    writeCard();
+}
+
+void TForm1::writeCard()
+{
+    if (cardlistview->Count() == 0)
+        return;
+    CardContent card;
+    card.background = cardBackground;
+    card.title = nameedit->text();
+    card.address = cardlistview->subItem(0, 1);
+    card.type = cardlistview->subItem(0, 3);
+    card.lines = iememo->visualLines();
+    const QString path = cardPath(programFolder);
+    if (QFile::exists(path) && !QFile::remove(path))
+        throw std::runtime_error("cannot replace " + path.toStdString());
+    const QStringList lines = cardLines(card);
+    lanseek::platform::writeGbkLines(path.toStdString(), std::vector<QString>(lines.begin(), lines.end()));
+}
+
+void TForm1::previewbtnClick()
+{
+    cardsurebtn->click();
+    WebBrowser4->Navigate(QStringLiteral("file:///") + cardPath(programFolder));
+}
+
+void TForm1::iesetbtnClick()
+{
+    if (WebBrowser4->Document())
+        WebBrowser4->ExecWB(4, 0);
+}

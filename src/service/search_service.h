@@ -1,0 +1,53 @@
+#pragma once
+
+// The music search service: an HTTP server that answers the program's search, chart and download
+// requests over one music library folder. The program embeds it (on 127.0.0.1, an ephemeral port) when
+// no other service is named; lanseek-service runs it on its own to share a folder over a LAN.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace lanseek::service {
+
+struct ServiceOptions
+{
+    std::filesystem::path library;
+    std::string host = "127.0.0.1"; // address to listen on; "0.0.0.0" for every interface
+    int port = 0;                   // 0: an ephemeral port, chosen when binding
+};
+
+class SearchService
+{
+public:
+    explicit SearchService(ServiceOptions options);
+    ~SearchService();
+    SearchService(const SearchService&) = delete;
+    SearchService& operator=(const SearchService&) = delete;
+
+    // Indexes the library, binds and starts serving on a background thread. False (with the reason in
+    // *error) when the folder cannot be read or the address cannot be bound; starting twice is an error.
+    bool start(std::string* error = nullptr);
+    // Stops serving and joins the background thread. Safe to call when not running.
+    void stop();
+
+    int port() const;
+    // "http://HOST:PORT" for the listen address; 127.0.0.1 stands in for "every interface".
+    std::string baseUrl() const;
+    std::size_t songCount() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// The demo catalogue shipped with the program. Looked up in this order, the first existing folder wins:
+//   1. the folder named by the environment variable LANSEEK_CATALOGUE;
+//   2. <folder of the executable>/../share/lanseek/catalogue (an installed program);
+//   3. <folder of the executable>/catalogue (a program unpacked into one folder);
+//   4. the source tree's catalogue/ (a program run from its build tree).
+// An empty path when none exists.
+std::filesystem::path bundledCatalogueDir();
+
+} // namespace lanseek::service

@@ -1,0 +1,143 @@
+// The music card commands on the real main window.
+
+#include "support/form_fixture.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextCursor>
+
+using lanseek::testing::FormTest;
+
+class CardForm : public FormTest
+{
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    void selectInMemo(int start, int length)
+    {
+        QTextCursor cursor = form->iememo->textCursor();
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        form->iememo->setTextCursor(cursor);
+    }
+    QByteArray cardBytes() const
+    {
+        QFile file(form->programFolder + "card.html");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void addCardSong(const QString& type)
+    {
+        form->cardlistview->appendRow({"1", 0, {"晨风", "http://h/a." + type, "3.5M", type}});
+    }
+};
+
+TEST_F(CardForm, TagCommandsWrapTheFocusedCardText)
+{
+    form->iememo->setPlainText("hello world");
+    form->iememo->setFocus();
+    selectInMemo(6, 5);
+    form->strongbtn->click();
+    EXPECT_EQ(form->iememo->toPlainText(), QStringLiteral("hello <strong>world</strong>"));
+    // The caret stands after the insertion, so a second click finds nothing selected anywhere.
+    form->strongbtn->click();
+    EXPECT_EQ(dialogs.messages, QStringList{QStringLiteral("请选择相应内容后再点击本按钮！")});
+    // The insertion is no undoable edit.
+    form->backbtn->click();
+    EXPECT_EQ(form->iememo->toPlainText(), QStringLiteral("hello <strong>world</strong>"));
+}
+
+TEST_F(CardForm, TitleSelectionKeepsOnlyTheWrappedWords)
+{
+    form->nameedit->setText("two words");
+    form->nameedit->setFocus();
+    form->nameedit->setSelection(4, 5);
+    form->h1btn->click();
+    EXPECT_EQ(form->nameedit->text(), QStringLiteral("<h1>words</h1>"));
+}
+
+TEST_F(CardForm, ColourChoiceWrapsTheSelectionInAFontTag)
+{
+    form->iememo->setPlainText("Hi");
+    selectInMemo(0, 2);
+    form->fontsizecombox->addItem(QStringLiteral("宋体"));
+    form->fontsizecombox->setCurrentIndex(form->fontsizecombox->count() - 1);
+    const int red = form->colorcombox->findText("clRed");
+    ASSERT_GE(red, 0);
+    form->colorcombox->setCurrentIndex(red);
+    emit form->colorcombox->activated(red);
+    EXPECT_EQ(form->iememo->toPlainText(), QStringLiteral("<font color=#FF0000 face='宋体'>Hi</font>"));
+    EXPECT_EQ(form->colorcombox->count(), 49);
+}
+
+TEST_F(CardForm, GenerateWritesTheCardInGbkWithCrLf)
+{
+    addCardSong("mp3");
+    form->cardsurebtn->click();
+    const QByteArray bytes = cardBytes();
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith("<HTML>\r\n<body background=\"file:///"));
+    EXPECT_TRUE(bytes.contains("0103.jpg\"> \r\n\r\n<h2>\xB1\xEA\xCC\xE2</h2>\r\n"));  // 标题 in GBK
+    EXPECT_TRUE(bytes.endsWith("<br>\r\n\xC4\xDA\xC8\xDD\r\n</body>\r\n</html>\r\n")); // 内容 in GBK
+    EXPECT_TRUE(bytes.contains("<PARAM NAME=\"fileName\" VALUE=\"http://h/a.mp3\">\r\n"));
+}
+
+TEST_F(CardForm, EmptyCardListWritesNothingAndKeepsTheOldCard)
+{
+    addCardSong("rm");
+    form->cardsurebtn->click();
+    const QByteArray first = cardBytes();
+    ASSERT_TRUE(first.contains("<param name=\"SRC\" value=\"http://h/a.rm\">"));
+    form->cancelbtn->click();
+    EXPECT_EQ(form->cardlistview->Count(), 0);
+    form->nameedit->setText("changed");
+    form->cardsurebtn->click();
+    EXPECT_EQ(cardBytes(), first);
+}
+
+TEST_F(CardForm, WrappedLinesOfTheTextBecomeCardLines)
+{
+    addCardSong("rm");
+    form->iememo->setPlainText(
+        QString(400, QLatin1Char('x')).replace(QRegularExpression("x{10}"), "xxxxxxxxx "));
+    form->cardsurebtn->click();
+    const QByteArray bytes = cardBytes();
+    EXPECT_GT(bytes.count("<br>x"), 1); // one long paragraph shows as several lines
+}
+
+TEST_F(CardForm, SendToCardTakesTheTopmostSelectedRowAndShowsTheCardPanel)
+{
+    form->ListView1->appendRow({"1", 0, {"a", "http://h/a.mp3", "1.0M", "mp3"}});
+    form->ListView1->appendRow({"2", 2, {"b", "http://h/b.wma", "2.0M", "wma"}});
+    form->ListView1->setRowSelected(1, true);
+    form->ListView1->setRowSelected(0, true);
+    form->dragcardbtn->click();
+    ASSERT_EQ(form->cardlistview->Count(), 1);
+    EXPECT_EQ(form->cardlistview->row(0).subItems, (QStringList{"a", "http://h/a.mp3", "1.0M", "mp3"}));
+    EXPECT_TRUE(form->setpanel->isVisible());
+
+    form->Button3->click();
+    form->ListView1->clearSelection();
+    form->dragcardbtn->click();
+    EXPECT_EQ(form->cardlistview->Count(), 1);
+    EXPECT_TRUE(form->setpanel->isVisible());
+}
+
+TEST_F(CardForm, PictureChoiceRegeneratesTheCard)
+{
+    addCardSong("mp3");
+    dialogs.fileAnswers = {QStringLiteral("/pictures/sea.gif")};
+    form->picbtn->click();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].request.initialDir, form->OpenDialog1InitialDir);
+    EXPECT_EQ(form->cardBackground, QStringLiteral("/pictures/sea.gif"));
+    EXPECT_TRUE(cardBytes().contains("<body background=\"file:////pictures/sea.gif\"> "));
+
+    form->picbtn->click(); // cancelled
+    EXPECT_EQ(form->cardBackground, QStringLiteral("/pictures/sea.gif"));
+}

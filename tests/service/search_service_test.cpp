@@ -1,0 +1,438 @@
+// The service over HTTP, as the program and LAN peers meet it: result pages, paging, filters, charts,
+// the redirect endpoint and song downloads with ranges.
+
+#include "service/search_service.h"
+
+#include "service_test_support.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace lanseek::service {
+namespace {
+
+using testing::gbkQueryWord;
+using testing::PageReading;
+using testing::patternBytes;
+using testing::readPage;
+using testing::TestLibrary;
+
+class ServiceTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_library = new TestLibrary();
+        s_service = new SearchService(ServiceOptions{s_library->root(), "127.0.0.1", 0});
+        std::string error;
+        ASSERT_TRUE(s_service->start(&error)) << error;
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_service;
+        delete s_library;
+        s_service = nullptr;
+        s_library = nullptr;
+    }
+
+    static httplib::Client client()
+    {
+        httplib::Client cli("127.0.0.1", s_service->port());
+        cli.set_url_encode(false);
+        return cli;
+    }
+    static httplib::Result get(const std::string& path, const httplib::Headers& headers = {})
+    {
+        auto cli = client();
+        return cli.Get(path.c_str(), headers);
+    }
+    static PageReading page(const std::string& path)
+    {
+        auto res = get(path);
+        EXPECT_TRUE(res);
+        if (!res) {
+            return {};
+        }
+        EXPECT_EQ(res->status, 200) << path;
+        return readPage(res->body);
+    }
+    static std::string base() { return s_service->baseUrl(); }
+    static std::string firstPage(const std::string& word, const std::string& lm)
+    {
+        return "/m?tn=baidump3&ct=134217728&rn=&word=" + word + "&lm=" + lm;
+    }
+    static std::string followUp(const std::string& word, const std::string& lm, int pn)
+    {
+        return "/m?lm=" + lm + "&ct=134217728&tn=baidump3&word=" + word + "&pn=" + std::to_string(pn) +
+               "&ip=&cl=3&z=0";
+    }
+
+    static TestLibrary* s_library;
+    static SearchService* s_service;
+};
+
+TestLibrary* ServiceTest::s_library = nullptr;
+SearchService* ServiceTest::s_service = nullptr;
+
+TEST_F(ServiceTest, ResultPageCarriesWhatTheProgramHarvests)
+{
+    auto res = get(firstPage(gbkQueryWord("海边"), "0"));
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Type"), "text/html; charset=gbk");
+    EXPECT_NE(res->body.find("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">"),
+              std::string::npos);
+    const PageReading reading = readPage(res->body);
+
+    const auto results = reading.linksContaining("/r?url=");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].text, "晨风乐队 - 海边的清晨");
+    EXPECT_EQ(results[0].href, base() + "/r?url=" + base() + "/music/sub/track01.mp3");
+
+    const std::string line = reading.firstLineWith(results[0].text);
+    const auto size = fs::file_size(s_library->root() / "sub" / "track01.mp3");
+    EXPECT_EQ(line, "晨风乐队 - 海边的清晨 " + std::to_string((size + 512) / 1024) + " Kmp3");
+    EXPECT_EQ(reading.firstLineWith("百度为您找到相关结果"), "百度为您找到相关结果1篇");
+
+    // Query links tell the client its own address between "&ip=" and "&cl=".
+    const auto withIp =
+        reading.linksContaining(base() + "/m?lm=0&ct=134217728&tn=baidump3&word=%BA%A3%B1%DF&pn=0");
+    ASSERT_FALSE(withIp.empty());
+    EXPECT_NE(withIp[0].href.find("&ip=127.0.0.1&cl=3&z=0"), std::string::npos) << withIp[0].href;
+
+    // The album of the result, for the album search.
+    const auto albums = reading.linksContaining("&f=al");
+    ASSERT_EQ(albums.size(), 1u);
+    EXPECT_EQ(albums[0].text, "潮汐笔记");
+    EXPECT_EQ(albums[0].href.rfind(base() + "/m?tn=baidump3&ct=134217728&word=", 0), 0u);
+}
+
+TEST_F(ServiceTest, EveryResultLineEndsWithItsSizeAndType)
+{
+    const PageReading reading = page(firstPage("a", "-1")); // Blue Lantern, pattern, Static, Harbor...
+    const auto results = reading.linksContaining("/r?url=");
+    ASSERT_GE(results.size(), 5u);
+    for (const auto& link : results) {
+        const std::string line = reading.firstLineWith(link.text);
+        ASSERT_FALSE(line.empty()) << link.text;
+        EXPECT_EQ(line.rfind(link.text, 0), 0u) << "result line does not start with its name: " << line;
+        const std::string address = link.href.substr(link.href.find("/r?url=") + 7);
+        const std::string ext = address.substr(address.rfind('.') + 1);
+        std::string type;
+        for (char c : ext) {
+            type += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        const std::size_t tail = type == "rm" ? 7 : 8;
+        ASSERT_GE(line.size(), tail + link.text.size());
+        const std::string end = line.substr(line.size() - tail);
+        EXPECT_TRUE(end[4] == 'K' || end[4] == 'M') << line;
+        EXPECT_EQ(end.substr(5), type) << line;
+    }
+    // 700 KiB of Harbor.asf.
+    EXPECT_EQ(reading.firstLineWith("Harbor"), "Harbor 700 Kasf");
+}
+
+TEST_F(ServiceTest, PagingThroughResults)
+{
+    const PageReading first = page(firstPage("song", "0"));
+    EXPECT_EQ(first.linksContaining("/r?url=").size(), 30u);
+    EXPECT_EQ(first.firstLineWith("百度为您找到相关结果"), "百度为您找到相关结果35篇");
+    const auto next = first.linksContaining("&pn=30&");
+    ASSERT_FALSE(next.empty());
+
+    const PageReading second = page(followUp("song", "0", 30));
+    const auto secondResults = second.linksContaining("/r?url=");
+    EXPECT_EQ(secondResults.size(), 5u);
+    for (const auto& link : secondResults) {
+        EXPECT_TRUE(first.firstLineWith(link.text).empty()) << link.text << " is on both pages";
+    }
+
+    const PageReading beyond = page(followUp("song", "0", 60));
+    EXPECT_TRUE(beyond.linksContaining("/r?url=").empty());
+    EXPECT_EQ(beyond.firstLineWith("百度为您找到相关结果"), "百度为您找到相关结果35篇");
+    EXPECT_FALSE(beyond.linksContaining("&ip=127.0.0.1&cl=").empty());
+
+    const PageReading huge =
+        page("/m?lm=0&ct=134217728&tn=baidump3&word=song&pn=99999999999999999999999&ip=&cl=3&z=0");
+    EXPECT_TRUE(huge.linksContaining("/r?url=").empty());
+    EXPECT_EQ(huge.firstLineWith("百度为您找到相关结果"), "百度为您找到相关结果35篇");
+}
+
+TEST_F(ServiceTest, MediaTypeFilter)
+{
+    auto count = [](const std::string& lm) {
+        return page(firstPage("pattern", lm)).linksContaining("/r?url=").size();
+    };
+    EXPECT_EQ(count("1"), 1u);
+    EXPECT_EQ(count("4"), 1u);
+    EXPECT_EQ(count("0"), 0u);
+    EXPECT_EQ(count("-1"), 2u);
+    EXPECT_EQ(page("/m?tn=baidump3&ct=134217728&rn=&word=pattern").linksContaining("/r?url=").size(), 2u);
+    EXPECT_EQ(page(firstPage("noise", "2")).linksContaining("/r?url=").size(), 1u);
+    EXPECT_EQ(page(firstPage("harbor", "3")).linksContaining("/r?url=").size(), 1u);
+}
+
+TEST_F(ServiceTest, WordsInGbkUtf8OrNeither)
+{
+    EXPECT_EQ(page(firstPage(gbkQueryWord("晨风"), "0")).linksContaining("/r?url=").size(), 1u);
+    EXPECT_EQ(page(firstPage("%E6%99%A8%E9%A3%8E", "0")).linksContaining("/r?url=").size(), 1u);
+    EXPECT_EQ(page(firstPage("BLUE%20lantern", "-1")).linksContaining("/r?url=").size(), 1u);
+    for (const std::string& word : {std::string("%FF%FE"), std::string(), std::string("%20%20")}) {
+        const PageReading reading = page(firstPage(word, "0"));
+        EXPECT_TRUE(reading.linksContaining("/r?url=").empty()) << word;
+        EXPECT_EQ(reading.firstLineWith("百度为您找到相关结果"), "百度为您找到相关结果0篇");
+    }
+    // Keys missing or doubled, no query at all: an empty answer, never an error.
+    for (const char* odd : {"/m", "/m?", "/m?word", "/m?word=%&lm=x&pn=-", "/m?&&&=&word=a=b"}) {
+        auto res = get(odd);
+        ASSERT_TRUE(res) << odd;
+        EXPECT_EQ(res->status, 200) << odd;
+    }
+}
+
+TEST_F(ServiceTest, AlbumQueryListsTheAlbumsSongs)
+{
+    const PageReading reading =
+        page("/m?tn=baidump3&ct=134217728&word=" + gbkQueryWord("潮汐笔记") + "&f=al");
+    const auto results = reading.linksContaining("/r?url=");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].text, "晨风乐队 - 海边的清晨");
+}
+
+TEST_F(ServiceTest, LinksUseTheHostTheClientAskedFor)
+{
+    auto res = get(firstPage("harbor", "-1"), {{"Host", "music.lan:8080"}});
+    ASSERT_TRUE(res);
+    const auto results = readPage(res->body).linksContaining("/r?url=");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].href, "http://music.lan:8080/r?url=http://music.lan:8080/music/Harbor.asf");
+
+    res = get(firstPage("harbor", "-1"), {{"Host", "evil\"><script>"}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(readPage(res->body).linksContaining("/r?url=")[0].href.rfind(base() + "/r?url=", 0), 0u);
+}
+
+TEST_F(ServiceTest, RedirectEndpointSendsOnlyToWebAddresses)
+{
+    auto res = get("/r?url=" + base() + "/music/pattern.rm");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 302);
+    EXPECT_EQ(res->get_header_value("Location"), base() + "/music/pattern.rm");
+
+    res = get("/r?url=http%3A%2F%2Fexample.lan%2Fa.mp3");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 302);
+    EXPECT_EQ(res->get_header_value("Location"), "http://example.lan/a.mp3");
+
+    // Escapes in a plain address stay escapes on the wire: they cannot end the header line.
+    const std::string raw = testing::rawExchange(
+        s_service->port(),
+        "GET /r?url=http://a/%0d%0aSet-Cookie:x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(raw.rfind("HTTP/1.1 302", 0), 0u) << raw;
+    EXPECT_NE(raw.find("\r\nLocation: http://a/%0d%0aSet-Cookie:x\r\n"), std::string::npos) << raw;
+    EXPECT_EQ(raw.find("\r\nSet-Cookie"), std::string::npos) << raw;
+
+    for (const char* bad :
+         {"/r", "/r?x=1", "/r?url=", "/r?url=file:///etc/passwd", "/r?url=javascript:alert(1)",
+          "/r?url=/music/pattern.rm", "/r?url=http%3A%2F%2Fa%2F%0D%0ASet-Cookie:x", "/r?url=http://"}) {
+        res = get(bad);
+        ASSERT_TRUE(res) << bad;
+        EXPECT_EQ(res->status, 400) << bad;
+        EXPECT_FALSE(res->has_header("Location")) << bad;
+    }
+}
+
+TEST_F(ServiceTest, ChartPagesCarryTheThreeLinkKinds)
+{
+    const PageReading male = page("/ngeshou.html");
+    const auto maleSingers = male.linksContaining(base() + "/singer/");
+    ASSERT_EQ(maleSingers.size(), 1u);
+    EXPECT_EQ(maleSingers[0].text, "晨风乐队");
+    EXPECT_TRUE(page("/ygeshou.html").linksContaining("/singer/").empty());
+
+    const PageReading all = page("/singer/singers.html");
+    const auto singers = all.linksContaining(base() + "/singer/");
+    ASSERT_EQ(singers.size(), 2u);
+    EXPECT_EQ(singers[0].text, "Blue Lantern");
+    EXPECT_EQ(singers[0].href, base() + "/singer/Blue%20Lantern.html");
+
+    const PageReading songs = page("/mp3.html");
+    const auto general = songs.linksContaining(base() + "/m?rn=&tn=baidump3&ct=");
+    EXPECT_EQ(general.size(), 6 + TestLibrary::kBulkSongs);
+    EXPECT_TRUE(songs.linksContaining("/singer/").empty());
+    EXPECT_TRUE(songs.linksContaining("&f=al").empty());
+
+    // A singer's page lists that singer's songs, under the address the chart gave.
+    const PageReading singerPage = page(singers[1].href.substr(base().size()));
+    const auto results = singerPage.linksContaining("/r?url=");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].text, "晨风乐队 - 海边的清晨");
+}
+
+TEST_F(ServiceTest, SongDownloadsWholeAndInRanges)
+{
+    const std::string path = "/music/pattern.rm";
+    const std::string content = patternBytes(TestLibrary::kPatternSize);
+    const std::string total = "/" + std::to_string(content.size());
+
+    auto res = get(path);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(content.size()));
+    EXPECT_EQ(res->get_header_value("Accept-Ranges"), "bytes");
+    EXPECT_EQ(res->get_header_value("Content-Type"), "application/vnd.rn-realmedia");
+    EXPECT_TRUE(res->body == content);
+
+    const struct
+    {
+        const char* range;
+        std::size_t first;
+        std::size_t last;
+    } ranges[] = {
+        {"bytes=0-0", 0, 0},
+        {"bytes=40000-59999", 40000, 59999},
+        {"bytes=99999-99999", 99999, 99999},
+        {"bytes=-100", 99900, 99999},
+        {"bytes=80000-", 80000, 99999},
+        {"bytes=80000-100000", 80000, 99999},
+    };
+    for (const auto& r : ranges) {
+        res = get(path, {{"Range", r.range}});
+        ASSERT_TRUE(res) << r.range;
+        EXPECT_EQ(res->status, 206) << r.range;
+        EXPECT_EQ(res->get_header_value("Content-Range"),
+                  "bytes " + std::to_string(r.first) + "-" + std::to_string(r.last) + total)
+            << r.range;
+        EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(r.last - r.first + 1)) << r.range;
+        EXPECT_TRUE(res->body == content.substr(r.first, r.last - r.first + 1)) << r.range;
+    }
+
+    for (const char* unsatisfiable : {"bytes=100000-", "bytes=200000-300000"}) {
+        res = get(path, {{"Range", unsatisfiable}});
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 416) << unsatisfiable;
+        EXPECT_EQ(res->get_header_value("Content-Range"), "bytes *" + total);
+    }
+
+    auto cli = client();
+    res = cli.Head(path.c_str());
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(content.size()));
+    EXPECT_TRUE(res->body.empty());
+    res = cli.Head(path.c_str(), {{"Range", "bytes=10-19"}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 206);
+    EXPECT_EQ(res->get_header_value("Content-Length"), "10");
+}
+
+TEST_F(ServiceTest, BigSongStreamsInFull)
+{
+    auto res = get("/music/Harbor.asf", {{"Range", "bytes=1000-"}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 206);
+    EXPECT_TRUE(res->body == patternBytes(700 * 1024, 3).substr(1000));
+}
+
+TEST_F(ServiceTest, PlaylistNamesItsSongByFullAddress)
+{
+    auto res = get("/music/radio/pattern%20stream.ram");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    const std::string expected = base() + "/music/pattern.rm\r\n";
+    EXPECT_EQ(res->body, expected);
+    EXPECT_EQ(res->get_header_value("Content-Length"), std::to_string(expected.size()));
+    res = get("/music/radio/pattern%20stream.ram", {{"Range", "bytes=-4"}});
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 206);
+    EXPECT_EQ(res->body, "rm\r\n");
+}
+
+TEST_F(ServiceTest, NothingOutsideTheLibraryIsServed)
+{
+    for (const char* path :
+         {"/music/../../etc/passwd", "/music/%2e%2e/%2e%2e/etc/passwd", "/music/%2E%2E%2Fpattern.rm",
+          "/music//etc/passwd", "/music/sub/../sub/track01.mp3", "/music/escape.mp3", "/music/notes.txt",
+          "/music/.hidden/secret.mp3", "/music/", "/music/sub", "/music/%00", "/music/pattern.rm%00.txt"}) {
+        auto res = get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_TRUE(res->status == 404 || res->status == 403 || res->status == 400)
+            << path << " " << res->status;
+        EXPECT_EQ(res->body.find("outside the library"), std::string::npos) << path;
+
+        const std::string raw =
+            testing::rawExchange(s_service->port(), std::string("GET ") + path +
+                                                        " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+        EXPECT_EQ(raw.find(" 200 "), std::string::npos) << path;
+        EXPECT_EQ(raw.find("outside the library"), std::string::npos) << path;
+    }
+    const std::string absolute =
+        testing::rawExchange(s_service->port(), "GET " + s_library->outside().string() +
+                                                    " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(absolute.find("outside the library"), std::string::npos);
+}
+
+TEST(SearchServiceLifetime, SongLinkedAwayAfterIndexingIsRefused)
+{
+    TestLibrary library;
+    SearchService service(ServiceOptions{library.root(), "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    fs::remove(library.root() / "pattern.rm");
+    fs::create_symlink(library.outside(), library.root() / "pattern.rm");
+    httplib::Client cli("127.0.0.1", service.port());
+    auto res = cli.Get("/music/pattern.rm");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 403);
+    EXPECT_EQ(res->body.find("outside the library"), std::string::npos);
+}
+
+TEST(SearchServiceLifetime, StartsOnEphemeralPortsAndStops)
+{
+    TestLibrary library;
+    SearchService first(ServiceOptions{library.root(), "127.0.0.1", 0});
+    SearchService second(ServiceOptions{library.root(), "127.0.0.1", 0});
+    std::string error;
+    ASSERT_TRUE(first.start(&error)) << error;
+    ASSERT_TRUE(second.start(&error)) << error;
+    EXPECT_GT(first.port(), 0);
+    EXPECT_NE(first.port(), second.port());
+    EXPECT_EQ(first.baseUrl(), "http://127.0.0.1:" + std::to_string(first.port()));
+    EXPECT_EQ(first.songCount(), 6 + TestLibrary::kBulkSongs);
+    EXPECT_FALSE(first.start(&error));
+    EXPECT_FALSE(error.empty());
+
+    // The port is taken while the first one runs.
+    SearchService clash(ServiceOptions{library.root(), "127.0.0.1", first.port()});
+    EXPECT_FALSE(clash.start(&error));
+
+    const int port = first.port();
+    first.stop();
+    first.stop();
+    httplib::Client cli("127.0.0.1", port);
+    cli.set_connection_timeout(1);
+    EXPECT_FALSE(cli.Get("/m"));
+    httplib::Client other("127.0.0.1", second.port());
+    auto res = other.Get("/mp3.html");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+
+    ASSERT_TRUE(first.start(&error)) << error;
+    httplib::Client again("127.0.0.1", first.port());
+    EXPECT_TRUE(again.Get("/mp3.html"));
+}
+
+TEST(SearchServiceLifetime, UnreadableLibraryFailsToStart)
+{
+    SearchService service(ServiceOptions{"/nonexistent/lanseek/library", "127.0.0.1", 0});
+    std::string error;
+    EXPECT_FALSE(service.start(&error));
+    EXPECT_NE(error.find("/nonexistent/lanseek/library"), std::string::npos);
+    EXPECT_EQ(service.port(), 0);
+}
+
+} // namespace
+} // namespace lanseek::service
