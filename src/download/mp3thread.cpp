@@ -72,7 +72,7 @@ void tmp3download::run()
             // A server that ignored the range goes on with bytes that belong to other workers; once ours
             // are all in, the rest of the body is not needed.
             if (placed == owned.length() && client.statusCode() != 206)
-                client.Disconnect();
+                client.finishTransfer();
         };
         try {
             client.Get(m_job.address, sink);
