@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -161,12 +162,13 @@ void BenchServer::serveConnection(int fd)
         std::int64_t last = size - 1;
         bool ranged = false;
         if (const auto range = headerValue(head, "Range"); range && range->rfind("bytes=", 0) == 0) {
-            const std::string spec = range->substr(6);
-            const std::size_t dash = spec.find('-');
+            const std::string bounds = range->substr(6);
+            const std::size_t dash = bounds.find('-');
             if (dash != std::string::npos && dash > 0) {
-                first = std::stoll(spec.substr(0, dash));
-                if (dash + 1 < spec.size())
-                    last = std::min<std::int64_t>(size - 1, std::stoll(spec.substr(dash + 1)));
+                first = std::strtoll(bounds.c_str(), nullptr, 10);
+                if (dash + 1 < bounds.size())
+                    last = std::min<std::int64_t>(size - 1,
+                                                  std::strtoll(bounds.c_str() + dash + 1, nullptr, 10));
                 ranged = true;
             }
         }
