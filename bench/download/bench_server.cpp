@@ -173,7 +173,7 @@ void BenchServer::serveConnection(int fd)
             }
         }
         std::string reply;
-        if (ranged && first >= size) {
+        if (ranged && (first >= size || last < first)) {
             reply = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" + std::to_string(size) +
                     "\r\nContent-Length: 0\r\n\r\n";
             if (!sendAll(fd, reply.data(), reply.size()))
