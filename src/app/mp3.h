@@ -227,6 +227,41 @@ public:
     void loadChartPage(const QString& path); // the four chart buttons differ only in the page
 
     // ---- Downloads: queue, workers, progress, save-folder chooser (download/) ------------------------
+    void dragdownbtnClick();
+    void delbtnClick();
+    void delallbtnClick();
+    void downbtnClick();
+    // The clients' events, applied on the UI thread. tag names the client (100 x (slot + 1) + worker,
+    // 6789 for the size probe). segmentComplete tells whether a worker got every byte it owns.
+    void IdHTTP1WorkBegin(std::int64_t announcedLength);
+    void IdHTTP1Work(int tag, std::int64_t bytesSoFar);
+    void IdHTTP1WorkEnd(int tag, bool segmentComplete = true);
+    void Timer1Timer();
+    void downloadnowSelectItem(int row, bool selected);
+    void SeSkinButton1Click();                  // "保存目录"
+    void SeSkinButton3Click();                  // "修改保存地址"
+    int currentRow = 0;                         // the download-list row the queue works on
+    std::int64_t fileSize = 0;                  // the probed length of the current row
+    int connectedCount = 0;                     // clients of the file being started that connected
+    int elapsedSeconds = 0;                     // "总耗时"
+    std::array<std::int64_t, 15> workerBytes{}; // bytes so far per labelled worker, 5 x slot + worker
+    std::int64_t previousTotal = 0;             // the sum of workerBytes at the last tick
+    std::array<std::int64_t, 3> slotFileSize{0, 0, 0};
+    std::array<int, 3> slotRow{0, 0, 0};     // the in-progress row of each slot's file
+    QList<bool> inProgressComplete;          // per in-progress row: every byte of the file arrived
+    bool downloadRunWaiting = false;         // a run of the queue has not yet started its last row
+    std::array<std::int64_t, 5> barValues{}; // what the bars show, in bytes (the bars may be scaled)
+    std::int64_t barMaximum = 0;
+    // Receives the workers' events on the UI thread and, when the window goes, ends the running workers.
+    class DownloadHub;
+    DownloadHub* downloadHub = nullptr;
+    bool probeSize(const QString& address); // true when the GET went through; the length is in fileSize
+    void startFile(int slot, const lanseek::platform::ListRow& row, const QString& savePath);
+    int shownSlot() const;
+    void setBarMaximum(std::int64_t maximum);
+    void setBarValue(int bar, std::int64_t value);
+    void fileReport(int progressRow);
+    void allEndedReport();
 
     // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
     void dragplaybtnClick();    // add the selected search results to the play list (and the card list)

@@ -1,0 +1,86 @@
+#include "download/selectdir.h"
+
+#include "app/mp3.h"
+#include "download/download_rules.h"
+
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTreeView>
+
+TForm2::TForm2(TForm1* owner)
+    : QWidget(owner, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint), m_owner(owner)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("选择保存目录"));
+    setFixedSize(158, 264);
+
+    // Folders only, from the root of the file systems down; mounted volumes appear where they are mounted.
+    m_model = new QFileSystemModel(this);
+    m_model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_model->setRootPath(QStringLiteral("/"));
+    m_model->setReadOnly(true);
+
+    ShellTreeView1 = new QTreeView(this);
+    ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
+    ShellTreeView1->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        ShellTreeView1->hideColumn(column);
+    ShellTreeView1->header()->hide();
+    ShellTreeView1->setRootIsDecorated(false);
+    ShellTreeView1->setGeometry(0, 0, 158, 218);
+    // A right click selects as well.
+    ShellTreeView1->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    pathedit = new TSeSkinEdit(this);
+    pathedit->setObjectName(QStringLiteral("pathedit"));
+    pathedit->setGeometry(0, 218, 158, 22);
+
+    pathbtn = new TSeSkinButton(QStringLiteral("确定"), this);
+    pathbtn->setObjectName(QStringLiteral("pathbtn"));
+    pathbtn->setGeometry(0, 240, 158, 24);
+
+    connect(ShellTreeView1, &QTreeView::clicked, this,
+            [this] { m_owner->guarded([this] { ShellTreeView1Click(); }); });
+    connect(ShellTreeView1, &QTreeView::pressed, this, [this] {
+        if (QGuiApplication::mouseButtons() & Qt::RightButton)
+            m_owner->guarded([this] { ShellTreeView1Click(); });
+    });
+    connect(pathbtn, &QPushButton::clicked, this, [this] { m_owner->guarded([this] { pathbtnClick(); }); });
+    hide();
+}
+
+void TForm2::showChooser()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void TForm2::ShellTreeView1Click()
+{
+    const QModelIndex current = ShellTreeView1->currentIndex();
+    pathedit->setText(current.isValid() ? m_model->filePath(current) : QString());
+}
+
+void TForm2::pathbtnClick()
+{
+    const QString path = pathedit->text();
+    if (m_owner->rowPathMode) {
+        TSeSkinSListView* list = m_owner->downloadlistview;
+        for (int index : list->selectedRowIndexes()) {
+            const QString folder = path + QLatin1Char('/');
+            list->setSubItem(
+                index, 4,
+                lanseek::download::savePathFor(folder, list->subItem(index, 0), list->subItem(index, 3)));
+        }
+        m_owner->rowPathMode = false;
+    } else if (!path.isEmpty()) {
+        m_owner->musicFolder = path + QLatin1Char('/');
+    }
+    hide();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// The save-folder chooser: a folder tree, the chosen path and "确定". It either sets the music folder or,
+// in row-path mode, rewrites the save paths of the selected download-list rows. It is created once, hidden,
+// and is only shown and hidden afterwards; showing it never blocks the main window.
+
+#include "skin/controls/se_controls.h"
+
+#include <QWidget>
+
+class QFileSystemModel;
+class QTreeView;
+class TForm1;
+
+class TForm2 : public QWidget
+{
+    Q_OBJECT
+public:
+    // A separate top-level window that the main window owns.
+    explicit TForm2(TForm1* owner);
+
+    QTreeView* ShellTreeView1 = nullptr;
+    TSeSkinEdit* pathedit = nullptr;
+    TSeSkinButton* pathbtn = nullptr; // "确定"
+
+    // Shows the chooser centred on the desktop, without blocking.
+    void showChooser();
+
+    void ShellTreeView1Click();
+    void pathbtnClick();
+
+    QFileSystemModel* folderModel() const { return m_model; }
+
+private:
+    TForm1* m_owner;
+    QFileSystemModel* m_model = nullptr;
+};

@@ -1,0 +1,499 @@
+// The download queue, the workers' events and the reports on the real main window, against local servers.
+
+#include "download/selectdir.h"
+#include "platform/net/anti_freeze.h"
+#include "platform/net/id_http.h"
+#include "support/fault_http_server.h"
+#include "support/form_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using lanseek::platform::ListRow;
+using lanseek::platform::waitUntil;
+using lanseek::test::FaultHttpServer;
+using lanseek::test::RangeHandling;
+using lanseek::test::ServedFile;
+
+namespace {
+
+std::string blob(std::size_t size, unsigned seed = 0)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 131 + i / 251 + seed * 17) & 0xFF);
+    return bytes;
+}
+
+std::string readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "(missing)";
+    return file.readAll().toStdString();
+}
+
+class DownloadQueue : public lanseek::testing::FormTest
+{
+protected:
+    // Appends a download-list row for a song that the server holds at "/<name>.mp3".
+    void addSong(const QString& name, const std::string& address, const QString& savePath = {})
+    {
+        form->downloadlistview->appendRow(
+            {QString::number(form->downloadlistview->Count() + 1),
+             0,
+             {name, QString::fromStdString(address), QStringLiteral("1M"), QStringLiteral("mp3"),
+              savePath.isEmpty() ? form->musicFolder + name + QStringLiteral(".mp3") : savePath}});
+    }
+
+    bool waitForWorkers(int timeoutMs = 30000)
+    {
+        return waitUntil([this] { return form->activeWorkers == 0; }, timeoutMs);
+    }
+
+    QStringList log() const { return form->downinimemo->Lines(); }
+
+    QStringList states() const
+    {
+        QStringList out;
+        for (int r = 0; r < form->downloadnow->Count(); ++r)
+            out << form->downloadnow->subItem(r, 0);
+        return out;
+    }
+
+    FaultHttpServer server;
+};
+
+} // namespace
+
+TEST_F(DownloadQueue, ThreeFilesDownloadSideBySideWhetherOrNotRangesAreHonoured)
+{
+    const std::string a = blob(300'001, 1), b = blob(300'002, 2), c = blob(300'003, 3);
+    ServedFile fa{a}, fb{b}, fc{c};
+    fa.bytesPerSecond = fb.bytesPerSecond = fc.bytesPerSecond = 150'000;
+    fb.ranges = RangeHandling::Ignore;
+    server.serve("/a.mp3", fa);
+    server.serve("/b.mp3", fb);
+    server.serve("/c.mp3", fc);
+    addSong(QStringLiteral("甲"), server.url("/a.mp3"));
+    addSong(QStringLiteral("乙"), server.url("/b.mp3"));
+    addSong(QStringLiteral("丙"), server.url("/c.mp3"));
+
+    form->downbtnClick();
+    // The run returns once the last row has started; all three files are on their way.
+    EXPECT_EQ(form->slotWorkers, (std::array<int, 3>{5, 5, 5}));
+    EXPECT_EQ(form->activeWorkers, 15);
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("正在下载"), QStringLiteral("正在下载"),
+                                     QStringLiteral("正在下载")}));
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->downloadnow->row(1),
+              (ListRow{QStringLiteral("乙"),
+                       -1,
+                       {QStringLiteral("正在下载"), QStringLiteral("0"), QStringLiteral("1")}}));
+
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("甲.mp3")) == a);
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("乙.mp3")) == b);
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("丙.mp3")) == c);
+    // The last worker's end wrote the all-ended report for the newest file.
+    EXPECT_TRUE(log().contains(QStringLiteral("丙下载完毕!")));
+    // The newest file is selected, so the bars show its slot.
+    EXPECT_EQ(form->downloadnow->selectedRowIndexes(), std::vector<int>{2});
+
+    form->Timer1Timer();
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成"),
+                                     QStringLiteral("下载已经完成")}));
+    const QStringList lines = log();
+    const int at = static_cast<int>(lines.indexOf(QStringLiteral("乙下载完毕!")));
+    ASSERT_GE(at, 1);
+    ASSERT_LT(at + 4, lines.size());
+    EXPECT_EQ(lines[at + 1], QStringLiteral("保存地址：") + form->musicFolder + QStringLiteral("乙.mp3"));
+    EXPECT_TRUE(lines[at + 2].startsWith(QStringLiteral("用时：")));
+    EXPECT_EQ(lines[at + 3], QStringLiteral("下载地址：") + QString::fromStdString(server.url("/b.mp3")));
+    EXPECT_EQ(lines[at + 4], QStringLiteral("文件大小：1M"));
+    // Every started row is selected in the download list.
+    EXPECT_EQ(form->downloadlistview->selectedRowIndexes(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(DownloadQueue, ProbeAsksWithTheProgramsHeadersAtThePortOfTheAddress)
+{
+    server.serve("/p.mp3", ServedFile{blob(5000)});
+    addSong(QStringLiteral("探"), server.url("/p.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 6u); // the probe, then five workers
+    const auto& probe = requests.front();
+    EXPECT_EQ(probe.requestLine, "GET /p.mp3 HTTP/1.1");
+    EXPECT_EQ(probe.header("Host"), "127.0.0.1:" + std::to_string(server.port()));
+    EXPECT_EQ(probe.header("Accept"), "text/html, */*");
+    EXPECT_EQ(probe.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_EQ(probe.header("Range"), std::nullopt);
+    EXPECT_EQ(form->IdHTTP1->Tag, 6789);
+    EXPECT_EQ(form->fileSize, 5000);
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("探.mp3")) == blob(5000));
+}
+
+TEST_F(DownloadQueue, RowsThatCannotBeProbedAreLoggedAndSkipped)
+{
+    ServedFile missing{"gone"};
+    missing.status = 404;
+    server.serve("/missing.mp3", missing);
+    ServedFile moved{""};
+    moved.status = 302;
+    moved.location = "/elsewhere.mp3";
+    server.serve("/moved.mp3", moved);
+    ServedFile unsized{blob(100)};
+    unsized.framing = lanseek::test::BodyFraming::CloseDelimited;
+    server.serve("/unsized.mp3", unsized);
+    server.serve("/good.mp3", ServedFile{blob(10'000)});
+
+    addSong(QStringLiteral("无"), server.url("/missing.mp3"));
+    addSong(QStringLiteral("转"), server.url("/moved.mp3"));
+    addSong(QStringLiteral("长"), server.url("/unsized.mp3"));
+    addSong(QStringLiteral("断"),
+            "http://127.0.0.1:" + std::to_string(FaultHttpServer::closedPort()) + "/x.mp3");
+    addSong(QStringLiteral("怪"), "ftp://127.0.0.1/x.mp3");
+    addSong(QStringLiteral("好"), server.url("/good.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    for (const char* name : {"无", "转", "长", "断", "怪"})
+        EXPECT_TRUE(log().contains(QString::fromUtf8(name) + QStringLiteral("不能下载"))) << name;
+    EXPECT_FALSE(log().contains(QStringLiteral("好不能下载")));
+    ASSERT_EQ(form->downloadnow->Count(), 1);
+    EXPECT_EQ(form->downloadnow->subItem(0, 2), QStringLiteral("5"));
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("好.mp3")) == blob(10'000));
+    EXPECT_FALSE(QFile::exists(form->musicFolder + QStringLiteral("无.mp3")));
+}
+
+TEST_F(DownloadQueue, ADroppedConnectionIsReportedIncomplete)
+{
+    const std::string body = blob(1'000'003);
+    ServedFile file{body};
+    file.dropAfterBodyBytes = 100'000;
+    server.serve("/cut.mp3", file);
+    addSong(QStringLiteral("残"), server.url("/cut.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    form->Timer1Timer();
+
+    EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
+    EXPECT_TRUE(log().contains(QStringLiteral("残下载不完整!")));
+    EXPECT_FALSE(log().contains(QStringLiteral("残下载完毕!")));
+    EXPECT_FALSE(readFile(form->musicFolder + QStringLiteral("残.mp3")) == body);
+}
+
+TEST_F(DownloadQueue, RowThreeWaitsForTheSlotOfRowZero)
+{
+    ServedFile slow{blob(500'000, 7)};
+    slow.bytesPerSecond = 100'000; // five connections of 100,000 bytes: about a second
+    server.serve("/slow.mp3", slow);
+    server.serve("/quick.mp3", ServedFile{blob(20'000)});
+    addSong(QStringLiteral("慢"), server.url("/slow.mp3"));
+    addSong(QStringLiteral("快一"), server.url("/quick.mp3"));
+    addSong(QStringLiteral("快二"), server.url("/quick.mp3"));
+    addSong(QStringLiteral("后"), server.url("/quick.mp3"));
+
+    // Watch the moment the quick files end: row 3 must not have started, though slots 1 and 2 are free.
+    bool sawSlotsFreeWhileRowThreeWaited = false;
+    int rowsWhenRowZeroEnded = -1;
+    int pressesIgnored = 0;
+    QObject::connect(form->downloadnow->model(), &QAbstractItemModel::dataChanged, form.get(), [&] {
+        if (form->downloadnow->Count() == 3 && form->slotWorkers[1] == 0 && form->slotWorkers[2] == 0 &&
+            form->slotWorkers[0] > 0) {
+            sawSlotsFreeWhileRowThreeWaited = true;
+            // A press while the run waits is ignored.
+            const int before = form->downloadnow->Count();
+            form->downbtnClick();
+            pressesIgnored += form->downloadnow->Count() == before ? 1 : 0;
+        }
+        if (rowsWhenRowZeroEnded < 0 && form->downloadnow->subItem(0, 0) == QStringLiteral("下载结束"))
+            rowsWhenRowZeroEnded = form->downloadnow->Count();
+    });
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    EXPECT_TRUE(sawSlotsFreeWhileRowThreeWaited);
+    EXPECT_GE(pressesIgnored, 1);
+    EXPECT_EQ(rowsWhenRowZeroEnded, 3);
+    ASSERT_EQ(form->downloadnow->Count(), 4);
+    EXPECT_EQ(form->downloadnow->subItem(3, 2), QStringLiteral("3"));
+    EXPECT_EQ(form->slotRow[0], 3);
+    EXPECT_EQ(form->currentRow, 4);
+    EXPECT_EQ(form->resumeRow, 3);
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("慢.mp3")) == blob(500'000, 7));
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("后.mp3")) == blob(20'000));
+}
+
+TEST_F(DownloadQueue, ATargetThatCannotBeCreatedFallsBackToTheNameBox)
+{
+    server.serve("/f.mp3", ServedFile{blob(40'000)});
+    form->Edit1->setText(QStringLiteral("  周杰伦 "));
+    addSong(QStringLiteral("坏"), server.url("/f.mp3"),
+            folder.filePath(QStringLiteral("no/such/folder/坏.mp3")));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    form->Timer1Timer();
+
+    const QString fallback = form->musicFolder + QStringLiteral("周杰伦0.mp3");
+    EXPECT_TRUE(readFile(fallback) == blob(40'000));
+    // The row keeps its own path; the report names it.
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4),
+              folder.filePath(QStringLiteral("no/such/folder/坏.mp3")));
+}
+
+TEST_F(DownloadQueue, AHostileSongNameStaysInTheMusicFolder)
+{
+    server.serve("/h.mp3", ServedFile{blob(30'000)});
+    form->ListView1->appendRow({QStringLiteral("1"),
+                                0,
+                                {QStringLiteral("../../escape"), QString::fromStdString(server.url("/h.mp3")),
+                                 QStringLiteral("29K"), QStringLiteral("mp3")}});
+    form->ListView1->appendRow(
+        {QStringLiteral("2"),
+         2,
+         {QStringLiteral("未选"), QStringLiteral("http://x/y.wma"), QString(), QStringLiteral("wma")}});
+    form->ListView1->setRowSelected(0, true);
+    form->dragdownbtnClick();
+
+    EXPECT_TRUE(form->Iesetpanel->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->ListView1->isVisibleTo(form.get()));
+    ASSERT_EQ(form->downloadlistview->Count(), 1);
+    const ListRow row = form->downloadlistview->row(0);
+    EXPECT_EQ(row.caption, QStringLiteral("1"));
+    EXPECT_EQ(row.imageIndex, 0);
+    const QString path = row.subItem(4);
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(form->musicFolder).absolutePath());
+
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_TRUE(readFile(path) == blob(30'000));
+    EXPECT_FALSE(QFile::exists(QDir(form->musicFolder).absoluteFilePath(QStringLiteral("../../escape.mp3"))));
+    EXPECT_EQ(QDir(form->musicFolder).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(DownloadQueue, DeleteAndClearAreRefusedWhileWorkersRun)
+{
+    ServedFile slow{blob(400'000)};
+    slow.bytesPerSecond = 100'000;
+    server.serve("/s.mp3", slow);
+    addSong(QStringLiteral("慢"), server.url("/s.mp3"));
+    addSong(QStringLiteral("留"), "http://127.0.0.1:9/none.mp3",
+            form->musicFolder + QStringLiteral("留.mp3"));
+    form->resumeRow = 0;
+    form->downbtnClick();
+    ASSERT_GT(form->activeWorkers, 0);
+
+    form->downloadlistview->setRowSelected(1, true);
+    form->delbtnClick();
+    form->delallbtnClick();
+    EXPECT_EQ(form->downloadlistview->Count(), 2);
+    EXPECT_FALSE(form->delbtn->isEnabled());
+    EXPECT_FALSE(form->delallbtn->isEnabled());
+
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_FALSE(form->delbtn->isEnabled());
+    // With no worker running the handlers act again.
+    form->delbtnClick();
+    EXPECT_EQ(form->downloadlistview->Count(), 0);
+}
+
+TEST_F(DownloadQueue, ClosingWithRunningWorkersAsksAndYesStopsThem)
+{
+    ServedFile slow{blob(2'000'000)};
+    slow.bytesPerSecond = 50'000; // eight seconds a connection
+    server.serve("/s.mp3", slow);
+    addSong(QStringLiteral("慢"), server.url("/s.mp3"));
+    form->downbtnClick();
+    ASSERT_EQ(form->slotWorkers[0], 5);
+    // A disconnect reaches a transfer that runs; wait until all five do.
+    ASSERT_TRUE(waitUntil(
+        [this] {
+            return std::all_of(form->workerBytes.begin(), form->workerBytes.begin() + 5,
+                               [](auto b) { return b > 0; });
+        },
+        5000));
+
+    dialogs.yesNoAnswers = {false};
+    EXPECT_FALSE(form->FormCloseQuery());
+    EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("还存在下载进程，确定退出吗？")});
+    EXPECT_EQ(form->activeWorkers, 5);
+
+    dialogs.yesNoAnswers = {true};
+    EXPECT_TRUE(form->FormCloseQuery());
+    form->FormClose();
+    EXPECT_EQ(dialogs.exits, std::vector<int>{0});
+    EXPECT_FALSE(form->Timer1->isActive());
+    // The disconnected workers end well before their transfers could have.
+    EXPECT_TRUE(waitForWorkers(4000));
+}
+
+TEST_F(DownloadQueue, StartWithNothingToDoChangesNothing)
+{
+    form->downbtnClick();
+    EXPECT_EQ(form->downloadnow->Count(), 0);
+    addSong(QStringLiteral("一"), "http://127.0.0.1:9/a.mp3");
+    form->resumeRow = 1;
+    form->downbtnClick();
+    EXPECT_EQ(form->downloadnow->Count(), 0);
+    EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_TRUE(log().isEmpty());
+}
+
+// ---- Timer ticks, driven by hand -------------------------------------------------------------------
+
+TEST_F(DownloadQueue, TicksCountSecondsAndShowSpeeds)
+{
+    form->connectedCount = 5;
+    form->slotFileSize = {1'000'000, 0, 0};
+    form->workerBytes.fill(0);
+    form->workerBytes[0] = 4096;
+    form->workerBytes[1] = 2048;
+    form->Timer1Timer();
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：1秒"));
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("6k/s"));
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(2), QStringLiteral("6k/s"));
+    EXPECT_EQ(form->progressBars[0]->Max(), 200'000);
+    EXPECT_EQ(form->progressBars[0]->Position(), 4096);
+    EXPECT_EQ(form->progressBars[1]->Position(), 2048);
+
+    // A slot starting a new file drops its counters: the speed goes negative for a tick.
+    form->workerBytes[0] = 4096 - 1536;
+    form->Timer1Timer();
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：2秒"));
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("-1k/s"));
+    EXPECT_EQ(form->SeSkinStatusBar1->panelText(2), QStringLiteral("-1k/s"));
+}
+
+TEST_F(DownloadQueue, TicksReportEndedFilesAndCountTimeOfRunningOnes)
+{
+    addDownloadRow(QStringLiteral("1"), QStringLiteral("在"));
+    form->downloadnow->appendRow(
+        {QStringLiteral("在"), -1, {QStringLiteral("正在下载"), QStringLiteral("4"), QStringLiteral("0")}});
+    form->downloadnow->appendRow(
+        {QStringLiteral("完"), -1, {QStringLiteral("下载结束"), QStringLiteral("9"), QStringLiteral("0")}});
+    // Its download-list row has been deleted since.
+    form->downloadnow->appendRow(
+        {QStringLiteral("删"), -1, {QStringLiteral("下载结束"), QStringLiteral("3"), QStringLiteral("7")}});
+    form->inProgressComplete = {true, true, true};
+    form->slotWorkers = {0, 2, 0};
+    form->slotRow = {2, 0, 1};
+    form->Timer1Timer();
+
+    EXPECT_EQ(form->downloadnow->subItem(0, 1), QStringLiteral("5"));
+    EXPECT_EQ(form->downloadnow->subItem(1, 0), QStringLiteral("下载已经完成"));
+    EXPECT_EQ(form->downloadnow->subItem(2, 0), QStringLiteral("下载已经完成"));
+    const QStringList lines = log();
+    ASSERT_EQ(lines.size(), 12);
+    EXPECT_EQ(lines[1], QStringLiteral("完下载完毕!"));
+    EXPECT_EQ(lines[2], QStringLiteral("保存地址：") + folder.filePath(QStringLiteral("在")));
+    EXPECT_EQ(lines[3], QStringLiteral("用时：9秒"));
+    EXPECT_EQ(lines[7], QStringLiteral("删下载完毕!"));
+    EXPECT_EQ(lines[8], QStringLiteral("保存地址："));
+    EXPECT_EQ(lines[10], QStringLiteral("下载地址："));
+    form->slotWorkers = {0, 0, 0};
+    form->slotRow = {0, 0, 0};
+}
+
+TEST_F(DownloadQueue, SelectingAnEndedFileFillsTheBars)
+{
+    form->downloadnow->appendRow(
+        {QStringLiteral("完"), -1, {QStringLiteral("下载结束"), QStringLiteral("2"), QStringLiteral("0")}});
+    form->downloadnow->appendRow(
+        {QStringLiteral("在"), -1, {QStringLiteral("正在下载"), QStringLiteral("1"), QStringLiteral("1")}});
+    form->connectedCount = 5;
+    form->slotFileSize = {1'000'000, 0, 0};
+    form->workerBytes.fill(0);
+    form->inProgressComplete = {true, true};
+    form->Timer1Timer(); // reports the ended file: "下载已经完成"
+    form->downloadnow->setCurrentItem(form->downloadnow->topLevelItem(1));
+    EXPECT_EQ(form->progressBars[2]->Position(), 0);
+    form->downloadnow->setCurrentItem(form->downloadnow->topLevelItem(0));
+    EXPECT_EQ(form->downloadnow->selectedRowIndexes(), std::vector<int>{0});
+    for (auto* bar : form->progressBars)
+        EXPECT_EQ(bar->Position(), 200'000);
+}
+
+// ---- Save-folder chooser ---------------------------------------------------------------------------
+
+TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
+{
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_TRUE(chooser->isWindow());
+    EXPECT_EQ(chooser->parent(), form.get());
+    EXPECT_EQ(chooser->windowTitle(), QStringLiteral("选择保存目录"));
+    EXPECT_EQ(chooser->size(), QSize(158, 264));
+    EXPECT_FALSE(chooser->isVisible());
+
+    form->SeSkinButton1Click();
+    EXPECT_TRUE(chooser->isVisible());
+    const QString target = folder.filePath(QStringLiteral("songs"));
+    QDir().mkpath(target);
+    chooser->ShellTreeView1->setCurrentIndex(chooser->folderModel()->index(target));
+    chooser->ShellTreeView1Click();
+    EXPECT_EQ(chooser->pathedit->text(), target);
+    chooser->pathbtnClick();
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
+
+    // Songs added from now on are saved there.
+    form->ListView1->appendRow(
+        {QStringLiteral("1"),
+         0,
+         {QStringLiteral("新"), QStringLiteral("http://h/n.mp3"), QString(), QStringLiteral("mp3")}});
+    form->ListView1->setRowSelected(0, true);
+    form->dragdownbtnClick();
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), target + QStringLiteral("/新.mp3"));
+
+    // An empty path leaves the folder as it is.
+    form->SeSkinButton1Click();
+    chooser->pathedit->clear();
+    chooser->pathbtnClick();
+    EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
+}
+
+TEST_F(DownloadQueue, ChooserRewritesTheSelectedRowsInRowPathMode)
+{
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    const QString before = form->musicFolder;
+    // Nothing selected: the chooser does not open.
+    addDownloadRow(QStringLiteral("1"), QStringLiteral("甲"));
+    addDownloadRow(QStringLiteral("2"), QStringLiteral("乙"));
+    addDownloadRow(QStringLiteral("3"), QStringLiteral("../丙"));
+    form->SeSkinButton3Click();
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_FALSE(form->rowPathMode);
+
+    form->downloadlistview->setRowSelected(0, true);
+    form->downloadlistview->setRowSelected(2, true);
+    form->SeSkinButton3Click();
+    EXPECT_TRUE(form->rowPathMode);
+    EXPECT_TRUE(chooser->isVisible());
+    // Closing with the close button applies nothing and keeps the mode.
+    chooser->close();
+    EXPECT_TRUE(form->rowPathMode);
+    form->SeSkinButton1Click();
+    chooser->pathedit->setText(QStringLiteral("/data/new"));
+    chooser->pathbtnClick();
+
+    EXPECT_FALSE(form->rowPathMode);
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(form->musicFolder, before);
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), QStringLiteral("/data/new/甲.mp3"));
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), folder.filePath(QStringLiteral("乙")));
+    EXPECT_EQ(form->downloadlistview->subItem(2, 4), QStringLiteral("/data/new/___丙.mp3"));
+}
