@@ -849,11 +849,15 @@ QRegion TSeBitmapObject::createRegion()
     TSeCanvas canvas(&scratch);
     canvas.offset = -boundsRect().topLeft();
     drawBitmapParts(canvas);
-    // Each run of non-key pixels in a row becomes a one-pixel-high rectangle; rows are visited top to
-    // bottom and runs left to right, which is the banded order a region is built from.
+    // Each run of non-key pixels in a row becomes a one-pixel-high rectangle. Rows with exactly the same
+    // runs as the row above extend its band instead, which gives the region its canonical banded form
+    // (rows top to bottom, runs left to right) without any region arithmetic.
     QList<QRect> runs;
+    QList<QRect> rowRuns;
+    qsizetype bandStart = 0;
     for (int y = 0; y < scratch.height(); ++y) {
         const quint32* line = scratch.scanLine(y);
+        rowRuns.clear();
         int x = 0;
         while (x < scratch.width()) {
             while (x < scratch.width() && TSeBitmap::isKey(line[x]))
@@ -862,7 +866,19 @@ QRegion TSeBitmapObject::createRegion()
             while (x < scratch.width() && !TSeBitmap::isKey(line[x]))
                 ++x;
             if (x > start)
-                runs.append(QRect(start + left(), y + top(), x - start, 1));
+                rowRuns.append(QRect(start + left(), y + top(), x - start, 1));
+        }
+        bool same = !rowRuns.isEmpty() && runs.size() - bandStart == rowRuns.size() &&
+                    runs.value(bandStart).bottom() == y + top() - 1;
+        for (qsizetype i = 0; same && i < rowRuns.size(); ++i)
+            same = runs[bandStart + i].left() == rowRuns[i].left() &&
+                   runs[bandStart + i].width() == rowRuns[i].width();
+        if (same) {
+            for (qsizetype i = bandStart; i < runs.size(); ++i)
+                runs[i].setHeight(runs[i].height() + 1);
+        } else {
+            bandStart = runs.size();
+            runs.append(rowRuns);
         }
     }
     QRegion region;
