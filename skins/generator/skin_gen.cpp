@@ -999,6 +999,8 @@ void addControls(SkinWriter& w, const Shared& s, bool secondSkin)
         frame->Masked = false;
         o->addChild(std::move(frame));
         auto text = textObject("Text", QRect(0, 0, 120, 21), p, false, taLeft);
+        text->TextMarginLeft = 4;
+        text->TextMarginRight = 4;
         text->FontHot = font(p.text);
         text->FontPressed = font(p.text);
         o->addChild(std::move(text));
@@ -1030,6 +1032,7 @@ void addControls(SkinWriter& w, const Shared& s, bool secondSkin)
         o->addChild(std::move(btn));
         auto text = textObject("Text", QRect(0, 0, 100, 21), p, false, taLeft);
         text->Align = saNone;
+        text->TextMarginLeft = 4;
         o->addChild(std::move(text));
         w.object(*o);
     }

@@ -91,12 +91,15 @@ bool nameIs(const QByteArray& name, const char* expected)
     return name.compare(expected, Qt::CaseInsensitive) == 0;
 }
 
+// Coordinates, sizes and margins beyond this are not pictures but damage; keeping them in range keeps
+// every sum of two of them inside an int.
+constexpr qint64 kCoordinateLimit = 1 << 24;
+
 bool readInt(const FormValue& v, int* out)
 {
     if (!v.isInteger())
         return false;
-    *out =
-        int(std::clamp<qint64>(v.integer, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    *out = int(std::clamp<qint64>(v.integer, -kCoordinateLimit, kCoordinateLimit));
     return true;
 }
 
@@ -275,7 +278,12 @@ void drawNineParts(const TSeCanvas& canvas, const QRect& bounds, const TSeBitmap
                    bool maskedBorder, bool maskedAngles)
 {
     const TSeBitmap& src = *link.bitmap;
-    const int L = link.Left, T = link.Top, R = link.Right, B = link.Bottom;
+    auto bound = [](int v) { return int(std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit)); };
+    const int L = bound(link.Left), T = bound(link.Top), R = bound(link.Right), B = bound(link.Bottom);
+    ml = bound(ml);
+    mt = bound(mt);
+    mr = bound(mr);
+    mb = bound(mb);
     const int X = bounds.left(), Y = bounds.top(), W = bounds.width(), H = bounds.height();
     if (ml == 0 && mt == 0 && mr == 0 && mb == 0) {
         canvas.drawBitmap(bounds, src, link.rect(), tileStyle, masked);
@@ -309,7 +317,9 @@ TSeSkinObject::~TSeSkinObject() = default;
 
 void TSeSkinObject::setBounds(const QRect& rect)
 {
-    const QRect r(rect.left(), rect.top(), std::max(0, rect.width()), std::max(0, rect.height()));
+    auto bound = [](int v) { return int(std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit)); };
+    const QRect r(bound(rect.left()), bound(rect.top()), std::max(0, bound(rect.width())),
+                  std::max(0, bound(rect.height())));
     if (r == m_bounds)
         return;
     m_prevWidth = m_bounds.width();

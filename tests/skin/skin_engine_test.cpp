@@ -1,5 +1,6 @@
 #include "skin_test_support.h"
 
+#include "skin/skin_client.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_hue.h"
 
@@ -252,4 +253,55 @@ TEST(EmbeddedSkins, FormFallsBackToTheFirstFormKind)
     EXPECT_EQ(source.objectByKind(skForm), source.object(0));
     source.setBusy(true);
     EXPECT_EQ(source.object(0), nullptr);
+}
+
+namespace {
+
+// A control that keeps its skin through the shared client protocol.
+class SkinnedControl : public QWidget
+{
+public:
+    explicit SkinnedControl(const QByteArray& object) : client(this, object) {}
+    TSeSkinClient client;
+    QList<bool> copiesSeenBeforeChange;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == skinBeforeChangeEvent())
+            copiesSeenBeforeChange.append(client.skinCopy() != nullptr);
+        return client.handleEvent(e) || QWidget::event(e);
+    }
+};
+
+} // namespace
+
+TEST(SkinClients, TakeDropAndRetakeTheirCopies)
+{
+    auto engine = std::make_unique<TSeSkinEngine>();
+    engine->setSkinStream(embeddedSkinStream(2));
+    SkinnedControl bar("toolbar");
+    SkinnedControl label("Label");
+    bar.show();
+    label.show();
+    QApplication::processEvents();
+
+    bar.client.setSkinEngine(engine.get());
+    label.client.setSkinEngine(engine.get());
+    ASSERT_TRUE(bar.client.isSkinned());
+    EXPECT_EQ(bar.client.skinCopy()->name(), "Toolbar");
+    EXPECT_NE(bar.client.skinCopy(), engine->findObject("Toolbar")); // a copy, never the master
+    EXPECT_EQ(bar.client.part("FRAME")->control(), &bar);
+    EXPECT_FALSE(label.client.isSkinned()); // the skin has no "Label": plain look
+
+    const TColor frameColor = engine->findObject("Toolbar")->findObject("Frame")->Color;
+    engine->setDeltaHue(60);
+    EXPECT_EQ(bar.copiesSeenBeforeChange, QList<bool>{true});
+    ASSERT_TRUE(bar.client.isSkinned());
+    EXPECT_EQ(bar.client.part("Frame")->Color, shiftColorHue(frameColor, 60));
+
+    engine.reset();
+    EXPECT_EQ(bar.client.SkinEngine(), nullptr);
+    EXPECT_EQ(bar.client.skinCopy(), nullptr);
+    EXPECT_FALSE(bar.client.isSkinned());
 }
