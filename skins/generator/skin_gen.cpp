@@ -829,7 +829,7 @@ Shared sharedBitmaps(SkinWriter& w, bool filledButtons)
             return image;
         };
         s.progressBar = w.bitmap("progressbar", bar(16, 10, false));
-        s.progressBarVert = w.bitmap("progressbar", bar(10, 16, true));
+        s.progressBarVert = w.bitmap("progressbarvert", bar(10, 16, true));
     }
     {
         QImage normal =
@@ -988,9 +988,10 @@ void addControls(SkinWriter& w, const Shared& s, bool secondSkin)
             return b;
         };
         o->addChild(std::move(frame));
+        // The horizontal bar comes last so that a preview of the whole object shows it.
+        o->addChild(bar("BarVert", s.progressBarVert));
         o->addChild(bar("Bar", s.progressBar));
         o->addChild(bar("BarHorz", s.progressBar));
-        o->addChild(bar("BarVert", s.progressBarVert));
         w.object(*o);
     }
     { // Edit
