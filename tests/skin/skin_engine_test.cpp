@@ -305,3 +305,21 @@ TEST(SkinClients, TakeDropAndRetakeTheirCopies)
     EXPECT_EQ(bar.client.skinCopy(), nullptr);
     EXPECT_FALSE(bar.client.isSkinned());
 }
+
+TEST(SkinEngine, HueChangesDoNotReenter)
+{
+    TSeSkinEngine engine;
+    engine.setSkinStream(embeddedSkinStream(1));
+    int notifications = 0;
+    engine.OnBeforeChange = [&](TSeSkinEngine* e) {
+        ++notifications;
+        e->setDeltaHue(99); // a handler asking again while the change runs is only remembered
+    };
+    engine.setDeltaHue(20);
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(engine.source()->hue(), 20);
+    EXPECT_EQ(engine.DeltaHue(), 99);
+    engine.OnBeforeChange = nullptr;
+    engine.setDeltaHue(99); // stored already, but not applied: it runs now
+    EXPECT_EQ(engine.source()->hue(), 99);
+}

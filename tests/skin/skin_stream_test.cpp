@@ -330,3 +330,19 @@ TEST(SkinBmp, ReadsCommonDepths)
     huge.replace(18, 4, u32(100000));
     EXPECT_THROW(readBmp(huge), BitmapAllocationError);
 }
+
+TEST(SkinContent, DamagedBmpRecordsKeepTheirNames)
+{
+    const QByteArray good = writeBmp16(TSeBitmap(2, 2));
+    const QByteArray content = header() + u32(3) + str("broken") + u32(6) + "BMjunk" + str("fine") +
+                               u32(quint32(good.size())) + good + str("cut") + u32(1000) + "BM";
+    TSeSkinSource source;
+    SeMemoryStream in(content);
+    TSeSkinFilterMaxCompression(&source).readContent(in);
+    ASSERT_EQ(source.bitmapCount(), 2); // the record cut short by the end of the data is dropped
+    EXPECT_EQ(source.bitmaps()[0]->name(), "broken");
+    EXPECT_TRUE(source.bitmaps()[0]->isEmpty());
+    EXPECT_EQ(source.bitmaps()[1]->name(), "fine");
+    EXPECT_EQ(source.bitmaps()[1]->width(), 2);
+    EXPECT_EQ(source.loadReport().damagedRecords, 1);
+}
