@@ -45,7 +45,8 @@ void initialise()
     static char* argv[] = {name, nullptr};
     // Never destroyed: the fuzzer ends the process from its own exit handlers, after which tearing
     // down the GUI would touch state that is already gone.
-    new QApplication(argc, argv);
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 void skinBody(const uint8_t* data, size_t size)
