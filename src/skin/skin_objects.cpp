@@ -34,6 +34,18 @@ QByteArray toSkinText(const QString& text)
     return encoder.encode(text);
 }
 
+QString elideTitle(const QString& text, const QFont& font, int width)
+{
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    const QString dots = QStringLiteral("...");
+    int keep = 0;
+    while (keep < text.size() && metrics.horizontalAdvance(text.left(keep + 1) + dots) <= width)
+        ++keep;
+    return text.left(keep) + dots;
+}
+
 int textWidth(const QString& text, const TSeFont& font)
 {
     return QFontMetrics(font.toQFont()).horizontalAdvance(text);
@@ -588,16 +600,8 @@ void TSeSkinObject::drawText(const TSeCanvas& canvas) const
         h = swap(h);
     const QFont qfont = font.toQFont();
     QString text = m_text;
-    if (Kind == skTitle) {
-        const QFontMetrics metrics(qfont);
-        if (metrics.horizontalAdvance(text) > r.width()) {
-            const QString dots = QStringLiteral("...");
-            int keep = 0;
-            while (keep < text.size() && metrics.horizontalAdvance(text.left(keep + 1) + dots) <= r.width())
-                ++keep;
-            text = text.left(keep) + dots;
-        }
-    }
+    if (Kind == skTitle)
+        text = elideTitle(text, qfont, r.width());
     QPainter painter(&canvas.target->image());
     painter.translate(canvas.offset);
     if (!canvas.clip.isEmpty())

@@ -524,6 +524,8 @@ std::unique_ptr<TSeSkinObject> objectFromText(const QByteArray& text, LoadReport
 QByteArray writeObjectsValue(const TSeSkinObject& parent);
 void readObjectsValue(TSeSkinObject& parent, const QByteArray& value, LoadReport* report, int depth);
 
+// A title cut to fit a width: the leading characters that fit together with "...", or the whole text.
+QString elideTitle(const QString& text, const QFont& font, int width);
 // Width of a text in a skin font, measured as it will be drawn.
 int textWidth(const QString& text, const TSeFont& font);
 // Text decoded from the skin's 8-bit form, and back.

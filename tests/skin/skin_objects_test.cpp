@@ -512,3 +512,15 @@ TEST(SkinSources, SourceFoldersNestChildren)
         EXPECT_EQ(folder.object(i)->toForm(), packed->object(i)->toForm());
     EXPECT_EQ(folder.bitmapCount(), packed->bitmapCount());
 }
+
+TEST(SkinDrawing, TitlesAreCutWithDots)
+{
+    TSeFont font;
+    const QFont qfont = font.toQFont();
+    const QString title = QStringLiteral("聆澜 - 正在下载 七里香.mp3");
+    EXPECT_EQ(elideTitle(title, qfont, 10000), title);
+    const int width = textWidth(QStringLiteral("聆澜 - 正..."), font);
+    const QString cut = elideTitle(title, qfont, width);
+    EXPECT_EQ(cut, QStringLiteral("聆澜 - 正..."));
+    EXPECT_EQ(elideTitle(title, qfont, 1), QStringLiteral("..."));
+}
