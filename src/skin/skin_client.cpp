@@ -1,18 +1,18 @@
 #include "skin/skin_client.h"
 
-using namespace lanseek::skin;
+namespace lanseek::skin {
 
-TSeSkinClient::TSeSkinClient(QWidget* control, const QByteArray& defaultObject)
+SkinClient::SkinClient(QWidget* control, const QByteArray& defaultObject)
     : m_control(control), m_objectName(defaultObject)
 {
 }
 
-TSeSkinClient::~TSeSkinClient()
+SkinClient::~SkinClient()
 {
     QObject::disconnect(m_destroyed);
 }
 
-void TSeSkinClient::setSkinEngine(TSeSkinEngine* engine)
+void SkinClient::setSkinEngine(TSeSkinEngine* engine)
 {
     QObject::disconnect(m_destroyed);
     m_engine = engine;
@@ -31,23 +31,23 @@ void TSeSkinClient::setSkinEngine(TSeSkinEngine* engine)
     m_control->update();
 }
 
-void TSeSkinClient::setSkinObject(const QByteArray& name)
+void SkinClient::setSkinObject(const QByteArray& name)
 {
     m_objectName = name;
     setSkinEngine(m_engine);
 }
 
-TSeSkinObject* TSeSkinClient::part(const QByteArray& name) const
+TSeSkinObject* SkinClient::part(const QByteArray& name) const
 {
     return m_copy ? m_copy->findObject(name) : nullptr;
 }
 
-bool TSeSkinClient::isSkinned() const
+bool SkinClient::isSkinned() const
 {
     return m_engine && m_engine->isSkinAvailable() && m_engine->findObject(m_objectName) && m_copy;
 }
 
-void TSeSkinClient::takeCopy()
+void SkinClient::takeCopy()
 {
     dropCopy();
     if (TSeSkinObject* master = m_engine ? m_engine->findObject(m_objectName) : nullptr) {
@@ -58,12 +58,12 @@ void TSeSkinClient::takeCopy()
     }
 }
 
-void TSeSkinClient::dropCopy()
+void SkinClient::dropCopy()
 {
     m_copy.reset();
 }
 
-bool TSeSkinClient::handleEvent(QEvent* event)
+bool SkinClient::handleEvent(QEvent* event)
 {
     if (event->type() == skinBeforeChangeEvent() || event->type() == skinAfterChangeEvent()) {
         auto* e = static_cast<SeEngineEvent*>(event);
@@ -82,3 +82,5 @@ bool TSeSkinClient::handleEvent(QEvent* event)
     }
     return false;
 }
+
+} // namespace lanseek::skin

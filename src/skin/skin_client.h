@@ -10,13 +10,15 @@
 // The side of the engine's client protocol that every skinned control and window shares: it holds the
 // engine reference and the object name, owns the control's private copy of the named object, and
 // answers the engine's notifications. A control keeps one and passes its events to handleEvent().
-class TSeSkinClient
+namespace lanseek::skin {
+
+class SkinClient
 {
 public:
-    TSeSkinClient(QWidget* control, const QByteArray& defaultObject);
-    ~TSeSkinClient();
-    TSeSkinClient(const TSeSkinClient&) = delete;
-    TSeSkinClient& operator=(const TSeSkinClient&) = delete;
+    SkinClient(QWidget* control, const QByteArray& defaultObject);
+    ~SkinClient();
+    SkinClient(const SkinClient&) = delete;
+    SkinClient& operator=(const SkinClient&) = delete;
 
     TSeSkinEngine* SkinEngine() const { return m_engine; }
     // Stores the engine and takes a fresh copy when its skin is available (else drops the copy), then
@@ -49,3 +51,5 @@ private:
     std::unique_ptr<TSeSkinObject> m_copy;
     QMetaObject::Connection m_destroyed;
 };
+
+} // namespace lanseek::skin

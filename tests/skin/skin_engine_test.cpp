@@ -262,7 +262,7 @@ class SkinnedControl : public QWidget
 {
 public:
     explicit SkinnedControl(const QByteArray& object) : client(this, object) {}
-    TSeSkinClient client;
+    SkinClient client;
     QList<bool> copiesSeenBeforeChange;
 
 protected:
