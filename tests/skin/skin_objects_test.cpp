@@ -524,3 +524,25 @@ TEST(SkinDrawing, TitlesAreCutWithDots)
     EXPECT_EQ(cut, QStringLiteral("聆澜 - 正..."));
     EXPECT_EQ(elideTitle(title, qfont, 1), QStringLiteral("..."));
 }
+
+TEST(SkinDrawing, CanvasOffsetAndClip)
+{
+    TSeSkinObject box;
+    box.Color = 0x0000FF;
+    box.Font.Color = clBlack;
+    box.Font.Height = -14;
+    box.TextAlign = taCenter;
+    box.setBounds(10, 10, 40, 20);
+    box.setText(QStringLiteral("MM"));
+    TSeBitmap target = keyTarget(40, 20);
+    TSeCanvas canvas(&target);
+    canvas.offset = QPoint(-10, -10); // the object's origin lands on the bitmap's
+    canvas.clip = QRegion(0, 0, 40, 20).subtracted(QRegion(0, 0, 20, 20));
+    box.draw(canvas);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(target.pixel(x, y), TSeBitmap::kKey) << x << "," << y; // clipped out, text too
+        EXPECT_NE(target.pixel(39, y), TSeBitmap::kKey);
+    }
+    EXPECT_EQ(target.pixel(39, 0), 0xFFFF0000u);
+}
