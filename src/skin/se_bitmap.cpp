@@ -1,0 +1,180 @@
+#include "skin/se_bitmap.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+std::atomic<int> g_maxSide{TSeBitmap::kDefaultMaxSide};
+
+bool nearColor(quint32 p, int b, int g, int r)
+{
+    return std::abs(int(p & 0xFF) - b) < 6 && std::abs(int((p >> 8) & 0xFF) - g) < 6 &&
+           std::abs(int((p >> 16) & 0xFF) - r) < 6;
+}
+} // namespace
+
+int TSeBitmap::maxSide()
+{
+    return g_maxSide.load();
+}
+
+void TSeBitmap::setMaxSide(int side)
+{
+    g_maxSide.store(side > 0 ? side : kDefaultMaxSide);
+}
+
+TSeBitmap::TSeBitmap(int width, int height)
+{
+    setSize(width, height);
+}
+
+void TSeBitmap::setSize(int width, int height)
+{
+    m_image = QImage();
+    if (width <= 0 || height <= 0)
+        return;
+    if (width > maxSide() || height > maxSide())
+        throw lanseek::skin::BitmapAllocationError();
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull())
+        throw lanseek::skin::BitmapAllocationError();
+    image.fill(0);
+    m_image = std::move(image);
+}
+
+void TSeBitmap::fill(quint32 value)
+{
+    if (!isEmpty())
+        m_image.fill(value);
+}
+
+void TSeBitmap::keyMagenta()
+{
+    for (int y = 0; y < height(); ++y) {
+        quint32* line = scanLine(y);
+        for (int x = 0; x < width(); ++x) {
+            if (nearColor(line[x], 0xFF, 0x00, 0xFF))
+                line[x] = kKey;
+        }
+    }
+}
+
+void TSeBitmap::keyNearKeyColor()
+{
+    for (int y = 0; y < height(); ++y) {
+        quint32* line = scanLine(y);
+        for (int x = 0; x < width(); ++x) {
+            if (nearColor(line[x], 0x7F, 0x00, 0x7F))
+                line[x] = kKey;
+        }
+    }
+}
+
+void TSeBitmap::setOpaque()
+{
+    for (int y = 0; y < height(); ++y) {
+        quint32* line = scanLine(y);
+        for (int x = 0; x < width(); ++x)
+            line[x] |= 0xFF000000u;
+    }
+}
+
+void TSeBitmap::fillRect(const QRect& target, quint32 value, const QRect& clip)
+{
+    const QRect r = target & clip & rect();
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        quint32* line = scanLine(y);
+        std::fill(line + r.left(), line + r.left() + r.width(), value);
+    }
+}
+
+void TSeBitmap::copyFrom(int x, int y, const TSeBitmap& source, const QRect& sourceRect, bool masked,
+                         const QRect& clip)
+{
+    const QRect src = sourceRect & source.rect();
+    if (src.isEmpty())
+        return;
+    // Keep the placement of the visible part of the source when the rectangle hung over its edges.
+    const QRect placed(x + (src.left() - sourceRect.left()), y + (src.top() - sourceRect.top()), src.width(),
+                       src.height());
+    const QRect r = placed & clip & rect();
+    for (int ty = r.top(); ty <= r.bottom(); ++ty) {
+        const quint32* from = source.scanLine(src.top() + (ty - placed.top())) + src.left() - placed.left();
+        quint32* to = scanLine(ty);
+        if (!masked) {
+            std::memcpy(to + r.left(), from + r.left(), size_t(r.width()) * 4);
+            continue;
+        }
+        for (int tx = r.left(); tx <= r.right(); ++tx) {
+            const quint32 p = from[tx];
+            if (!isKey(p))
+                to[tx] = p;
+        }
+    }
+}
+
+void TSeBitmap::drawStyled(const QRect& target, const TSeBitmap& source, const QRect& sourceRect,
+                           TscTileStyle style, bool masked, const QRect& clip)
+{
+    if (target.isEmpty() || sourceRect.isEmpty() || source.isEmpty())
+        return;
+    const int sw = sourceRect.width();
+    const int sh = sourceRect.height();
+    if (style == tsCenter) {
+        const int x = target.left() + (target.width() - sw) / 2;
+        const int y = target.top() + (target.height() - sh) / 2;
+        copyFrom(x, y, source, sourceRect, masked, clip & target);
+        return;
+    }
+    const QRect r = target & clip & rect();
+    if (r.isEmpty())
+        return;
+    const QRect sourceBounds = source.rect();
+    const int tw = target.width();
+    const int th = target.height();
+    for (int ty = r.top(); ty <= r.bottom(); ++ty) {
+        const int dy = ty - target.top();
+        const int sy = sourceRect.top() + (style == tsTile ? dy % sh : int(qint64(dy) * sh / th));
+        if (sy < 0 || sy >= sourceBounds.height())
+            continue;
+        const quint32* from = source.scanLine(sy);
+        quint32* to = scanLine(ty);
+        for (int tx = r.left(); tx <= r.right(); ++tx) {
+            const int dx = tx - target.left();
+            const int sx = sourceRect.left() + (style == tsTile ? dx % sw : int(qint64(dx) * sw / tw));
+            if (sx < 0 || sx >= sourceBounds.width())
+                continue;
+            const quint32 p = from[sx];
+            if (!masked || !isKey(p))
+                to[tx] = p;
+        }
+    }
+}
+
+QImage TSeBitmap::toDisplayImage() const
+{
+    QImage out(width(), height(), QImage::Format_ARGB32);
+    for (int y = 0; y < height(); ++y) {
+        const quint32* from = scanLine(y);
+        auto* to = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < width(); ++x)
+            to[x] = isKey(from[x]) ? 0u : (from[x] | 0xFF000000u);
+    }
+    return out;
+}
+
+TSeBitmap TSeBitmap::fromImage(const QImage& image)
+{
+    TSeBitmap bitmap;
+    const QImage converted = image.convertToFormat(QImage::Format_ARGB32);
+    bitmap.setSize(converted.width(), converted.height());
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const auto* from = reinterpret_cast<const quint32*>(converted.constScanLine(y));
+        quint32* to = bitmap.scanLine(y);
+        for (int x = 0; x < bitmap.width(); ++x)
+            to[x] = (from[x] >> 24) < 128 ? kKey : (from[x] | 0xFF000000u);
+    }
+    bitmap.keyMagenta();
+    return bitmap;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "skin/skin_engine.h"
+
+#include <QByteArray>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+// The side of the engine's client protocol that every skinned control and window shares: it holds the
+// engine reference and the object name, owns the control's private copy of the named object, and
+// answers the engine's notifications. A control keeps one and passes its events to handleEvent().
+namespace lanseek::skin {
+
+class SkinClient
+{
+public:
+    SkinClient(QWidget* control, const QByteArray& defaultObject);
+    ~SkinClient();
+    SkinClient(const SkinClient&) = delete;
+    SkinClient& operator=(const SkinClient&) = delete;
+
+    TSeSkinEngine* SkinEngine() const { return m_engine; }
+    // Stores the engine and takes a fresh copy when its skin is available (else drops the copy), then
+    // asks the control to repaint.
+    void setSkinEngine(TSeSkinEngine* engine);
+    const QByteArray& SkinObject() const { return m_objectName; }
+    void setSkinObject(const QByteArray& name);
+
+    // The control's own copy of its object, or nullptr.
+    TSeSkinObject* skinCopy() const { return m_copy.get(); }
+    // A sub-object of the copy by name (case-insensitive), or nullptr.
+    TSeSkinObject* part(const QByteArray& name) const;
+    // Skinned: an engine whose skin is available, the named object exists and the copy is held.
+    bool isSkinned() const;
+
+    // Handles the engine's before/after-change notifications for this client's engine and the repaint
+    // requests of its objects; answers true when the event was one of them.
+    bool handleEvent(QEvent* event);
+
+    // Called after a fresh copy has been taken (for example to read fonts or decide transparency).
+    std::function<void(TSeSkinObject* copy)> onCopyTaken;
+
+private:
+    void takeCopy();
+    void dropCopy();
+
+    QWidget* m_control;
+    QPointer<TSeSkinEngine> m_engine;
+    QByteArray m_objectName;
+    std::unique_ptr<TSeSkinObject> m_copy;
+    QMetaObject::Connection m_destroyed;
+};
+
+} // namespace lanseek::skin

@@ -1,0 +1,213 @@
+#include "skin/skin_types.h"
+
+#include <array>
+#include <cstring>
+
+namespace lanseek::skin {
+
+namespace {
+
+const char* const kKind[] = {"skNone",
+                             "skForm",
+                             "skCaption",
+                             "skTitle",
+                             "skTop",
+                             "skLeft",
+                             "skRight",
+                             "skBottom",
+                             "skTopLeft",
+                             "skTopRight",
+                             "skBottomLeft",
+                             "skBottomRight",
+                             "skSysButton",
+                             "skClient",
+                             "skMenuBar",
+                             "skMenuBarItem",
+                             "skMenuBarItemText",
+                             "skPopupMenu",
+                             "skPopupMenuItem",
+                             "skPopupMenuItemText",
+                             "skItemText",
+                             "skTranparent"};
+const char* const kAlign[] = {"saNone",       "saLeft",        "saMostLeft",  "saTop",
+                              "saMostTop",    "saRight",       "saMostRight", "saBottom",
+                              "saMostBottom", "saClient",      "saTopLeft",   "saTopRight",
+                              "saBottomLeft", "saBottomRight", "saCenter",    "saText"};
+const char* const kTile[] = {"tsTile", "tsStretch", "tsCenter"};
+const char* const kTextAlign[] = {"taTopLeft", "taTopCenter",  "taTopRight",     "taLeft",       "taCenter",
+                                  "taRight",   "taBottomLeft", "taBottomCenter", "taBottomRight"};
+const char* const kTextEffect[] = {"teNone", "teShadow"};
+const char* const kAction[] = {"sbaNone",     "sbaClose",   "sbaHelp",      "sbaMinimize",
+                               "sbaMaximize", "sbaRestore", "sbaRollUp",    "sbaRollDown",
+                               "sbaTray",     "sbaSysMenu", "sbaRollPanel", "sbaCustom"};
+const char* const kRollKind[] = {"rkLeft", "rkTop", "rkRight", "rkBottom"};
+const char* const kFontStyle[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
+const char* const kFontPitch[] = {"fpDefault", "fpVariable", "fpFixed"};
+
+template <std::size_t N> constexpr EnumNames makeNames(const char* const (&names)[N])
+{
+    return EnumNames{names, int(N)};
+}
+
+struct NamedValue
+{
+    const char* name;
+    qint32 value;
+};
+
+// Colour identifiers with their values; system colours carry the high bit and their index.
+const NamedValue kColors[] = {
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clNone", clNone},
+    {"clDefault", clDefault},
+    {"clScrollBar", systemColor(0)},
+    {"clBackground", systemColor(1)},
+    {"clActiveCaption", systemColor(2)},
+    {"clInactiveCaption", systemColor(3)},
+    {"clMenu", systemColor(4)},
+    {"clWindow", systemColor(5)},
+    {"clWindowFrame", systemColor(6)},
+    {"clMenuText", systemColor(7)},
+    {"clWindowText", systemColor(8)},
+    {"clCaptionText", systemColor(9)},
+    {"clActiveBorder", systemColor(10)},
+    {"clInactiveBorder", systemColor(11)},
+    {"clAppWorkSpace", systemColor(12)},
+    {"clHighlight", systemColor(13)},
+    {"clHighlightText", systemColor(14)},
+    {"clBtnFace", systemColor(15)},
+    {"clBtnShadow", systemColor(16)},
+    {"clGrayText", systemColor(17)},
+    {"clBtnText", systemColor(18)},
+    {"clInactiveCaptionText", systemColor(19)},
+    {"clBtnHighlight", systemColor(20)},
+    {"cl3DDkShadow", systemColor(21)},
+    {"cl3DLight", systemColor(22)},
+    {"clInfoText", systemColor(23)},
+    {"clInfoBk", systemColor(24)},
+};
+
+// The classic desktop palette, in 0x00BBGGRR, so that system colours resolve the same on every machine.
+const qint32 kSystemColors[] = {0xC8C8C8, 0x000000, 0x6A240A, 0x808080, 0xFFFFFF, 0xFFFFFF, 0x000000,
+                                0x000000, 0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A,
+                                0xFFFFFF, 0xC8D0D4, 0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF,
+                                0x404040, 0xC8D0D4, 0x000000, 0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6,
+                                0xC0C0C0, 0xFF6633, 0xF0F0F0};
+
+const NamedValue kCharsets[] = {
+    {"ANSI_CHARSET", 0},      {"DEFAULT_CHARSET", 1},    {"SYMBOL_CHARSET", 2},
+    {"MAC_CHARSET", 77},      {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},   {"GB2312_CHARSET", 134},   {"CHINESEBIG5_CHARSET", 136},
+    {"GREEK_CHARSET", 161},   {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},  {"ARABIC_CHARSET", 178},   {"BALTIC_CHARSET", 186},
+    {"RUSSIAN_CHARSET", 204}, {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
+    {"OEM_CHARSET", 255},
+};
+
+} // namespace
+
+const EnumNames kKindNames = makeNames(kKind);
+const EnumNames kAlignNames = makeNames(kAlign);
+const EnumNames kTileStyleNames = makeNames(kTile);
+const EnumNames kTextAlignNames = makeNames(kTextAlign);
+const EnumNames kTextEffectNames = makeNames(kTextEffect);
+const EnumNames kActionNames = makeNames(kAction);
+const EnumNames kRollKindNames = makeNames(kRollKind);
+const EnumNames kFontStyleNames = makeNames(kFontStyle);
+const EnumNames kFontPitchNames = makeNames(kFontPitch);
+
+int EnumNames::valueOf(const QByteArray& name) const
+{
+    for (int i = 0; i < count; ++i) {
+        if (name == names[i])
+            return i;
+    }
+    return -1;
+}
+
+const char* EnumNames::nameOf(int value) const
+{
+    return value >= 0 && value < count ? names[value] : nullptr;
+}
+
+bool colorFromIdent(const QByteArray& ident, TColor* color)
+{
+    for (const auto& c : kColors) {
+        if (ident.compare(c.name, Qt::CaseInsensitive) == 0) {
+            *color = c.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+QByteArray colorToIdent(TColor color)
+{
+    for (const auto& c : kColors) {
+        if (c.value == color)
+            return QByteArray(c.name);
+    }
+    return {};
+}
+
+bool charsetFromIdent(const QByteArray& ident, int* charset)
+{
+    for (const auto& c : kCharsets) {
+        if (ident.compare(c.name, Qt::CaseInsensitive) == 0) {
+            *charset = c.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+QByteArray charsetToIdent(int charset)
+{
+    for (const auto& c : kCharsets) {
+        if (c.value == charset)
+            return QByteArray(c.name);
+    }
+    return {};
+}
+
+TColor colorToRgb(TColor color)
+{
+    if (color < 0) {
+        const int index = color & 0xFF;
+        const int count = int(std::size(kSystemColors));
+        return index < count ? kSystemColors[index] : 0;
+    }
+    return color & 0xFFFFFF;
+}
+
+QRgb colorToPixel(TColor color)
+{
+    const TColor rgb = colorToRgb(color);
+    return qRgba(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF, 255);
+}
+
+TColor pixelToColor(QRgb pixel)
+{
+    return TColor(qRed(pixel) | (qGreen(pixel) << 8) | (qBlue(pixel) << 16));
+}
+
+} // namespace lanseek::skin

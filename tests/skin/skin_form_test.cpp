@@ -1,0 +1,174 @@
+#include "skin_test_support.h"
+
+#include "skin/skin_form.h"
+#include "skin/skin_objects.h"
+
+#include <gtest/gtest.h>
+
+using namespace lanseek::skin;
+using namespace lanseek::skin::test;
+
+namespace {
+
+// "TPF0", class "TX", name "n", one property "P" with the given value, end of properties, no children.
+QByteArray oneProperty(const QByteArray& value)
+{
+    return QByteArray("TPF0") + bytes({2}) + "TX" + bytes({1}) + "n" + bytes({1}) + "P" + value +
+           bytes({0, 0});
+}
+
+FormValue readValue(const QByteArray& value)
+{
+    const FormObject o = readBinaryForm(oneProperty(value));
+    EXPECT_EQ(o.properties.size(), 1);
+    return o.properties.value(0).value;
+}
+
+} // namespace
+
+TEST(BinaryForm, ReadsEveryValueType)
+{
+    EXPECT_EQ(readValue(bytes({0})).type, ValueType::Null);
+    const FormValue list = readValue(bytes({1, 2, 5, 9, 0}));
+    ASSERT_EQ(list.items.size(), 2);
+    EXPECT_EQ(list.items[0].integer, 5);
+    EXPECT_EQ(list.items[1].type, ValueType::True);
+    EXPECT_EQ(readValue(bytes({2, 0xF5})).integer, -11);
+    EXPECT_EQ(readValue(bytes({3, 0x1C, 0x01})).integer, 284);
+    EXPECT_EQ(readValue(bytes({4, 0x00, 0x00, 0x00, 0x80})).integer, -2147483648LL);
+    // 1.5 as an 80-bit extended float.
+    EXPECT_DOUBLE_EQ(readValue(bytes({5, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F})).real, 1.5);
+    const FormValue s = readValue(bytes({6, 3}) + "a'b");
+    EXPECT_EQ(s.type, ValueType::String);
+    EXPECT_EQ(s.bytes, "a'b");
+    EXPECT_EQ(readValue(bytes({7, 5}) + "saTop").bytes, "saTop");
+    EXPECT_EQ(readValue(bytes({8})).type, ValueType::False);
+    EXPECT_EQ(readValue(bytes({9})).type, ValueType::True);
+    EXPECT_EQ(readValue(bytes({10}) + u32(3) + "xyz").bytes, "xyz");
+    const FormValue set = readValue(bytes({11, 6}) + "fsBold" + bytes({8}) + "fsItalic" + bytes({0}));
+    EXPECT_EQ(set.names, (QList<QByteArray>{"fsBold", "fsItalic"}));
+    EXPECT_EQ(readValue(bytes({12}) + u32(2) + "hi").bytes, "hi");
+    EXPECT_EQ(readValue(bytes({13})).type, ValueType::Nil);
+    const FormValue collection = readValue(bytes({14, 2, 7, 1, 1}) + "A" + bytes({2, 4, 0, 1, 0, 0}));
+    ASSERT_EQ(collection.collection.size(), 2);
+    EXPECT_TRUE(collection.collection[0].hasIndex);
+    EXPECT_EQ(collection.collection[0].index, 7);
+    EXPECT_EQ(collection.collection[0].properties[0].value.integer, 4);
+    EXPECT_FALSE(collection.collection[1].hasIndex);
+    EXPECT_FLOAT_EQ(float(readValue(bytes({15, 0, 0, 0xC0, 0x3F})).real), 1.5f);
+    EXPECT_EQ(readValue(bytes({16, 0x10, 0x27, 0, 0, 0, 0, 0, 0})).integer, 10000);
+    EXPECT_DOUBLE_EQ(readValue(bytes({17, 0, 0, 0, 0, 0, 0, 0xF8, 0x3F})).real, 1.5);
+    const FormValue wide = readValue(bytes({18}) + u32(2) + bytes({0x6C, 0x8F, 0x41, 0}));
+    EXPECT_EQ(wide.bytes.size(), 4);
+    EXPECT_EQ(readValue(bytes({19, 1, 0, 0, 0, 1, 0, 0, 0})).integer, 0x100000001LL);
+    EXPECT_EQ(readValue(bytes({20}) + u32(3) + "\xE8\x81\x86").bytes, "\xE8\x81\x86");
+}
+
+TEST(BinaryForm, RefusesDamagedData)
+{
+    EXPECT_THROW(readBinaryForm("TPF1"), FormatError);
+    EXPECT_THROW(readValue(bytes({21})), FormatError);                      // unknown type
+    EXPECT_THROW(readValue(bytes({10}) + u32(100) + "short"), FormatError); // length beyond the data
+    EXPECT_THROW(readValue(bytes({18}) + u32(0x7FFFFFFF)), FormatError);
+    EXPECT_THROW(readBinaryForm(oneProperty(bytes({6, 1})).left(20)), FormatError);
+    QByteArray deep = QByteArray(200, '\x01'); // lists inside lists, far deeper than any skin needs
+    EXPECT_THROW(readValue(deep), FormatError);
+    // The optional flag prefix with an index is accepted.
+    const FormObject flagged = readBinaryForm(QByteArray("TPF0") + bytes({0xF2, 2, 3}) + bytes({1}) + "T" +
+                                              bytes({1}) + "n" + bytes({0, 0}));
+    EXPECT_EQ(flagged.childIndex, 3);
+    EXPECT_EQ(flagged.className, "T");
+}
+
+TEST(BinaryForm, WritesIntegersInTheSmallestType)
+{
+    FormObject o;
+    o.className = "TX";
+    o.name = "n";
+    o.properties = {{"A", FormValue::fromInt(-11)},
+                    {"B", FormValue::fromInt(284)},
+                    {"C", FormValue::fromInt(70000)},
+                    {"D", FormValue::fromInt(-128)}};
+    const QByteArray out = writeBinaryForm(o);
+    EXPECT_TRUE(out.contains(bytes({1, 'A', 2, 0xF5})));
+    EXPECT_TRUE(out.contains(bytes({1, 'B', 3, 0x1C, 0x01})));
+    EXPECT_TRUE(out.contains(bytes({1, 'C', 4, 0x70, 0x11, 0x01, 0x00})));
+    EXPECT_TRUE(out.contains(bytes({1, 'D', 2, 0x80})));
+    EXPECT_EQ(readBinaryForm(out), o);
+}
+
+TEST(ObjectsProperty, BothHeaderVariants)
+{
+    TSeSkinObject parent;
+    EXPECT_EQ(writeObjectsValue(parent), bytes({0, 0, 0x0F, 0}));
+
+    // Text children: a header without the 0x000F0000 bits counts text records.
+    const QByteArray text =
+        u32(2) + str("TSeSkinObject") + str("object Face: TSeSkinObject\r\n  Width = 7\r\nend\r\n") +
+        str("TSeTextObject") + str("object Text: TSeTextObject\r\n  TextAlign = taCenter\r\nend\r\n");
+    readObjectsValue(parent, text, nullptr, 0);
+    ASSERT_EQ(parent.childCount(), 2);
+    EXPECT_EQ(parent.child(0)->name(), "Face");
+    EXPECT_EQ(parent.child(0)->width(), 7);
+    EXPECT_EQ(parent.child(1)->TextAlign, taCenter);
+
+    // Binary children, as the writer emits them, read back in order.
+    const QByteArray binary = writeObjectsValue(parent);
+    EXPECT_EQ(binary.left(4), bytes({2, 0, 0x0F, 0}));
+    TSeSkinObject again;
+    readObjectsValue(again, binary, nullptr, 0);
+    ASSERT_EQ(again.childCount(), 2);
+    EXPECT_EQ(again.child(1)->toForm(), parent.child(1)->toForm());
+
+    // A count larger than the records present stops at the end of the data.
+    TSeSkinObject truncated;
+    readObjectsValue(truncated, bytes({9, 0, 0x0F, 0}) + binary.mid(4), nullptr, 0);
+    EXPECT_EQ(truncated.childCount(), 2);
+}
+
+TEST(TextForm, LayoutOfLinesAndValues)
+{
+    FormObject o;
+    o.className = "TSeSkinObject";
+    o.name = "Form";
+    o.properties = {{"Left", FormValue::fromInt(-3)},
+                    {"Color", FormValue::fromIdent("clWhite")},
+                    {"Masked", FormValue::fromBool(true)},
+                    {"Font.Name", FormValue::fromString("it's")},
+                    {"Font.Style", FormValue::fromSet({"fsBold", "fsItalic"})},
+                    {"Empty", FormValue::fromSet({})},
+                    {"Objects", FormValue::fromBinary(bytes({0, 0, 0x0F, 0}))},
+                    {"Long", FormValue::fromBinary(QByteArray(40, '\xAB'))}};
+    const QByteArray text = writeTextForm(o);
+    const QByteArray expected = "object Form: TSeSkinObject\r\n"
+                                "  Left = -3\r\n"
+                                "  Color = clWhite\r\n"
+                                "  Masked = True\r\n"
+                                "  Font.Name = 'it''s'\r\n"
+                                "  Font.Style = [fsBold, fsItalic]\r\n"
+                                "  Empty = []\r\n"
+                                "  Objects = {00000F00}\r\n"
+                                "  Long = {\r\n"
+                                "    " +
+                                QByteArray(64, 'A').replace("AA", "AB") +
+                                "\r\n"
+                                "    " +
+                                QByteArray(16, 'A').replace("AA", "AB") +
+                                "}\r\n"
+                                "end\r\n";
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(readTextForm(text), o);
+    EXPECT_EQ(readBinaryForm(writeBinaryForm(readTextForm(text))), o);
+}
+
+TEST(TextForm, RefusesBrokenText)
+{
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = 'open\r\nend\r\n"), FormatError);
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = {ABC}\r\nend\r\n"), FormatError);
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = 1\r\n"), FormatError);
+    EXPECT_THROW(readTextForm("thing A: B\r\nend\r\n"), FormatError);
+    EXPECT_THROW(readTextForm(""), FormatError);
+    const FormObject chars = readTextForm("object A: B\r\n  X = 'a'#13#10'b'\r\n  W = #36158\r\nend\r\n");
+    EXPECT_EQ(chars.properties[0].value.bytes, "a\r\nb");
+    EXPECT_EQ(chars.properties[1].value.type, ValueType::WString);
+}
