@@ -7,6 +7,7 @@
 #include "card/card_page.h"
 #include "platform/text/gbk.h"
 #include "platform/web/web_browser.h"
+#include "search/result_selection.h"
 
 #include <QApplication>
 #include <QDir>
@@ -151,12 +152,9 @@ void TForm1::backbtnClick()
 
 void TForm1::dragcardbtnClick()
 {
-    const int row = ListView1->firstSelectedRow();
-    if (row >= 0) {
-        lanseek::platform::ListRow chosen = ListView1->row(row);
-        chosen.subItems = chosen.subItems.mid(0, 4);
+    if (const std::optional<lanseek::SongEntry> chosen = lanseek::search::firstSelectedEntry(*ListView1)) {
         cardlistview->Clear();
-        cardlistview->appendRow(chosen);
+        cardlistview->appendRow(lanseek::search::cardEntryFrom(*chosen));
     }
     Button5Click();
 }

@@ -21,8 +21,4 @@ struct CardContent
 bool isRealMediaType(const QString& type);
 QStringList cardLines(const CardContent& card);
 
-// The start of the Windows Media object's CODEBASE value: the player component's download base, whose
-// value goes on in the next line.
-QString codebaseLine();
-
 } // namespace lanseek::card
