@@ -1691,8 +1691,23 @@ std::unique_ptr<TSeSkinObject> createSkinObject(const QByteArray& className)
     }
 }
 
+bool isComponentName(const QByteArray& name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
+        if (!letter && !(i > 0 && c >= '0' && c <= '9'))
+            return false;
+    }
+    return true;
+}
+
 void applyForm(TSeSkinObject& object, const FormObject& form, LoadReport* report, int depth)
 {
+    // Names are looked up and written back in text form; a name that is not a component name would
+    // make a skin that cannot be saved and read again, so such a record counts as damaged.
+    if (!isComponentName(form.name))
+        throw FormatError("object name is not a component name");
     object.setName(form.name);
     for (const FormProperty& p : form.properties) {
         if (p.name.compare("Objects", Qt::CaseInsensitive) == 0) {

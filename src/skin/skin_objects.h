@@ -514,7 +514,10 @@ std::unique_ptr<TSeSkinObject> createSkinObject(const QByteArray& className);
 // Unknown child classes are skipped and counted. Throws FormatError when the record cannot be used.
 std::unique_ptr<TSeSkinObject> objectFromForm(const FormObject& form, LoadReport* report = nullptr,
                                               int depth = 0);
-// Applies a stored record to an existing object (name, properties, children).
+// True for names made of letters, digits (not first), '_' and code-page bytes from 0x80; empty is allowed.
+bool isComponentName(const QByteArray& name);
+// Applies a stored record to an existing object (name, properties, children). Throws FormatError for a
+// name that is not a component name.
 void applyForm(TSeSkinObject& object, const FormObject& form, LoadReport* report, int depth);
 // Reads one object from its binary or its text form.
 std::unique_ptr<TSeSkinObject> objectFromBinary(const QByteArray& data, LoadReport* report = nullptr);

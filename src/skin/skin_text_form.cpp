@@ -253,9 +253,11 @@ private:
     char m_symbol = 0;
 };
 
+// Bytes from 0x80 up belong to names written in the system code page.
 bool identStart(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+           static_cast<unsigned char>(c) >= 0x80;
 }
 
 bool identChar(char c)

@@ -172,3 +172,28 @@ TEST(TextForm, RefusesBrokenText)
     EXPECT_EQ(chars.properties[0].value.bytes, "a\r\nb");
     EXPECT_EQ(chars.properties[1].value.type, ValueType::WString);
 }
+
+TEST(ObjectNames, OnlyNamesTheTextFormCanCarryAreAccepted)
+{
+    // A code-page name travels through both forms unchanged.
+    TSeSkinObject panel;
+    panel.setName("\xC3\xE6\xB0\xE5"); // "面板" in the Chinese code page
+    const QByteArray text = writeTextForm(panel.toForm());
+    EXPECT_EQ(objectFromText(text)->name(), panel.name());
+    EXPECT_EQ(objectFromBinary(writeBinaryForm(panel.toForm()))->name(), panel.name());
+
+    // A binary record whose name holds bytes no text form can carry is damaged, not half loaded.
+    FormObject odd = panel.toForm();
+    odd.name = QByteArray("Bar\x00 x", 6);
+    EXPECT_THROW(objectFromBinary(writeBinaryForm(odd)), FormatError);
+    TSeSkinObject parent;
+    LoadReport report;
+    const QByteArray binary = writeBinaryForm(odd);
+    readObjectsValue(parent, u32(0x000F0001u) + str("TSeSkinObject") + u32(quint32(binary.size())) + binary,
+                     &report, 0);
+    EXPECT_EQ(parent.childCount(), 0);
+    EXPECT_EQ(report.damagedRecords, 1);
+    EXPECT_FALSE(isComponentName("1st"));
+    EXPECT_TRUE(isComponentName("Button1"));
+    EXPECT_TRUE(isComponentName(""));
+}
