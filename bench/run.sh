@@ -11,6 +11,7 @@ wrap=()
 if [[ -x "$build/bench/app/bench_startup" && -x "$build/src/app/lanseek" ]]; then
   run "${wrap[@]}" "$build/bench/app/bench_startup" "$build/src/app/lanseek" "$build/bench/app/bench_bare_window" 9
 fi
-for exe in $(find "$build/bench" -type f -executable -name 'bench_*' ! -name bench_startup ! -name bench_bare_window | sort); do
+for exe in $(find "$build/bench" -path '*/CMakeFiles' -prune -o -type f -executable -print |
+             grep -v -E '/(bench_startup|bench_bare_window)$' | sort); do
   run "${wrap[@]}" "$exe"
 done
