@@ -3,6 +3,8 @@
 #include "card/card_background.h"
 #include "platform/ui/media_icons.h"
 #include "platform/web/web_browser.h"
+#include "skin/skin_embedded.h"
+#include "skin/skin_engine.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -79,6 +81,16 @@ TForm1::~TForm1() = default;
 
 void TForm1::buildWindow()
 {
+    // The skins are part of the window's stored data, loaded before the controls that will use them.
+    SeSkinEngine1 = new TSeSkinEngine(this);
+    SeSkinEngine1->setObjectName(QStringLiteral("SeSkinEngine1"));
+    SeSkinEngine1->setSkinStream(lanseek::skin::embeddedSkinStream(1));
+    SeSkinEngine1->loaded();
+    SeSkinEngine2 = new TSeSkinEngine(this);
+    SeSkinEngine2->setObjectName(QStringLiteral("SeSkinEngine2"));
+    SeSkinEngine2->setSkinStream(lanseek::skin::embeddedSkinStream(2));
+    SeSkinEngine2->loaded();
+
     buildTopBar();
     buildLeftColumn();
     buildFirstView();

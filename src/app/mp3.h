@@ -19,6 +19,7 @@
 #include <memory>
 
 class TWebBrowser;
+class TSeSkinEngine;
 namespace lanseek::card {
 struct TagCommand;
 struct MarkupOutcome;
@@ -68,6 +69,9 @@ public:
     lanseek::platform::Dialogs& dialogs() const { return *m_dialogs; }
     lanseek::search::ServiceEndpoints service;
     TImageList ImageList1;
+    // The two skins the window carries: the main look, and the panels, tool bars and download controls.
+    TSeSkinEngine* SeSkinEngine1 = nullptr;
+    TSeSkinEngine* SeSkinEngine2 = nullptr;
     QTimer* Timer1 = nullptr;
     std::shared_ptr<TIdHTTP> IdHTTP1; // the size probe's client
     QWidget* Form2 = nullptr; // the save-folder chooser (TForm2), created hidden after the main window
@@ -264,12 +268,12 @@ public:
     void allEndedReport();
 
     // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
-    void dragplaybtnClick();    // add the selected search results to the play list (and the card list)
-    void playdelbtnClick();     // delete the selected play list row
-    void playclearClick();      // empty the play list
-    void playsavebtnClick();    // save the play list as an .rpm or .asx file
-    void playloadbtnClick();    // load an .rpm or .asx file into the play list and play it
-    void SeSkinButton4Click();  // play the selection online
+    void dragplaybtnClick();   // add the selected search results to the play list (and the card list)
+    void playdelbtnClick();    // delete the selected play list row
+    void playclearClick();     // empty the play list
+    void playsavebtnClick();   // save the play list as an .rpm or .asx file
+    void playloadbtnClick();   // load an .rpm or .asx file into the play list and play it
+    void SeSkinButton4Click(); // play the selection online
     // Writes nothing: shortens a tall play list, brings up the player view and shows the page, a file
     // of the program folder, in it.
     void showPlayerPage(const QString& page, int reduction);

@@ -1,6 +1,7 @@
 #include "support/form_fixture.h"
 
 #include "platform/web/web_browser.h"
+#include "skin/skin_engine.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -42,6 +43,19 @@ TEST_F(StartUp, SharedStateHasItsStartValues)
     EXPECT_EQ(form->threedit->text(), QStringLiteral("15"));
     EXPECT_EQ(form->resultlabel->text(), QStringLiteral("搜索结果为:"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("聆澜"));
+}
+
+TEST_F(StartUp, BothEmbeddedSkinsAreLoaded)
+{
+    ASSERT_NE(form->SeSkinEngine1, nullptr);
+    ASSERT_NE(form->SeSkinEngine2, nullptr);
+    EXPECT_TRUE(form->SeSkinEngine1->isSkinAvailable());
+    EXPECT_TRUE(form->SeSkinEngine2->isSkinAvailable());
+    EXPECT_NE(form->SeSkinEngine1->findObject(QByteArrayLiteral("Form")), nullptr);
+    EXPECT_NE(form->SeSkinEngine2->findObject(QByteArrayLiteral("ProgressBar")), nullptr);
+    // The window relies on these two being absent.
+    EXPECT_EQ(form->SeSkinEngine1->findObject(QByteArrayLiteral("ToolWindow")), nullptr);
+    EXPECT_EQ(form->SeSkinEngine2->findObject(QByteArrayLiteral("Label")), nullptr);
 }
 
 TEST_F(StartUp, FoldersEndWithASeparatorAndMusicFolderExists)
