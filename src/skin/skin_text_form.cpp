@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace lanseek::skin {
 
@@ -15,44 +16,14 @@ QByteArray indent(int n)
     return QByteArray(n, ' ');
 }
 
-QByteArray quoteBytes(const QByteArray& s)
-{
-    // Control characters travel as #nn codes; everything else stays inside quotes as it is.
-    QByteArray out;
-    bool inQuotes = false;
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32) {
-            if (inQuotes) {
-                out.append('\'');
-                inQuotes = false;
-            }
-            out.append('#');
-            out.append(QByteArray::number(u));
-        } else {
-            if (!inQuotes) {
-                out.append('\'');
-                inQuotes = true;
-            }
-            out.append(c);
-            if (c == '\'')
-                out.append('\'');
-        }
-    }
-    if (inQuotes)
-        out.append('\'');
-    if (out.isEmpty())
-        out = "''";
-    return out;
-}
-
-QByteArray quoteWide(const QByteArray& utf16)
+// Writes a string as quoted runs and #nn codes: units for which asCode is true travel as codes, the rest
+// inside quotes, with a quote doubled.
+template <typename AsCode> QByteArray quoteUnits(const std::vector<unsigned>& units, AsCode asCode)
 {
     QByteArray out;
     bool inQuotes = false;
-    for (qint64 i = 0; i + 1 < utf16.size(); i += 2) {
-        const unsigned unit = quint8(utf16[i]) | (quint8(utf16[i + 1]) << 8);
-        if (unit < 32 || unit > 126) {
+    for (unsigned unit : units) {
+        if (asCode(unit)) {
             if (inQuotes) {
                 out.append('\'');
                 inQuotes = false;
@@ -74,6 +45,25 @@ QByteArray quoteWide(const QByteArray& utf16)
     if (out.isEmpty())
         out = "''";
     return out;
+}
+
+QByteArray quoteBytes(const QByteArray& s)
+{
+    // Control characters travel as #nn codes; everything else stays inside quotes as it is.
+    std::vector<unsigned> units;
+    units.reserve(s.size());
+    for (char c : s)
+        units.push_back(static_cast<unsigned char>(c));
+    return quoteUnits(units, [](unsigned u) { return u < 32; });
+}
+
+QByteArray quoteWide(const QByteArray& utf16)
+{
+    // UTF-16 units outside printable ASCII travel as codes.
+    std::vector<unsigned> units;
+    for (qint64 i = 0; i + 1 < utf16.size(); i += 2)
+        units.push_back(quint8(utf16[i]) | (quint8(utf16[i + 1]) << 8));
+    return quoteUnits(units, [](unsigned u) { return u < 32 || u > 126; });
 }
 
 QByteArray realText(double v)
