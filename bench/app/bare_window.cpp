@@ -9,7 +9,8 @@
 #include <cstdlib>
 
 namespace {
-class Window : public QWidget {
+class Window : public QWidget
+{
 protected:
     bool event(QEvent* e) override
     {
