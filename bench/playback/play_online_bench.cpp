@@ -11,7 +11,7 @@
 #include "app/mp3.h"
 #include "platform/media/media_player_control.h"
 #include "platform/web/web_browser.h"
-#include "playback/player_object.h"
+#include "playback/player/player_object.h"
 #include "service/search_service.h"
 #include "support/scripted_dialogs.h"
 

@@ -3,7 +3,7 @@
 // The play list's rules: which songs may join it, what add-to-play copies, and how the list's height
 // follows the player view. The handlers apply these decisions to the list views.
 
-#include "search/song_entry.h"
+#include "platform/model/song_entry.h"
 
 #include <QString>
 

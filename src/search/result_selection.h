@@ -4,7 +4,7 @@
 // list order (the play and download commands copy them all), the first selected row (the card command
 // and the double-click take that one), and how a row is told to be a chart row.
 
-#include "search/song_entry.h"
+#include "platform/model/song_entry.h"
 
 #include <concepts>
 #include <optional>

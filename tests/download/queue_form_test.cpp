@@ -1,6 +1,6 @@
 // The download queue, the workers' events and the reports on the real main window, against local servers.
 
-#include "download/selectdir.h"
+#include "download/form/selectdir.h"
 #include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
 #include "support/fault_http_server.h"

@@ -7,7 +7,7 @@
 #include "platform/web/web_browser.h"
 #include "playback/player_pages.h"
 #include "playback/playlist_files.h"
-#include "search/song_entry.h"
+#include "platform/model/song_entry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Which page objects become our player control, and with which parameters.
 
-#include "playback/player_object.h"
+#include "playback/player/player_object.h"
 
 #include <gtest/gtest.h>
 

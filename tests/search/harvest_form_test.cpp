@@ -7,7 +7,7 @@
 #include "scripted_service.h"
 
 #include "platform/web/web_browser.h"
-#include "search/song_entry.h"
+#include "platform/model/song_entry.h"
 
 #include <QApplication>
 #include <QSignalSpy>

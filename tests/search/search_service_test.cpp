@@ -5,7 +5,7 @@
 #include "support/form_fixture.h"
 
 #include "platform/web/web_browser.h"
-#include "search/song_entry.h"
+#include "platform/model/song_entry.h"
 #include "service/search_service.h"
 
 #include <QSignalSpy>

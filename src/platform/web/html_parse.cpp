@@ -12,16 +12,6 @@
 #include <cstring>
 #include <vector>
 
-QString lanseek::platform::HtmlNode::attr(const QString& name) const
-{
-    for (const auto& [key, value] : attrs) {
-        if (key.compare(name, Qt::CaseInsensitive) == 0) {
-            return value;
-        }
-    }
-    return {};
-}
-
 namespace lanseek::platform {
 
 namespace {

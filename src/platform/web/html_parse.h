@@ -3,7 +3,7 @@
 // From the bytes of a loaded page to the parsed document the program reads: charset, parse tree, body text
 // and links.
 
-#include "platform/web/web_browser.h"
+#include "platform/web/web_document.h"
 
 #include <QString>
 

@@ -5,9 +5,10 @@
 // hidden elements give no text, and white space collapses as CSS "white-space: normal" lays it out, except
 // in preformatted elements. Style sheets are not applied; inline style attributes are.
 
-#include "platform/web/web_browser.h"
+#include "platform/web/web_document.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // <marquee>, lists, <hr>, and <object> boxes for hosted controls). It computes rectangles only; painting
 // reads them. Scripts, style sheets and pictures other than the body background are not part of it.
 
-#include "platform/web/web_browser.h"
+#include "platform/web/web_document.h"
 
 #include <QColor>
 #include <QFont>

@@ -3,7 +3,7 @@
 // Fetching one page into a parsed document. Runs on a worker thread: it blocks until the page is loaded,
 // has failed, or was cancelled, and touches nothing but its arguments.
 
-#include "platform/web/web_browser.h"
+#include "platform/web/web_document.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // plain look and carries the name of the top-level skin object it asks its skin engine for, so the skin
 // engine can take over its painting without the rest of the program noticing.
 
-#include "platform/ui/list_row.h"
+#include "platform/model/list_row.h"
 
 #include <QComboBox>
 #include <QFrame>

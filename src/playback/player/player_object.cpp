@@ -1,4 +1,4 @@
-#include "playback/player_object.h"
+#include "playback/player/player_object.h"
 
 #include "playback/player_pages.h"
 

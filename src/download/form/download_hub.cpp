@@ -1,4 +1,4 @@
-#include "download/download_hub.h"
+#include "download/form/download_hub.h"
 
 TForm1::DownloadHub::DownloadHub(TForm1* form) : QObject(form)
 {

@@ -1,4 +1,4 @@
-#include "download/selectdir.h"
+#include "download/form/selectdir.h"
 
 #include "app/mp3.h"
 #include "download/download_rules.h"

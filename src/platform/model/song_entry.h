@@ -2,7 +2,7 @@
 
 // A song row as the four song lists hold it, and the positions of its sub-items.
 
-#include "platform/ui/list_row.h"
+#include "platform/model/list_row.h"
 
 namespace lanseek {
 

@@ -3,7 +3,7 @@
 #include "app/mp3.h"
 
 #include "platform/web/web_browser.h"
-#include "playback/player_object.h"
+#include "playback/player/player_object.h"
 
 void TForm1::wirePlayback()
 {

@@ -1,8 +1,8 @@
 // Connects the download controls of the main window to their handlers.
 
 #include "app/mp3.h"
-#include "download/download_hub.h"
-#include "download/selectdir.h"
+#include "download/form/download_hub.h"
+#include "download/form/selectdir.h"
 #include "platform/net/id_http.h"
 
 void TForm1::wireDownload()
