@@ -410,19 +410,17 @@ void TForm1::buildMenus()
 {
     SeSkinPopupMenu1 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu1->setObjectName(QStringLiteral("SeSkinPopupMenu1"));
-    connect(SeSkinPopupMenu1->addAction(QStringLiteral("还原")), &QAction::triggered, this,
-            [this] { guarded([this] { CustomItem1Click(); }); });
-    connect(SeSkinPopupMenu1->addAction(QStringLiteral("最小化")), &QAction::triggered, this,
-            [this] { guarded([this] { CustomItem2Click(); }); });
-    connect(SeSkinPopupMenu1->addAction(QStringLiteral("收缩")), &QAction::triggered, this,
-            [this] { guarded([this] { CustomItem3Click(); }); });
-    connect(SeSkinPopupMenu1->addAction(QStringLiteral("缩为图标")), &QAction::triggered, this,
-            [this] { guarded([this] { CustomItem4Click(); }); });
+    const std::pair<QString, Handler> systemItems[] = {
+        {QStringLiteral("还原"), &TForm1::CustomItem1Click},
+        {QStringLiteral("最小化"), &TForm1::CustomItem2Click},
+        {QStringLiteral("收缩"), &TForm1::CustomItem3Click},
+        {QStringLiteral("缩为图标"), &TForm1::CustomItem4Click}};
+    for (const auto& [caption, handler] : systemItems)
+        on(SeSkinPopupMenu1->addAction(caption), &QAction::triggered, handler);
 
     SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
-    connect(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, this,
-            [this] { guarded([this] { CustomItem7Click(); }); });
+    on(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, &TForm1::CustomItem7Click);
 
     // The top bar stands in for the caption while the frame is the desktop's own: a right click there
     // opens the system menu.
@@ -439,11 +437,17 @@ void TForm1::buildMenus()
     });
 }
 
+void TForm1::onClicks(std::initializer_list<Click> clicks)
+{
+    for (const Click& click : clicks)
+        on(click.button, &QAbstractButton::clicked, click.handler);
+}
+
 void TForm1::wireShell()
 {
-    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
-    connect(Button4, &QPushButton::clicked, this, [this] { guarded([this] { Button4Click(); }); });
-    connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
+    onClicks({{Button3, &TForm1::Button3Click},
+              {Button4, &TForm1::Button4Click},
+              {Button5, &TForm1::Button5Click}});
 }
 
 // ---- Start-up ----------------------------------------------------------------------------------------

@@ -16,7 +16,10 @@
 
 #include <array>
 #include <exception>
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <type_traits>
 
 class TWebBrowser;
 class TSeSkinEngine;
@@ -206,6 +209,30 @@ public:
         } catch (...) {
             myexception(QStringLiteral("unknown error"));
         }
+    }
+
+    // ---- Wiring: every control event reaches its handler through guarded() -------------------------
+    using Handler = void (TForm1::*)();
+    struct Click
+    {
+        QAbstractButton* button;
+        Handler handler;
+    };
+    // Connects each button's click to its handler.
+    void onClicks(std::initializer_list<Click> clicks);
+    // Connects a signal to a handler of the window. A handler that takes the signal's arguments gets
+    // them; one that takes none is called without.
+    template <typename Sender, typename Signal, typename Method>
+    void on(Sender* sender, Signal signal, Method method)
+    {
+        connect(sender, signal, this, [this, method](const auto&... args) {
+            guarded([&] {
+                if constexpr (std::is_invocable_v<Method, TForm1*, decltype(args)...>)
+                    std::invoke(method, this, args...);
+                else
+                    std::invoke(method, this);
+            });
+        });
     }
 
     // ---- Search ------------------------------------------------------------------------------------

@@ -41,29 +41,24 @@ void TForm1::wireCard()
         fontsizecombox->setItemData(fontsizecombox->count() - 1, QFont(family), Qt::FontRole);
     }
 
-    auto on = [this](QAbstractButton* b, void (TForm1::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    };
-    on(htmlrunbtn, &TForm1::htmlrunbtnClick);
-    on(h1btn, &TForm1::h1btnClick);
-    on(h2btn, &TForm1::h2btnClick);
-    on(h3btn, &TForm1::h3btnClick);
-    on(h4btn, &TForm1::h4btnClick);
-    on(bigbtn, &TForm1::bigbtnClick);
-    on(strongbtn, &TForm1::strongbtnClick);
-    on(ibtn, &TForm1::ibtnClick);
-    on(ubtn, &TForm1::ubtnClick);
-    on(centrebtn, &TForm1::centrebtnClick);
-    on(picbtn, &TForm1::picbtnClick);
-    on(backbtn, &TForm1::backbtnClick);
-    on(dragcardbtn, &TForm1::dragcardbtnClick);
-    on(cancelbtn, &TForm1::cancelbtnClick);
-    on(cardsurebtn, &TForm1::cardsurebtnClick);
-    on(previewbtn, &TForm1::previewbtnClick);
-    on(iesetbtn, &TForm1::iesetbtnClick);
+    onClicks({{htmlrunbtn, &TForm1::htmlrunbtnClick},
+              {h1btn, &TForm1::h1btnClick},
+              {h2btn, &TForm1::h2btnClick},
+              {h3btn, &TForm1::h3btnClick},
+              {h4btn, &TForm1::h4btnClick},
+              {bigbtn, &TForm1::bigbtnClick},
+              {strongbtn, &TForm1::strongbtnClick},
+              {ibtn, &TForm1::ibtnClick},
+              {ubtn, &TForm1::ubtnClick},
+              {centrebtn, &TForm1::centrebtnClick},
+              {picbtn, &TForm1::picbtnClick},
+              {backbtn, &TForm1::backbtnClick},
+              {dragcardbtn, &TForm1::dragcardbtnClick},
+              {cancelbtn, &TForm1::cancelbtnClick},
+              {cardsurebtn, &TForm1::cardsurebtnClick},
+              {previewbtn, &TForm1::previewbtnClick},
+              {iesetbtn, &TForm1::iesetbtnClick}});
     // Only the user's choice in a box counts as a change, not the filling above.
-    connect(colorcombox, &QComboBox::activated, this, [this] { guarded([this] { colorcomboxChange(); }); });
-    connect(fontsizecombox, &QComboBox::activated, this,
-            [this] { guarded([this] { fontsizecomboxChange(); }); });
+    on(colorcombox, &QComboBox::activated, &TForm1::colorcomboxChange);
+    on(fontsizecombox, &QComboBox::activated, &TForm1::fontsizecomboxChange);
 }

@@ -11,17 +11,14 @@ void TForm1::wireDownload()
     IdHTTP1 = std::make_shared<TIdHTTP>();
     IdHTTP1->Tag = 6789;
 
-    connect(dragdownbtn, &QToolButton::clicked, this, [this] { guarded([this] { dragdownbtnClick(); }); });
-    connect(delbtn, &QPushButton::clicked, this, [this] { guarded([this] { delbtnClick(); }); });
-    connect(delallbtn, &QPushButton::clicked, this, [this] { guarded([this] { delallbtnClick(); }); });
-    connect(downbtn, &QPushButton::clicked, this, [this] { guarded([this] { downbtnClick(); }); });
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    connect(downloadnow, &TSeSkinSListView::rowSelectionChanged, this,
-            [this](int row, bool selected) { guarded([=, this] { downloadnowSelectItem(row, selected); }); });
-    connect(SeSkinButton1, &QPushButton::clicked, this,
-            [this] { guarded([this] { SeSkinButton1Click(); }); });
-    connect(SeSkinButton3, &QPushButton::clicked, this,
-            [this] { guarded([this] { SeSkinButton3Click(); }); });
+    onClicks({{dragdownbtn, &TForm1::dragdownbtnClick},
+              {delbtn, &TForm1::delbtnClick},
+              {delallbtn, &TForm1::delallbtnClick},
+              {downbtn, &TForm1::downbtnClick},
+              {SeSkinButton1, &TForm1::SeSkinButton1Click},
+              {SeSkinButton3, &TForm1::SeSkinButton3Click}});
+    on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
+    on(downloadnow, &TSeSkinSListView::rowSelectionChanged, &TForm1::downloadnowSelectItem);
 
     // The chooser is a window of its own that the main window owns; it stays hidden until asked for.
     Form2 = new TForm2(this);
