@@ -3,7 +3,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/deps.sh" --tests
-cmake -S "$here" -B "$here/build-tests" -G Ninja -DLANSEEK_TESTS=ON -DLANSEEK_BENCH=ON >/dev/null
+cmake -S "$here" -B "$here/build-tests" -G Ninja -DLANSEEK_TESTS=ON -DLANSEEK_BENCH=ON \
+  -DLANSEEK_WERROR="${LANSEEK_WERROR:-OFF}" >/dev/null
 cmake --build "$here/build-tests"
 cd "$here/build-tests"
 # Tests that need a real X server (window shapes, screenshots) find one here; the rest run offscreen.

@@ -4,9 +4,9 @@
 // controls go in, rows and captions for the controls come out. The texts are turned into GBK bytes here so
 // that the rules can count and cut bytes, and the results are turned back.
 
+#include "platform/model/song_entry.h"
 #include "platform/web/web_document.h"
 #include "search/search_query.h"
-#include "platform/model/song_entry.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,10 +4,10 @@
 #include "support/form_fixture.h"
 
 #include "platform/media/media_player_control.h"
+#include "platform/model/song_entry.h"
 #include "platform/web/web_browser.h"
 #include "playback/player_pages.h"
 #include "playback/playlist_files.h"
-#include "platform/model/song_entry.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,8 +6,8 @@
 #include "gbk_bytes.h"
 #include "scripted_service.h"
 
-#include "platform/web/web_browser.h"
 #include "platform/model/song_entry.h"
+#include "platform/web/web_browser.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -4,8 +4,8 @@
 
 #include "support/form_fixture.h"
 
-#include "platform/web/web_browser.h"
 #include "platform/model/song_entry.h"
+#include "platform/web/web_browser.h"
 #include "service/search_service.h"
 
 #include <QSignalSpy>

@@ -23,7 +23,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("LANSEEK_AUDIO_SINK"))
         qputenv("LANSEEK_AUDIO_SINK", "fakesink");
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         qunsetenv(name);
 
     curl_global_init(CURL_GLOBAL_DEFAULT);

@@ -2,11 +2,11 @@
 // the save-folder chooser. The rules they apply live in download_rules and segments.
 
 #include "app/mp3.h"
-#include "download/form/download_hub.h"
 #include "download/download_rules.h"
+#include "download/form/download_hub.h"
+#include "download/form/selectdir.h"
 #include "download/mp3thread.h"
 #include "download/segments.h"
-#include "download/form/selectdir.h"
 #include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
 
