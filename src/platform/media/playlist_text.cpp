@@ -1,57 +1,15 @@
 #include "platform/media/playlist_text.h"
 
+#include "platform/text/gbk.h"
+
 #include <QStringDecoder>
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-
-#include <memory>
+#include <string_view>
 
 namespace lanseek::platform {
 
 namespace {
-
-QString decodeGb18030(const QByteArray& bytes)
-{
-    iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return QString::fromLatin1(bytes);
-    const std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
-    QByteArray out;
-    out.resize(bytes.size() * 2 + 16);
-    char* in = const_cast<char*>(bytes.constData());
-    size_t inLeft = static_cast<size_t>(bytes.size());
-    char* outPtr = out.data();
-    size_t outLeft = static_cast<size_t>(out.size());
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG) {
-            const qsizetype used = outPtr - out.data();
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = static_cast<size_t>(out.size() - used);
-            continue;
-        }
-        // An invalid or truncated sequence: keep the rest readable by replacing one byte.
-        if (outLeft < 3) {
-            const qsizetype used = outPtr - out.data();
-            out.resize(out.size() + 16);
-            outPtr = out.data() + used;
-            outLeft = static_cast<size_t>(out.size() - used);
-        }
-        const char replacement[] = "\xEF\xBF\xBD";
-        std::copy(replacement, replacement + 3, outPtr);
-        outPtr += 3;
-        outLeft -= 3;
-        ++in;
-        --inLeft;
-    }
-    out.resize(outPtr - out.data());
-    return QString::fromUtf8(out);
-}
 
 bool isSpace(QChar c)
 {
@@ -229,7 +187,7 @@ QString decodePlaylistText(const QByteArray& bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    return decodeGb18030(bytes);
+    return fromGbk(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 std::vector<PlaylistEntry> parseLinePlaylist(QStringView text)
