@@ -73,7 +73,9 @@ struct Connection
     std::string target;
 };
 
-// Marks a request whose answer has been queued, for the calls that may follow with its body.
+// Where a request stands, kept in the server's per-request pointer: its head has been read, or its
+// answer has been queued.
+char kHeadRead = 0;
 char kAnswered = 0;
 
 } // namespace
@@ -274,15 +276,45 @@ struct HttpServer::Loop
     {
         auto* self = static_cast<Loop*>(cls);
         if (*requestContext == &kAnswered) {
-            // A later call for the same request carries body bytes, which no answer here needs.
+            // Body bytes after an early answer; the connection closes once the answer is out.
             *uploadSize = 0;
             return MHD_YES;
         }
-        *requestContext = &kAnswered;
+        if (*requestContext == &kHeadRead) {
+            // The server calls once more when the whole request is in; a body (none is expected)
+            // is passed over.
+            if (*uploadSize != 0) {
+                *uploadSize = 0;
+                return MHD_YES;
+            }
+            *requestContext = &kAnswered;
+            return answer(self, connection, method);
+        }
         Connection* record = connectionOf(connection);
         if (record != nullptr) {
             record->headComplete = true;
         }
+        // The server keeps a connection alive only for requests answered after they were read whole,
+        // which for a request without a body is the call that follows this one. Anything else (another
+        // method, a body to a GET) is answered at once, and its connection closes after the answer, so
+        // that nobody can stream a body at us for ever.
+        const bool get =
+            method != nullptr && (std::strcmp(method, "GET") == 0 || std::strcmp(method, "HEAD") == 0);
+        const char* length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Content-Length");
+        const bool bodyless =
+            (length == nullptr || std::strcmp(length, "0") == 0) &&
+            MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Transfer-Encoding") == nullptr;
+        if (get && bodyless) {
+            *requestContext = &kHeadRead;
+            return MHD_YES;
+        }
+        *requestContext = &kAnswered;
+        return answer(self, connection, method);
+    }
+
+    static MHD_Result answer(Loop* self, MHD_Connection* connection, const char* method)
+    {
+        Connection* record = connectionOf(connection);
         HttpRequest request;
         request.method = method != nullptr ? method : "";
         request.target = record != nullptr ? record->target : "";
