@@ -392,7 +392,9 @@ bool HttpServer::listen(std::string* error)
     if (loop->wake < 0) {
         return fail(std::string("cannot start the server: ") + std::strerror(errno));
     }
-    unsigned flags = MHD_USE_EPOLL;
+    // Turbo mode reads, writes and accepts before asking the event loop whether the socket is ready,
+    // which saves a round through epoll for every request on a busy kept-alive connection.
+    unsigned flags = MHD_USE_EPOLL | MHD_USE_TURBO;
     if (v6) {
         flags |= MHD_USE_IPv6;
     }

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -299,11 +300,17 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
     // type from the first line holding its name; later ones are told apart by a number.
     std::sort(found.begin(), found.end(),
               [](const auto& a, const auto& b) { return a.first.relativePath < b.first.relativePath; });
-    std::set<std::string> used;
+    // The next number to try for each name, so that a folder holding the same song many times over is
+    // numbered in one pass rather than counting up from 2 for every copy.
+    std::unordered_set<std::string> used;
+    std::unordered_map<std::string, int> nextNumber;
     for (auto& [song, length] : found) {
         std::string candidate = song.name;
-        for (int n = 2; used.count(candidate) != 0; ++n) {
-            candidate = song.name + " (" + std::to_string(n) + ")";
+        if (used.count(candidate) != 0) {
+            int& n = nextNumber.try_emplace(song.name, 2).first->second;
+            do {
+                candidate = song.name + " (" + std::to_string(n++) + ")";
+            } while (used.count(candidate) != 0);
         }
         song.name = candidate;
         used.insert(candidate);
