@@ -142,8 +142,9 @@ struct HttpServer::Loop
         while (!stopping.load()) {
             auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextSweep - Clock::now());
             MHD_UNSIGNED_LONG_LONG due = 0;
-            if (MHD_get_timeout(daemon, &due) == MHD_YES) {
-                wait = std::min(wait, std::chrono::milliseconds(static_cast<long long>(due)));
+            if (MHD_get_timeout(daemon, &due) == MHD_YES &&
+                due < static_cast<MHD_UNSIGNED_LONG_LONG>(std::max<long long>(0, wait.count()))) {
+                wait = std::chrono::milliseconds(static_cast<long long>(due));
             }
             pollfd fds[2] = {{epoll, POLLIN, 0}, {wake, POLLIN, 0}};
             const int ready = ::poll(fds, 2, static_cast<int>(std::max<long long>(0, wait.count())));
@@ -396,7 +397,9 @@ bool HttpServer::listen(std::string* error)
     // which saves a round through epoll for every request on a busy kept-alive connection.
     unsigned flags = MHD_USE_EPOLL | MHD_USE_TURBO;
     if (v6) {
-        flags |= MHD_USE_IPv6;
+        // "::" means every interface, IPv4 ones included, as 0.0.0.0 does for IPv4.
+        const auto* any = reinterpret_cast<const sockaddr_in6*>(&address);
+        flags |= IN6_IS_ADDR_UNSPECIFIED(&any->sin6_addr) ? MHD_USE_DUAL_STACK : MHD_USE_IPv6;
     }
     loop->daemon = MHD_start_daemon(
         flags, static_cast<std::uint16_t>(m_options.port), nullptr, nullptr, &Loop::access, loop.get(),
