@@ -14,7 +14,7 @@ void usage(std::ostream& out)
     out << "usage: lanseek-service [--library DIR] [--listen ADDR:PORT]\n"
            "  --library DIR      the music folder to share (default: the bundled demo catalogue)\n"
            "  --listen ADDR:PORT where to listen (default 127.0.0.1:8080, this machine only;\n"
-           "                     0.0.0.0:8080 shares with the LAN; port 0 picks a free one)\n"
+           "                     0.0.0.0:8080 or :8080 shares with the LAN; port 0 picks a free one)\n"
            "A request head must arrive within 10 s; one address may hold 32 connections at once.\n"
            "Send SIGHUP to read the folder again after songs were added or removed.\n";
 }
