@@ -10,11 +10,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -26,6 +27,7 @@ constexpr std::uintmax_t kMaxRamPlaylist = 64 * 1024;
 constexpr std::size_t kMaxAlbumLinks = 20;
 constexpr std::size_t kSongChartLength = 100;
 constexpr std::size_t kMaxRedirectTarget = 4096;
+constexpr std::uint64_t kInlineBody = 64 * 1024;
 
 std::string rawQuery(const HttpRequest& req)
 {
@@ -68,6 +70,21 @@ std::string clientIp(const HttpRequest& req)
         return {};
     }
     return ip;
+}
+
+// Where an open file really lives, links resolved; from the file system's own record of the descriptor,
+// else (without /proc) by resolving the path it was opened by.
+fs::path openedPath(int fd, const fs::path& openedAs)
+{
+    char target[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (length > 0 && target[0] == '/') {
+        return fs::path(std::string(target, static_cast<std::size_t>(length)));
+    }
+    std::error_code ec;
+    fs::path real = fs::canonical(openedAs, ec);
+    return ec ? fs::path() : real;
 }
 
 HttpResponse page(std::string gbkHtml)
@@ -114,36 +131,47 @@ ResultPage makeResultPage(const LibraryIndex& index, const SongFilter& filter, s
     return page;
 }
 
-// Sends bytes [first, last] of a body, from an open file or from memory, with the status and headers
-// the range decision calls for.
-HttpResponse body(const RangeDecision& range, std::uint64_t size, std::string_view mime, FileHandle file,
-                  std::string memory)
+// Where the bytes a range decision selects start, and how many there are; nothing when unsatisfiable.
+struct Selection
+{
+    std::uint64_t first = 0;
+    std::uint64_t length = 0;
+};
+
+std::optional<Selection> select(const RangeDecision& range, std::uint64_t size)
+{
+    switch (range.outcome) {
+    case RangeDecision::Outcome::Unsatisfiable:
+        return std::nullopt;
+    case RangeDecision::Outcome::Partial:
+        return Selection{range.first, range.last - range.first + 1};
+    case RangeDecision::Outcome::Whole:
+        break;
+    }
+    return Selection{0, size};
+}
+
+// The status and headers for the part of a body of `size` bytes that the range decision selects; the
+// caller adds the body itself.
+HttpResponse rangeHead(const RangeDecision& range, std::uint64_t size, std::string_view mime)
 {
     HttpResponse res;
     res.setHeader("Accept-Ranges", "bytes");
-    if (range.outcome == RangeDecision::Outcome::Unsatisfiable) {
+    switch (range.outcome) {
+    case RangeDecision::Outcome::Unsatisfiable:
         res.status = 416;
         res.setHeader("Content-Range", "bytes */" + std::to_string(size));
         res.setHeader("Content-Type", "text/plain");
         return res;
-    }
-    std::uint64_t first = 0;
-    std::uint64_t length = size;
-    if (range.outcome == RangeDecision::Outcome::Partial) {
-        first = range.first;
-        length = range.last - range.first + 1;
+    case RangeDecision::Outcome::Partial:
         res.status = 206;
         res.setHeader("Content-Range", "bytes " + std::to_string(range.first) + "-" +
                                            std::to_string(range.last) + "/" + std::to_string(size));
+        break;
+    case RangeDecision::Outcome::Whole:
+        break;
     }
     res.setHeader("Content-Type", std::string(mime));
-    if (!file.valid()) {
-        res.body = memory.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length));
-        return res;
-    }
-    res.file = std::move(file);
-    res.offset = first;
-    res.length = length;
     return res;
 }
 
@@ -302,22 +330,17 @@ private:
         if (found == nullptr) {
             return error(404, "not found");
         }
-        std::error_code ec;
-        const fs::path real = fs::canonical(index->root() / fs::path(found->relativePath), ec);
-        if (ec) {
-            return error(404, "not found");
-        }
-        // The file may have been replaced by a link since it was indexed.
-        if (!isInsideFolder(index->root(), real)) {
-            return error(403, "forbidden");
-        }
-        FileHandle file(::open(real.c_str(), O_RDONLY | O_CLOEXEC));
+        // Opened first and checked after: what is checked is then the very file that will be sent, even if
+        // a link takes its place in between. Without blocking, so that a pipe put there cannot stall us.
+        const fs::path path = index->root() / fs::path(found->relativePath);
+        FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
         struct stat info
         {};
         if (!file.valid() || ::fstat(file.get(), &info) != 0) {
             return error(404, "not found");
         }
-        if (!S_ISREG(info.st_mode)) {
+        // The file may have been replaced by a link leading out of the library since it was indexed.
+        if (!S_ISREG(info.st_mode) || !isInsideFolder(index->root(), openedPath(file.get(), path))) {
             return error(403, "forbidden");
         }
         const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -329,11 +352,38 @@ private:
             content.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
             content =
                 rewriteRamPlaylist(content, requestBase(req, m_fallbackBase) + "/music", found->relativePath);
-            const std::uint64_t length = content.size();
-            return body(decideRange(req.header("Range"), length), length, mime, FileHandle(),
-                        std::move(content));
+            const RangeDecision range = decideRange(req.header("Range"), content.size());
+            HttpResponse res = rangeHead(range, content.size(), mime);
+            if (const auto part = select(range, content.size())) {
+                res.body = content.substr(static_cast<std::size_t>(part->first),
+                                          static_cast<std::size_t>(part->length));
+            }
+            return res;
         }
-        return body(decideRange(req.header("Range"), size), size, mime, std::move(file), {});
+
+        const RangeDecision range = decideRange(req.header("Range"), size);
+        HttpResponse res = rangeHead(range, size, mime);
+        const auto part = select(range, size);
+        if (!part) {
+            return res;
+        }
+        if (part->length <= kInlineBody) {
+            // A small body goes out in one write with the header, which saves the client a wake-up and a
+            // packet on every request; larger ones are sent straight from the file.
+            res.body.resize(static_cast<std::size_t>(part->length));
+            const ssize_t got =
+                ::pread(file.get(), res.body.data(), res.body.size(), static_cast<off_t>(part->first));
+            if (got == static_cast<ssize_t>(res.body.size())) {
+                return res;
+            }
+            // The file shrank since it was measured; sent from the file, the answer ends short, which
+            // tells the client it is incomplete.
+            res.body.clear();
+        }
+        res.file = std::move(file);
+        res.offset = part->first;
+        res.length = part->length;
+        return res;
     }
 
     // A rescan swaps in a new index while requests run; each request keeps the one it started with.
