@@ -3,14 +3,18 @@
 #include "service/text_codec.h"
 
 #include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 
 namespace fs = std::filesystem;
 
@@ -26,16 +30,36 @@ std::string tagText(const TagLib::String& text)
     return collapseWhitespace(text.to8Bit(true));
 }
 
-bool isInside(const fs::path& root, const fs::path& candidate)
+TagLib::String legacyTagString(const TagLib::ByteVector& data)
 {
-    auto r = root.begin();
-    auto c = candidate.begin();
-    for (; r != root.end(); ++r, ++c) {
-        if (c == candidate.end() || *r != *c) {
-            return false;
-        }
-    }
-    return true;
+    return TagLib::String(legacyTagText(std::string_view(data.data(), data.size())), TagLib::String::UTF8);
+}
+
+// ID3v1 and ID3v2 frames with text encoding 0 declare Latin-1, but Chinese collections write GBK into
+// them; these readers take such text as GBK and leave real Latin-1 alone.
+class LegacyId3v1Text : public TagLib::ID3v1::StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector& data) const override { return legacyTagString(data); }
+};
+
+class LegacyId3v2Text : public TagLib::ID3v2::Latin1StringHandler
+{
+public:
+    TagLib::String parse(const TagLib::ByteVector& data) const override { return legacyTagString(data); }
+};
+
+// The tag library keeps one reader of each kind for the whole process; ours are installed once and
+// never replaced, so they outlive every file being read.
+void installLegacyTextReaders()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        static const LegacyId3v1Text v1;
+        static const LegacyId3v2Text v2;
+        TagLib::ID3v1::Tag::setStringHandler(&v1);
+        TagLib::ID3v2::Tag::setLatin1StringHandler(&v2);
+    });
 }
 
 std::size_t gbkLength(const std::string& utf8)
@@ -105,6 +129,18 @@ bool mayCarryTags(const fs::path& file)
 
 } // namespace
 
+bool isInsideFolder(const fs::path& folder, const fs::path& candidate)
+{
+    auto f = folder.begin();
+    auto c = candidate.begin();
+    for (; f != folder.end(); ++f, ++c) {
+        if (c == candidate.end() || *f != *c) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<MediaType> mediaTypeOfFile(const fs::path& file)
 {
     const std::string extension = asciiLower(file.extension().string());
@@ -165,6 +201,7 @@ SongNaming nameSong(const fs::path& file, bool inSubfolder)
     SongNaming naming;
     std::string title;
     if (mayCarryTags(file)) {
+        installLegacyTextReaders();
         TagLib::FileRef ref(file.c_str(), false);
         if (!ref.isNull() && ref.tag() != nullptr) {
             title = tagText(ref.tag()->title());
@@ -175,9 +212,9 @@ SongNaming nameSong(const fs::path& file, bool inSubfolder)
     if (!title.empty()) {
         naming.name = naming.singer.empty() ? title : naming.singer + " - " + title;
     } else {
-        naming.name = collapseWhitespace(file.stem().string());
+        naming.name = collapseWhitespace(fileNameText(file.stem().string()));
         if (naming.name.empty()) {
-            naming.name = collapseWhitespace(file.filename().string());
+            naming.name = collapseWhitespace(fileNameText(file.filename().string()));
         }
         const auto dash = naming.name.find(" - ");
         if (naming.singer.empty() && dash != std::string::npos && dash > 0) {
@@ -185,7 +222,7 @@ SongNaming nameSong(const fs::path& file, bool inSubfolder)
         }
     }
     if (naming.album.empty() && inSubfolder) {
-        naming.album = collapseWhitespace(file.parent_path().filename().string());
+        naming.album = collapseWhitespace(fileNameText(file.parent_path().filename().string()));
     }
     return naming;
 }
@@ -205,6 +242,9 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
         throw fs::filesystem_error("cannot read the library folder", folder, ec);
     }
     std::vector<std::pair<Song, std::size_t>> found; // song, GBK length of its name
+    // One entry per real file: a link to a song inside the library names the same file again. The file
+    // is listed under its own name when the scan meets it, else under the first link's.
+    std::unordered_map<std::string, std::size_t> byRealPath;
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (ec) {
             ec.clear();
@@ -224,8 +264,13 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
         }
         // A link may point anywhere; only files that really live inside the library are shared.
         const fs::path real = fs::canonical(entry.path(), ec);
-        if (ec || !isInside(index.m_root, real)) {
+        if (ec || !isInsideFolder(index.m_root, real)) {
             ec.clear();
+            continue;
+        }
+        const bool isLink = entry.is_symlink(ec);
+        const auto seen = byRealPath.find(real.native());
+        if (seen != byRealPath.end() && isLink) {
             continue;
         }
         Song song;
@@ -240,6 +285,11 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
         song.name = naming.name;
         song.singer = naming.singer;
         song.album = naming.album;
+        if (seen != byRealPath.end()) {
+            found[seen->second].first = std::move(song); // the file itself, met after a link to it
+            continue;
+        }
+        byRealPath.emplace(real.native(), found.size());
         found.emplace_back(std::move(song), 0);
         if (found.size() >= kMaxSongs) {
             break;
@@ -250,11 +300,17 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
     // type from the first line holding its name; later ones are told apart by a number.
     std::sort(found.begin(), found.end(),
               [](const auto& a, const auto& b) { return a.first.relativePath < b.first.relativePath; });
-    std::set<std::string> used;
+    // The next number to try for each name, so that a folder holding the same song many times over is
+    // numbered in one pass rather than counting up from 2 for every copy.
+    std::unordered_set<std::string> used;
+    std::unordered_map<std::string, int> nextNumber;
     for (auto& [song, length] : found) {
         std::string candidate = song.name;
-        for (int n = 2; used.count(candidate) != 0; ++n) {
-            candidate = song.name + " (" + std::to_string(n) + ")";
+        if (used.count(candidate) != 0) {
+            int& n = nextNumber.try_emplace(song.name, 2).first->second;
+            do {
+                candidate = song.name + " (" + std::to_string(n++) + ")";
+            } while (used.count(candidate) != 0);
         }
         song.name = candidate;
         used.insert(candidate);

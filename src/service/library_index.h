@@ -22,6 +22,10 @@ std::optional<MediaType> mediaTypeOfFile(const std::filesystem::path& file);
 std::string_view mediaTypeText(MediaType type);
 std::string_view mediaTypeMime(MediaType type);
 
+// Whether `candidate` is `folder` or lies below it. Both must be canonical paths (no links, no ".."),
+// so that comparing them part by part decides where the file really is.
+bool isInsideFolder(const std::filesystem::path& folder, const std::filesystem::path& candidate);
+
 enum class Gender { Unknown, Male, Female };
 
 struct Song

@@ -9,12 +9,14 @@
 
 namespace {
 
-void usage()
+void usage(std::ostream& out)
 {
-    std::cerr << "usage: lanseek-service [--library DIR] [--listen ADDR:PORT]\n"
-                 "  --library DIR      the music folder to share (default: the bundled demo catalogue)\n"
-                 "  --listen ADDR:PORT where to listen (default 0.0.0.0:8080; port 0 picks a free one)\n"
-                 "Send SIGHUP to read the folder again after songs were added or removed.\n";
+    out << "usage: lanseek-service [--library DIR] [--listen ADDR:PORT]\n"
+           "  --library DIR      the music folder to share (default: the bundled demo catalogue)\n"
+           "  --listen ADDR:PORT where to listen (default 127.0.0.1:8080, this machine only;\n"
+           "                     0.0.0.0:8080 or :8080 shares with the LAN; port 0 picks a free one)\n"
+           "A request head must arrive within 10 s; one address may hold 32 connections at once.\n"
+           "Send SIGHUP to read the folder again after songs were added or removed.\n";
 }
 
 // "ADDR:PORT", "[V6ADDR]:PORT" or just "PORT".
@@ -45,7 +47,9 @@ bool parseListen(const std::string& text, std::string& host, int& port)
 int main(int argc, char** argv)
 {
     lanseek::service::ServiceOptions options;
-    options.host = "0.0.0.0";
+    // Only this machine unless asked otherwise: sharing a folder with the whole network is a choice the
+    // user makes with --listen.
+    options.host = "127.0.0.1";
     options.port = 8080;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -57,10 +61,11 @@ int main(int argc, char** argv)
                 return 2;
             }
         } else if (arg == "--help" || arg == "-h") {
-            usage();
+            usage(std::cout);
             return 0;
         } else {
-            usage();
+            std::cerr << "lanseek-service: unknown argument " << arg << "\n";
+            usage(std::cerr);
             return 2;
         }
     }
@@ -86,10 +91,14 @@ int main(int argc, char** argv)
         std::cerr << "lanseek-service: " << error << "\n";
         return 1;
     }
-    std::cout << "lanseek-service: " << service.songCount() << " songs from " << options.library.string()
-              << "\nlanseek-service: serving http://" << options.host << ":" << service.port();
+    const bool v6 = options.host.find(':') != std::string::npos;
+    std::cout << "lanseek-service: sharing " << service.songCount() << " songs from "
+              << options.library.string() << " on http://" << (v6 ? "[" : "") << options.host
+              << (v6 ? "]" : "") << ":" << service.port();
     if (options.host == "0.0.0.0" || options.host == "::") {
         std::cout << " (every interface; on this machine " << service.baseUrl() << ")";
+    } else if (options.host == "127.0.0.1" || options.host == "::1" || options.host == "localhost") {
+        std::cout << " (this machine only; --listen 0.0.0.0:" << service.port() << " shares with the LAN)";
     }
     std::cout << std::endl;
 

@@ -1,39 +1,45 @@
 #include "service/search_service.h"
 
 #include "service/byte_range.h"
+#include "service/http_server.h"
 #include "service/library_index.h"
 #include "service/pages.h"
 #include "service/query.h"
 #include "service/ram_playlist.h"
 #include "service/text_codec.h"
 
-#include <httplib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <set>
-#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace lanseek::service {
 namespace {
 
-// Fifteen download workers may fetch at once, each holding its connection open, next to the page loads.
-constexpr std::size_t kServerThreads = 24;
-constexpr std::size_t kChunk = 64 * 1024;
 constexpr std::uintmax_t kMaxRamPlaylist = 64 * 1024;
 constexpr std::size_t kMaxAlbumLinks = 20;
 constexpr std::size_t kSongChartLength = 100;
 constexpr std::size_t kMaxRedirectTarget = 4096;
+constexpr std::uint64_t kInlineBody = 64 * 1024;
 
-std::string rawQuery(const httplib::Request& req)
+std::string rawQuery(const HttpRequest& req)
 {
     const auto mark = req.target.find('?');
     return mark == std::string::npos ? std::string() : req.target.substr(mark + 1);
+}
+
+// The path of the request target with its escapes decoded; any byte may be written as %XX, so a name
+// holding a newline or bytes that are not UTF-8 is reached like any other.
+std::string requestPath(const HttpRequest& req)
+{
+    return percentDecode(req.target.substr(0, req.target.find('?')));
 }
 
 bool isHostChar(char c)
@@ -48,48 +54,54 @@ bool isIpChar(char c)
 }
 
 // Links name the host the client used to reach us, so a LAN client gets addresses it can reach.
-std::string requestBase(const httplib::Request& req, const std::string& fallback)
+std::string requestBase(const HttpRequest& req, const std::string& fallback)
 {
-    const std::string host = req.get_header_value("Host");
+    const std::string host = req.header("Host");
     if (!host.empty() && host.size() <= 255 && std::all_of(host.begin(), host.end(), isHostChar)) {
         return "http://" + host;
     }
     return fallback;
 }
 
-std::string clientIp(const httplib::Request& req)
+std::string clientIp(const HttpRequest& req)
 {
-    std::string ip = req.remote_addr;
-    if (ip.rfind("::ffff:", 0) == 0 && ip.find('.') != std::string::npos) {
-        ip.erase(0, 7);
-    }
+    const std::string& ip = req.clientIp;
     if (ip.size() > 64 || !std::all_of(ip.begin(), ip.end(), isIpChar)) {
         return {};
     }
     return ip;
 }
 
-bool isInside(const fs::path& root, const fs::path& candidate)
+// Where an open file really lives, links resolved; from the file system's own record of the descriptor,
+// else (without /proc) by resolving the path it was opened by.
+fs::path openedPath(int fd, const fs::path& openedAs)
 {
-    auto r = root.begin();
-    auto c = candidate.begin();
-    for (; r != root.end(); ++r, ++c) {
-        if (c == candidate.end() || *r != *c) {
-            return false;
-        }
+    char target[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    if (length > 0 && target[0] == '/') {
+        return fs::path(std::string(target, static_cast<std::size_t>(length)));
     }
-    return true;
+    std::error_code ec;
+    fs::path real = fs::canonical(openedAs, ec);
+    return ec ? fs::path() : real;
 }
 
-void sendPage(httplib::Response& res, std::string gbkHtml)
+HttpResponse page(std::string gbkHtml)
 {
-    res.set_content(std::move(gbkHtml), "text/html; charset=gbk");
+    HttpResponse res;
+    res.setHeader("Content-Type", "text/html; charset=gbk");
+    res.body = std::move(gbkHtml);
+    return res;
 }
 
-void sendError(httplib::Response& res, int status, std::string_view message)
+HttpResponse error(int status, std::string_view message)
 {
+    HttpResponse res;
     res.status = status;
-    res.set_content(std::string(message) + "\n", "text/plain; charset=utf-8");
+    res.setHeader("Content-Type", "text/plain; charset=utf-8");
+    res.body = std::string(message) + "\n";
+    return res;
 }
 
 ResultPage makeResultPage(const LibraryIndex& index, const SongFilter& filter, std::string wordBytes,
@@ -119,58 +131,48 @@ ResultPage makeResultPage(const LibraryIndex& index, const SongFilter& filter, s
     return page;
 }
 
-// Sends bytes [first, last] of a body, either streamed from a file or from memory, with the status and
-// headers the range decision calls for.
-void sendBody(httplib::Response& res, const RangeDecision& range, std::uint64_t size, std::string_view mime,
-              const fs::path* file, std::string memory)
+// Where the bytes a range decision selects start, and how many there are; nothing when unsatisfiable.
+struct Selection
 {
-    res.set_header("Accept-Ranges", "bytes");
-    if (range.outcome == RangeDecision::Outcome::Unsatisfiable) {
-        res.status = 416;
-        res.set_header("Content-Range", "bytes */" + std::to_string(size));
-        res.set_content("", "text/plain");
-        return;
-    }
     std::uint64_t first = 0;
-    std::uint64_t length = size;
-    if (range.outcome == RangeDecision::Outcome::Partial) {
-        first = range.first;
-        length = range.last - range.first + 1;
+    std::uint64_t length = 0;
+};
+
+std::optional<Selection> select(const RangeDecision& range, std::uint64_t size)
+{
+    switch (range.outcome) {
+    case RangeDecision::Outcome::Unsatisfiable:
+        return std::nullopt;
+    case RangeDecision::Outcome::Partial:
+        return Selection{range.first, range.last - range.first + 1};
+    case RangeDecision::Outcome::Whole:
+        break;
+    }
+    return Selection{0, size};
+}
+
+// The status and headers for the part of a body of `size` bytes that the range decision selects; the
+// caller adds the body itself.
+HttpResponse rangeHead(const RangeDecision& range, std::uint64_t size, std::string_view mime)
+{
+    HttpResponse res;
+    res.setHeader("Accept-Ranges", "bytes");
+    switch (range.outcome) {
+    case RangeDecision::Outcome::Unsatisfiable:
+        res.status = 416;
+        res.setHeader("Content-Range", "bytes */" + std::to_string(size));
+        res.setHeader("Content-Type", "text/plain");
+        return res;
+    case RangeDecision::Outcome::Partial:
         res.status = 206;
-        res.set_header("Content-Range", "bytes " + std::to_string(range.first) + "-" +
-                                            std::to_string(range.last) + "/" + std::to_string(size));
-    } else {
-        res.status = 200;
+        res.setHeader("Content-Range", "bytes " + std::to_string(range.first) + "-" +
+                                           std::to_string(range.last) + "/" + std::to_string(size));
+        break;
+    case RangeDecision::Outcome::Whole:
+        break;
     }
-    if (file == nullptr) {
-        res.set_content(memory.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)),
-                        std::string(mime));
-        return;
-    }
-    if (length == 0) {
-        res.set_content("", std::string(mime));
-        return;
-    }
-    auto stream = std::make_shared<std::ifstream>(*file, std::ios::binary);
-    if (!stream->is_open()) {
-        res.headers.erase("Content-Range");
-        sendError(res, 403, "cannot read the song");
-        return;
-    }
-    res.set_content_provider(static_cast<std::size_t>(length), std::string(mime),
-                             [stream, first](std::size_t offset, std::size_t want, httplib::DataSink& sink) {
-                                 std::vector<char> buffer(std::min(want, kChunk));
-                                 stream->clear();
-                                 stream->seekg(static_cast<std::streamoff>(first + offset));
-                                 stream->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-                                 const auto got = stream->gcount();
-                                 if (got <= 0) {
-                                     // The file shrank under us; ending the response tells the client it is
-                                     // incomplete.
-                                     return false;
-                                 }
-                                 return sink.write(buffer.data(), static_cast<std::size_t>(got));
-                             });
+    res.setHeader("Content-Type", std::string(mime));
+    return res;
 }
 
 class Routes
@@ -183,41 +185,59 @@ public:
 
     void replaceIndex(std::shared_ptr<const LibraryIndex> index) { m_index.store(std::move(index)); }
 
-    void install(httplib::Server& server)
+    HttpResponse answer(const HttpRequest& req) const
     {
-        server.Get("/", [this](const httplib::Request& req, httplib::Response& res) { home(req, res); });
-        server.Get("/m", [this](const httplib::Request& req, httplib::Response& res) { query(req, res); });
-        server.Get("/r", [](const httplib::Request& req, httplib::Response& res) { redirect(req, res); });
-        server.Get("/ngeshou.html", [this](const httplib::Request& req, httplib::Response& res) {
-            singerChart(req, res, SingerChart::Male);
-        });
-        server.Get("/ygeshou.html", [this](const httplib::Request& req, httplib::Response& res) {
-            singerChart(req, res, SingerChart::Female);
-        });
-        server.Get("/singer/singers.html", [this](const httplib::Request& req, httplib::Response& res) {
-            singerChart(req, res, SingerChart::All);
-        });
-        server.Get("/mp3.html",
-                   [this](const httplib::Request& req, httplib::Response& res) { songChart(req, res); });
-        server.Get(R"(/singer/([^/]+)\.html)",
-                   [this](const httplib::Request& req, httplib::Response& res) { singerPage(req, res); });
-        server.Get(R"(/music/(.+))",
-                   [this](const httplib::Request& req, httplib::Response& res) { song(req, res); });
+        const std::string path = requestPath(req);
+        if (path == "/") {
+            return home(req);
+        }
+        if (path == "/m") {
+            return query(req);
+        }
+        if (path == "/r") {
+            return redirect(req);
+        }
+        if (path == "/ngeshou.html") {
+            return singerChart(req, SingerChart::Male);
+        }
+        if (path == "/ygeshou.html") {
+            return singerChart(req, SingerChart::Female);
+        }
+        if (path == "/singer/singers.html") {
+            return singerChart(req, SingerChart::All);
+        }
+        if (path == "/mp3.html") {
+            return songChart(req);
+        }
+        constexpr std::string_view kSinger = "/singer/";
+        constexpr std::string_view kHtml = ".html";
+        if (path.size() > kSinger.size() + kHtml.size() && path.starts_with(kSinger) &&
+            path.ends_with(kHtml)) {
+            std::string name = path.substr(kSinger.size(), path.size() - kSinger.size() - kHtml.size());
+            if (name.find('/') == std::string::npos) {
+                return singerPage(req, std::move(name));
+            }
+        }
+        constexpr std::string_view kMusic = "/music/";
+        if (path.size() > kMusic.size() && path.starts_with(kMusic)) {
+            return song(req, path.substr(kMusic.size()));
+        }
+        return error(404, "not found");
     }
 
 private:
-    PageContext context(const httplib::Request& req) const
+    PageContext context(const HttpRequest& req) const
     {
         return PageContext{requestBase(req, m_fallbackBase), clientIp(req)};
     }
 
-    void home(const httplib::Request& req, httplib::Response& res) const
+    HttpResponse home(const HttpRequest& req) const
     {
         const auto index = m_index.load();
-        sendPage(res, renderHomePage(context(req), index->songs().size()));
+        return page(renderHomePage(context(req), index->songs().size()));
     }
 
-    void query(const httplib::Request& req, httplib::Response& res) const
+    HttpResponse query(const HttpRequest& req) const
     {
         const auto index = m_index.load();
         const QueryString query(rawQuery(req));
@@ -228,17 +248,16 @@ private:
         if (query.raw("f") == "al") {
             filter.field = SongFilter::Field::Album;
         }
-        const ResultPage page =
+        const ResultPage result =
             makeResultPage(*index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
-        sendPage(res, renderResultPage(context(req), page));
+        return page(renderResultPage(context(req), result));
     }
 
-    static void redirect(const httplib::Request& req, httplib::Response& res)
+    static HttpResponse redirect(const HttpRequest& req)
     {
         const std::string raw = rawQuery(req);
         if (raw.rfind("url=", 0) != 0) {
-            sendError(res, 400, "missing url");
-            return;
+            return error(400, "missing url");
         }
         std::string target = raw.substr(4);
         auto isWeb = [](const std::string& address) {
@@ -255,13 +274,15 @@ private:
         const auto hostStart = target.find("://") + 3;
         const bool hasHost = isWeb(target) && hostStart < target.size() && target[hostStart] != '/';
         if (!hasHost || !clean || target.size() > kMaxRedirectTarget) {
-            sendError(res, 400, "bad url");
-            return;
+            return error(400, "bad url");
         }
-        res.set_redirect(target, 302);
+        HttpResponse res;
+        res.status = 302;
+        res.setHeader("Location", target);
+        return res;
     }
 
-    void singerChart(const httplib::Request& req, httplib::Response& res, SingerChart chart) const
+    HttpResponse singerChart(const HttpRequest& req, SingerChart chart) const
     {
         const auto index = m_index.load();
         std::vector<std::string> singers = index->singers();
@@ -269,10 +290,10 @@ private:
             const Gender wanted = chart == SingerChart::Male ? Gender::Male : Gender::Female;
             std::erase_if(singers, [&](const std::string& s) { return index->genderOf(s) != wanted; });
         }
-        sendPage(res, renderSingerChart(context(req), chart, singers));
+        return page(renderSingerChart(context(req), chart, singers));
     }
 
-    void songChart(const httplib::Request& req, httplib::Response& res) const
+    HttpResponse songChart(const HttpRequest& req) const
     {
         const auto index = m_index.load();
         std::vector<const Song*> songs;
@@ -284,65 +305,85 @@ private:
         if (songs.size() > kSongChartLength) {
             songs.resize(kSongChartLength);
         }
-        sendPage(res, renderSongChart(context(req), songs));
+        return page(renderSongChart(context(req), songs));
     }
 
-    void singerPage(const httplib::Request& req, httplib::Response& res) const
+    HttpResponse singerPage(const HttpRequest& req, std::string nameBytes) const
     {
         const auto index = m_index.load();
-        // The path is already unescaped by the server; its bytes are GBK like any query word.
-        std::string nameBytes = req.matches[1].str();
+        // The name's bytes are GBK like any query word.
         SongFilter filter;
         filter.words = wordReadings(nameBytes);
         filter.field = SongFilter::Field::Singer;
         const QueryString query(rawQuery(req));
-        const ResultPage page =
+        const ResultPage result =
             makeResultPage(*index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
-        sendPage(res, renderResultPage(context(req), page));
+        return page(renderResultPage(context(req), result));
     }
 
-    void song(const httplib::Request& req, httplib::Response& res) const
+    HttpResponse song(const HttpRequest& req, const std::string& relativePath) const
     {
         const auto index = m_index.load();
         // Only files of the index are served: a path is looked up, never joined onto the folder as given,
         // so "..", absolute paths and names outside the library never reach the file system.
-        const Song* found = index->findByPath(req.matches[1].str());
+        const Song* found = index->findByPath(relativePath);
         if (found == nullptr) {
-            sendError(res, 404, "not found");
-            return;
+            return error(404, "not found");
         }
-        std::error_code ec;
-        const fs::path real = fs::canonical(index->root() / fs::path(found->relativePath), ec);
-        if (ec) {
-            sendError(res, 404, "not found");
-            return;
+        // Opened first and checked after: what is checked is then the very file that will be sent, even if
+        // a link takes its place in between. Without blocking, so that a pipe put there cannot stall us.
+        const fs::path path = index->root() / fs::path(found->relativePath);
+        FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        struct stat info
+        {};
+        if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+            return error(404, "not found");
         }
-        // The file may have been replaced by a link since it was indexed.
-        if (!isInside(index->root(), real) || !fs::is_regular_file(real, ec)) {
-            sendError(res, 403, "forbidden");
-            return;
+        // The file may have been replaced by a link leading out of the library since it was indexed.
+        if (!S_ISREG(info.st_mode) || !isInsideFolder(index->root(), openedPath(file.get(), path))) {
+            return error(403, "forbidden");
         }
-        const std::uintmax_t size = fs::file_size(real, ec);
-        if (ec) {
-            sendError(res, 404, "not found");
-            return;
-        }
-        // The server would otherwise cut the body a second time by the ranges it parsed itself.
-        const_cast<httplib::Request&>(req).ranges.clear();
+        const auto size = static_cast<std::uint64_t>(info.st_size);
         const std::string mime(mediaTypeMime(found->type));
 
         if (found->type == MediaType::Ram && size <= kMaxRamPlaylist) {
-            std::ifstream in(real, std::ios::binary);
-            std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::string content(static_cast<std::size_t>(size), '\0');
+            const ssize_t got = ::pread(file.get(), content.data(), content.size(), 0);
+            content.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
             content =
                 rewriteRamPlaylist(content, requestBase(req, m_fallbackBase) + "/music", found->relativePath);
-            const std::uint64_t length = content.size();
-            const RangeDecision range = decideRange(req.get_header_value("Range"), length);
-            sendBody(res, range, length, mime, nullptr, std::move(content));
-            return;
+            const RangeDecision range = decideRange(req.header("Range"), content.size());
+            HttpResponse res = rangeHead(range, content.size(), mime);
+            if (const auto part = select(range, content.size())) {
+                res.body = content.substr(static_cast<std::size_t>(part->first),
+                                          static_cast<std::size_t>(part->length));
+            }
+            return res;
         }
-        const RangeDecision range = decideRange(req.get_header_value("Range"), size);
-        sendBody(res, range, size, mime, &real, {});
+
+        const RangeDecision range = decideRange(req.header("Range"), size);
+        HttpResponse res = rangeHead(range, size, mime);
+        const auto part = select(range, size);
+        if (!part) {
+            return res;
+        }
+        if (part->length <= kInlineBody) {
+            // A small body goes out in one write with the header, which saves the client a wake-up and a
+            // packet on every request; larger ones are sent straight from the file.
+            res.body.resize(static_cast<std::size_t>(part->length));
+            const ssize_t got =
+                ::pread(file.get(), res.body.data(), res.body.size(), static_cast<off_t>(part->first));
+            if (got == static_cast<ssize_t>(res.body.size())) {
+                return res;
+            }
+            // The file shrank since it was measured; sent from the file, the answer ends short, which
+            // tells the client it is incomplete.
+            res.body.clear();
+        }
+        res.file = std::move(file);
+        res.offset = part->first;
+        res.length = part->length;
+        return res;
     }
 
     // A rescan swaps in a new index while requests run; each request keeps the one it started with.
@@ -357,9 +398,7 @@ struct SearchService::State
     ServiceOptions options;
     std::atomic<std::shared_ptr<const LibraryIndex>> index;
     std::unique_ptr<Routes> routes;
-    std::unique_ptr<httplib::Server> server;
-    std::thread thread;
-    int port = 0;
+    std::unique_ptr<HttpServer> server;
 };
 
 SearchService::SearchService(ServiceOptions options) : m_state(std::make_unique<State>())
@@ -386,38 +425,22 @@ bool SearchService::start(std::string* error)
     if (!rescan(error)) {
         return false;
     }
-
-    auto server = std::make_unique<httplib::Server>();
-    server->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
-    // The library's defaults let a second server share a port already in use, which would split the
-    // requests between two services without a word; a port that is taken must fail to bind instead.
-    server->set_socket_options([](socket_t sock) {
-        int yes = 1;
-        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
-    const std::string& host = m_state->options.host;
-    int port = m_state->options.port;
-    if (port < 0 || port > 65535) {
-        return fail("bad port " + std::to_string(port));
+    const ServiceOptions& options = m_state->options;
+    HttpServerOptions http;
+    http.host = options.host;
+    http.port = options.port;
+    http.headTimeoutSeconds = options.headTimeoutSeconds;
+    http.idleTimeoutSeconds = options.idleTimeoutSeconds;
+    http.connectionsPerClient = options.connectionsPerClient;
+    auto server = std::make_unique<HttpServer>(
+        http, [this](const HttpRequest& req) { return m_state->routes->answer(req); });
+    if (!server->listen(error)) {
+        return false;
     }
-    if (port == 0) {
-        port = server->bind_to_any_port(host);
-    } else if (!server->bind_to_port(host, port)) {
-        port = -1;
-    }
-    if (port <= 0) {
-        return fail("cannot listen on " + host + ":" + std::to_string(m_state->options.port));
-    }
-    m_state->port = port;
-    m_state->routes = std::make_unique<Routes>(m_state->index.load(), baseUrl());
-    m_state->routes->install(*server);
     m_state->server = std::move(server);
-    httplib::Server* raw = m_state->server.get();
-    m_state->thread = std::thread([raw] { raw->listen_after_bind(); });
-    // stop() only reaches a server that has begun listening, so wait for that before handing control back.
-    for (int waited = 0; !raw->is_running() && waited < 5000; ++waited) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    // The routes' fallback links name the bound port, so they are made between binding and serving.
+    m_state->routes = std::make_unique<Routes>(m_state->index.load(), baseUrl());
+    m_state->server->serve();
     return true;
 }
 
@@ -427,17 +450,13 @@ void SearchService::stop()
         return;
     }
     m_state->server->stop();
-    if (m_state->thread.joinable()) {
-        m_state->thread.join();
-    }
     m_state->server.reset();
     m_state->routes.reset();
-    m_state->port = 0;
 }
 
 int SearchService::port() const
 {
-    return m_state->port;
+    return m_state->server ? m_state->server->port() : 0;
 }
 
 std::string SearchService::baseUrl() const
@@ -448,7 +467,7 @@ std::string SearchService::baseUrl() const
     } else if (host.find(':') != std::string::npos && host.front() != '[') {
         host = "[" + host + "]";
     }
-    return "http://" + host + ":" + std::to_string(m_state->port);
+    return "http://" + host + ":" + std::to_string(port());
 }
 
 std::size_t SearchService::songCount() const

@@ -16,6 +16,14 @@ struct ServiceOptions
     std::filesystem::path library;
     std::string host = "127.0.0.1"; // address to listen on; "0.0.0.0" for every interface
     int port = 0;                   // 0: an ephemeral port, chosen when binding
+    // A request head must arrive whole within this many seconds of the connection opening (or of the
+    // previous answer on it); sending it a byte at a time does not buy more time.
+    unsigned headTimeoutSeconds = 10;
+    // A connection on which nothing moves for this long is closed.
+    unsigned idleTimeoutSeconds = 30;
+    // Connections one client address may hold at once; the program itself opens up to fifteen
+    // download connections beside its page loads.
+    unsigned connectionsPerClient = 32;
 };
 
 class SearchService

@@ -1,28 +1,15 @@
 #include "service/text_codec.h"
 
+#include "platform/text/gbk.h"
+
 #include <QString>
 
-#include <cerrno>
-#include <iconv.h>
-#include <memory>
+#include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace lanseek::service {
 namespace {
-
-struct IconvCloser
-{
-    void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
-};
-using IconvHandle = std::unique_ptr<void, IconvCloser>;
-
-IconvHandle openIconv(const char* to, const char* from)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return nullptr;
-    }
-    return IconvHandle(cd);
-}
 
 // Length of the UTF-8 sequence starting at text[0] and its code point; 0 when the bytes there are not a
 // well-formed sequence.
@@ -65,6 +52,29 @@ std::size_t utf8Sequence(std::string_view text, char32_t& codePoint)
     return length;
 }
 
+// Whether GB18030's two bytes for a character are also that character in GBK as pages have always been
+// written here. GB18030 gives two-byte codes to the private-use characters of GBK's user-defined areas and
+// to a few characters it added (vertical punctuation, a handful of letters, ideographic description
+// characters and radicals); GBK has none of them, and pages name them by reference instead.
+bool isGbkPair(std::string_view bytes, char32_t codePoint)
+{
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const auto trail = static_cast<unsigned char>(bytes[1]);
+    if (lead < 0x81 || lead > 0xFE || trail < 0x40 || trail > 0xFE || trail == 0x7F) {
+        return false; // four-byte sequences have a digit as their second byte
+    }
+    if (codePoint >= 0xE000 && codePoint <= 0xF8FF) {
+        return false;
+    }
+    const unsigned code = (static_cast<unsigned>(lead) << 8) | trail;
+    static constexpr std::pair<unsigned, unsigned> kAddedByGb18030[] = {
+        {0xA6D9, 0xA6DF}, {0xA6EC, 0xA6ED}, {0xA6F3, 0xA6F3}, {0xA8BC, 0xA8BC},
+        {0xA8BF, 0xA8BF}, {0xA989, 0xA995}, {0xFE50, 0xFEA0},
+    };
+    return std::none_of(std::begin(kAddedByGb18030), std::end(kAddedByGb18030),
+                        [code](const auto& range) { return code >= range.first && code <= range.second; });
+}
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9') {
@@ -83,27 +93,14 @@ int hexValue(char c)
 
 std::optional<std::string> gbkToUtf8(std::string_view gbk)
 {
-    auto cd = openIconv("UTF-8", "GB18030");
-    if (!cd) {
+    // The shared codec never fails: it puts U+FFFD where bytes do not decode. Valid GB18030 survives a
+    // round trip byte for byte, while every replacement comes back as other bytes, so the round trip
+    // tells the two apart (also from a U+FFFD that the input really encodes).
+    const QString text = platform::fromGbk(gbk);
+    if (platform::toGbk(text) != gbk) {
         return std::nullopt;
     }
-    std::string out;
-    out.resize(gbk.size() * 4 + 4);
-    char* in = const_cast<char*>(gbk.data());
-    std::size_t inLeft = gbk.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    if (iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft) ==
-        static_cast<std::size_t>(-1)) {
-        return std::nullopt;
-    }
-    // A sequence cut short at the end is reported only when the state is flushed.
-    if (iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, &outPtr, &outLeft) ==
-        static_cast<std::size_t>(-1)) {
-        return std::nullopt;
-    }
-    out.resize(out.size() - outLeft);
-    return out;
+    return text.toStdString();
 }
 
 bool isValidUtf8(std::string_view text)
@@ -119,9 +116,78 @@ bool isValidUtf8(std::string_view text)
     return true;
 }
 
+std::string fileNameText(std::string_view bytes)
+{
+    if (isValidUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    if (auto text = gbkToUtf8(bytes)) {
+        return *std::move(text);
+    }
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
+}
+
+bool latin1TextIsGbk(std::string_view bytes)
+{
+    auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    if (std::none_of(bytes.begin(), bytes.end(), high)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (!high(bytes[i])) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= bytes.size()) {
+            return false;
+        }
+        const std::string_view pair = bytes.substr(i, 2);
+        const QString decoded = platform::fromGbk(pair);
+        if (decoded.size() != 1 || !isGbkPair(pair, decoded.at(0).unicode()) ||
+            decoded.at(0) == QChar::ReplacementCharacter) {
+            return false;
+        }
+        i += 2;
+    }
+    auto asciiLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto latinLetter = [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0xC0 && b != 0xD7 && b != 0xF7;
+    };
+    // Could it be Western text instead? Every run of high bytes must then be one or two accented letters
+    // written against a plain letter.
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (!high(bytes[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < bytes.size() && high(bytes[end])) {
+            ++end;
+        }
+        const bool letters = std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                                         bytes.begin() + static_cast<std::ptrdiff_t>(end), latinLetter);
+        const bool touchesWord =
+            (i > 0 && asciiLetter(bytes[i - 1])) || (end < bytes.size() && asciiLetter(bytes[end]));
+        if (end - i > 2 || !letters || !touchesWord) {
+            return true;
+        }
+        i = end;
+    }
+    return false;
+}
+
+std::string legacyTagText(std::string_view bytes)
+{
+    bytes = bytes.substr(0, bytes.find('\0'));
+    if (latin1TextIsGbk(bytes)) {
+        return platform::fromGbk(bytes).toStdString();
+    }
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
+}
+
 std::string utf8ToGbkHtml(std::string_view utf8)
 {
-    auto cd = openIconv("GBK", "UTF-8");
     std::string out;
     out.reserve(utf8.size() + 16);
     auto appendReference = [&out](char32_t codePoint) {
@@ -140,18 +206,15 @@ std::string utf8ToGbkHtml(std::string_view utf8)
             utf8.remove_prefix(1);
             continue;
         }
-        char buffer[8];
-        char* in = const_cast<char*>(utf8.data());
-        std::size_t inLeft = length;
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        if (cd && iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft) !=
-                      static_cast<std::size_t>(-1)) {
-            out.append(buffer, sizeof buffer - outLeft);
+        // GB18030 writes every GBK character with GBK's one or two bytes and needs four bytes for the
+        // characters GBK lacks; those become references, so the page stays plain GBK.
+        const std::string bytes =
+            platform::toGbk(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(length)));
+        if (codePoint == 0x20AC) {
+            out += '\x80'; // GBK's one single-byte addition, the euro sign
+        } else if (bytes.size() == 2 && isGbkPair(bytes, codePoint)) {
+            out += bytes;
         } else {
-            if (cd) {
-                iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
-            }
             appendReference(codePoint);
         }
         utf8.remove_prefix(length);
@@ -161,40 +224,29 @@ std::string utf8ToGbkHtml(std::string_view utf8)
 
 std::string utf8ToGb18030(std::string_view utf8)
 {
-    auto cd = openIconv("GB18030", "UTF-8");
-    if (!cd) {
-        return std::string(utf8);
-    }
+    // Runs of well-formed UTF-8 are converted whole; a byte that starts no sequence passes unchanged.
     std::string out;
-    out.resize(utf8.size() * 2 + 8);
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft) !=
-            static_cast<std::size_t>(-1)) {
-            break;
+    out.reserve(utf8.size() * 2);
+    std::size_t runStart = 0;
+    std::size_t at = 0;
+    auto flush = [&](std::size_t end) {
+        if (end > runStart) {
+            out += platform::toGbk(
+                QString::fromUtf8(utf8.data() + runStart, static_cast<qsizetype>(end - runStart)));
         }
-        if (errno == E2BIG) {
-            const std::size_t used = out.size() - outLeft;
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = out.size() - used;
+    };
+    while (at < utf8.size()) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(utf8.substr(at), codePoint);
+        if (length == 0) {
+            flush(at);
+            out += utf8[at];
+            runStart = ++at;
             continue;
         }
-        // An invalid input byte: keep it and go on after it.
-        if (outLeft == 0) {
-            const std::size_t used = out.size();
-            out.resize(out.size() * 2);
-            outPtr = out.data() + used;
-            outLeft = out.size() - used;
-        }
-        *outPtr++ = *in++;
-        --outLeft;
-        --inLeft;
+        at += length;
     }
-    out.resize(out.size() - outLeft);
+    flush(at);
     return out;
 }
 

@@ -12,6 +12,22 @@ namespace lanseek::service {
 // bytes are not valid in that encoding.
 std::optional<std::string> gbkToUtf8(std::string_view gbk);
 
+// Text from a file name, whose bytes the file system does not interpret: UTF-8 as it stands; otherwise
+// GB18030 (names unpacked from Chinese Windows archives keep their GBK bytes) when the bytes decode as
+// such; otherwise Latin-1. The result is always valid UTF-8.
+std::string fileNameText(std::string_view bytes);
+
+// Whether text that declares itself Latin-1 (ID3v1, ID3v2 frames with text encoding 0) really holds GBK,
+// as most Chinese MP3 collections are tagged. Plain ASCII is not GBK. Otherwise the bytes must decode as
+// two-byte GBK characters outside the private-use areas, and must not read as Western text: Latin-1 names
+// have their accented letters alone or in pairs beside plain letters ("Café", "Müller", "Canção"), while
+// Chinese text runs its high bytes together and often holds bytes that are no Latin-1 letter.
+bool latin1TextIsGbk(std::string_view bytes);
+
+// The text of a "Latin-1" tag field in UTF-8: read as GB18030 when latin1TextIsGbk() says so, else as
+// Latin-1. The field ends at its first NUL byte.
+std::string legacyTagText(std::string_view bytes);
+
 // True when the bytes form well-formed UTF-8 (no overlongs, no surrogates, nothing past U+10FFFF).
 bool isValidUtf8(std::string_view text);
 

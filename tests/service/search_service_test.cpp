@@ -13,6 +13,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -395,6 +396,24 @@ TEST(SearchServiceLifetime, SongLinkedAwayAfterIndexingIsRefused)
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 403);
     EXPECT_EQ(res->body.find("outside the library"), std::string::npos);
+}
+
+TEST(SearchServiceLifetime, SongReplacedByAPipeIsRefusedWithoutStalling)
+{
+    // Opening a pipe for reading waits for a writer; the server must neither wait nor send from it.
+    TestLibrary library;
+    SearchService service(ServiceOptions{library.root(), "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    fs::remove(library.root() / "pattern.rm");
+    ASSERT_EQ(mkfifo((library.root() / "pattern.rm").c_str(), 0600), 0);
+    httplib::Client cli("127.0.0.1", service.port());
+    cli.set_read_timeout(5);
+    auto res = cli.Get("/music/pattern.rm");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 403);
+    res = cli.Get("/mp3.html");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
 }
 
 TEST(SearchServiceLifetime, ClientsHangingUpMidSongLeaveItRunning)

@@ -32,6 +32,50 @@ TEST(TextCodec, PagesKeepCharactersGbkLacksAsReferences)
     EXPECT_EQ(utf8ToGbkHtml("a\xFFz"), "a&#65533;z");
 }
 
+TEST(TextCodec, PagesWriteOnlyWhatGbkHolds)
+{
+    // GBK's own punctuation keeps its two bytes; the euro sign is GBK's single byte 0x80.
+    EXPECT_EQ(utf8ToGbkHtml("\u00B7\u2014\u3001"), "\xA1\xA4\xA1\xAA\xA1\xA2");
+    EXPECT_EQ(utf8ToGbkHtml("\u20AC"), "\x80");
+    // GB18030 gives two bytes to private-use characters and to characters it added, such as vertical
+    // punctuation and ideographic description characters; GBK has none of them.
+    EXPECT_EQ(utf8ToGbkHtml("\uE000"), "&#57344;");
+    EXPECT_EQ(utf8ToGbkHtml("\uFE10"), "&#65040;");
+    EXPECT_EQ(utf8ToGbkHtml("\u2FF0"), "&#12272;");
+    EXPECT_EQ(utf8ToGb18030("\u2FF0a\xFF"), "\xA9\x8A"
+                                            "a\xFF");
+}
+
+TEST(TextCodec, LatinTagFieldsHoldingGbkReadAsChinese)
+{
+    // GBK bytes, from ID3 fields that declare Latin-1.
+    EXPECT_EQ(legacyTagText("\xBA\xA3\xB1\xDF\xB5\xC4\xC7\xE5\xB3\xBF"), "海边的清晨");
+    EXPECT_EQ(legacyTagText("\xD6\xD0"), "中");                       // one character standing alone
+    EXPECT_EQ(legacyTagText("\xB0\xAE"), "爱");                       // a byte that is no Latin-1 letter
+    EXPECT_EQ(legacyTagText("K\xB8\xE8\xD6\xAE\xCD\xF5"), "K歌之王"); // Latin letters beside Chinese
+    EXPECT_EQ(legacyTagText("\x81\x40"), "丂"); // GBK's extension with a plain-letter trail
+    EXPECT_EQ(legacyTagText("\xBA\xA3\xB1\xDF\0garbage"), "海边"); // the field ends at its NUL
+
+    // Western names written in Latin-1 stay what they are.
+    EXPECT_EQ(legacyTagText("Caf\xE9 M\xFCller"), "Café Müller");
+    EXPECT_EQ(legacyTagText("M\xFCller"), "Müller");    // 0xFC 0x6C is also a GBK character
+    EXPECT_EQ(legacyTagText("Can\xE7\xE3o"), "Canção"); // two accented letters in a row
+    EXPECT_EQ(legacyTagText("Bj\xF6rk"), "Björk");
+    EXPECT_EQ(legacyTagText("Beyonc\xE9"), "Beyoncé"); // a lead byte with nothing after it
+    EXPECT_EQ(legacyTagText("\xA9 2004"), "© 2004");
+    EXPECT_EQ(legacyTagText("Plain Title"), "Plain Title");
+    // Bytes in GBK's user-defined area are not text anyone wrote as GBK.
+    EXPECT_EQ(legacyTagText("\xAA\xA1\xAA\xA2"), "\u00AA\u00A1\u00AA\u00A2");
+}
+
+TEST(TextCodec, FileNamesReadAsUtf8ThenGb18030ThenLatin1)
+{
+    EXPECT_EQ(fileNameText("晨风 - 海边"), "晨风 - 海边");
+    EXPECT_EQ(fileNameText("\xB2\xCA\xBA\xE7\xC7\xC5"), "彩虹桥");
+    EXPECT_EQ(fileNameText("Ol\xE9 \xFF"), "Olé ÿ");
+    EXPECT_EQ(fileNameText("two\nlines"), "two\nlines");
+}
+
 TEST(TextCodec, PercentDecodingLeavesPlusAndBrokenEscapes)
 {
     EXPECT_EQ(percentDecode("%B5%c4"), "\xB5\xC4");
