@@ -64,6 +64,10 @@ struct PropertyTable
     std::span<const PropertyEntry> entries;
 };
 
+// Entries live in static tables, so a faster lookup by name (say a hash of lower-cased names per class,
+// parts of fonts and links under their property's name) can be built once from forEachProperty and keep
+// pointers to the entries.
+
 // Calls f for every entry of a class, those of its bases first: the order in which they are stored.
 void forEachProperty(const PropertyTable& table, const std::function<void(const PropertyEntry&)>& f);
 // The entry that a stored name belongs to: the entry of that name, or for fonts and links the entry
