@@ -16,7 +16,7 @@ void exercise(const TSeSkinObject& object)
     auto copy = object.createCopy();
     copy->setBounds(0, 0, 61, 37);
     copy->setActive(true);
-    copy->setState(5);
+    copy->setState(StateHot);
     copy->setText(QStringLiteral("Ab-"));
     TSeBitmap target(61, 37);
     target.fill(TSeBitmap::kKey);

@@ -120,7 +120,7 @@ int render(int argc, char** argv)
     bool okW = false, okH = false;
     const int width = QByteArray(argv[4]).toInt(&okW);
     const int height = QByteArray(argv[5]).toInt(&okH);
-    int state = 0, hue = 0;
+    int state = StateNormal, hue = 0;
     bool active = true;
     QString output, text;
     for (int i = 6; i < argc; ++i) {

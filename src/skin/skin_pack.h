@@ -16,9 +16,9 @@ void loadSkinFolder(const QString& folder, TSeSkinSource& source);
 // An object as a source file shows it: children nested as objects instead of packed into `Objects`.
 FormObject toSourceForm(const TSeSkinObject& object);
 
-// Draws a copy of an object laid out to (0, 0, width, height) in the given state into a bitmap filled
-// with the key; `active` sets the active flag of the whole copy. A text goes to the copy's title object,
-// else to its "Text" object, else to the copy itself.
+// Draws a copy of an object laid out to (0, 0, width, height) in the given state (a ControlState, or a
+// FrameState for a window frame) into a bitmap filled with the key; `active` sets the active flag of the
+// whole copy. A text goes to the copy's title object, else to its "Text" object, else to the copy itself.
 TSeBitmap renderSkinObject(const TSeSkinObject& master, int width, int height, int state, bool active = true,
                            const QString& text = QString());
 

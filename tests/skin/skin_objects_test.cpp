@@ -289,13 +289,13 @@ TEST(SkinDrawing, ButtonStateBitmapsFallBackToBitmap)
         b.draw(TSeCanvas(&t));
         return t.pixel(1, 1);
     };
-    EXPECT_EQ(drawn(5), 0xFF000010u);
-    EXPECT_EQ(drawn(7), 0xFF000070u);
-    EXPECT_EQ(drawn(8), 0xFF000010u);
-    EXPECT_EQ(drawn(0), 0xFF000010u);
+    EXPECT_EQ(drawn(StateHot), 0xFF000010u);
+    EXPECT_EQ(drawn(StateFocused), 0xFF000070u);
+    EXPECT_EQ(drawn(StateDisabled), 0xFF000010u);
+    EXPECT_EQ(drawn(StateNormal), 0xFF000010u);
     // Without a usable bitmap nothing is drawn, children included.
     b.Bitmap = linkTo("missing", QRect(0, 0, 4, 4));
-    EXPECT_EQ(drawn(0), TSeBitmap::kKey);
+    EXPECT_EQ(drawn(StateNormal), TSeBitmap::kKey);
 }
 
 TEST(SkinRegions, RunsOfOpaquePixelsAndUnionsOfChildren)
@@ -426,13 +426,14 @@ TEST(SkinSystemButtons, VisibilityFollowsStateAndBorderIcons)
                 out.append(it.key());
         return out;
     };
-    EXPECT_EQ(shown(0), (QList<TSeAction>{sbaClose, sbaMinimize, sbaTray, sbaSysMenu, sbaCustom}));
+    EXPECT_EQ(shown(FrameNormal), (QList<TSeAction>{sbaClose, sbaMinimize, sbaTray, sbaSysMenu, sbaCustom}));
     frame.icons = {kbiClose, kbiMinimize, kbiMaximize, kbiRollup, kbiHelp};
-    EXPECT_EQ(shown(0),
+    EXPECT_EQ(shown(FrameNormal),
               (QList<TSeAction>{sbaClose, sbaHelp, sbaMinimize, sbaMaximize, sbaRollUp, sbaCustom}));
-    EXPECT_EQ(shown(2), (QList<TSeAction>{sbaClose, sbaHelp, sbaMinimize, sbaRestore, sbaRollUp, sbaCustom}));
-    EXPECT_EQ(shown(3), (QList<TSeAction>{sbaClose, sbaHelp, sbaRestore, sbaCustom}));
-    EXPECT_EQ(shown(4),
+    EXPECT_EQ(shown(FrameMaximized),
+              (QList<TSeAction>{sbaClose, sbaHelp, sbaMinimize, sbaRestore, sbaRollUp, sbaCustom}));
+    EXPECT_EQ(shown(FrameMinimized), (QList<TSeAction>{sbaClose, sbaHelp, sbaRestore, sbaCustom}));
+    EXPECT_EQ(shown(FrameRolledUp),
               (QList<TSeAction>{sbaClose, sbaHelp, sbaMinimize, sbaMaximize, sbaRollDown, sbaCustom}));
 }
 
@@ -490,15 +491,15 @@ TEST(SkinSystemButtons, DrawTheBitmapOfTheMouseState)
         return t.pixel(2, 2);
     };
     EXPECT_EQ(drawn(), 0xFF000001u);
-    EXPECT_EQ(glyph->state(), 8);
+    EXPECT_EQ(glyph->state(), StateDisabled);
     b.setActive(true);
     EXPECT_EQ(drawn(), 0xFF000002u);
     b.mouseEnter(Qt::NoButton);
     EXPECT_EQ(drawn(), 0xFF000003u);
-    EXPECT_EQ(glyph->state(), 5);
+    EXPECT_EQ(glyph->state(), StateHot);
     b.mouseDown(Qt::LeftButton, QPoint());
     EXPECT_EQ(drawn(), 0xFF000004u);
-    EXPECT_EQ(glyph->state(), 6);
+    EXPECT_EQ(glyph->state(), StatePressed);
 }
 
 TEST(SkinSources, SourceFoldersNestChildren)

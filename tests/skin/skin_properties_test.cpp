@@ -86,11 +86,11 @@ TEST(SkinClasses, StateChoosesColoursAndFonts)
     active.Color = 0x000001;
     active.ActiveColor = 0x000002;
     EXPECT_EQ(active.currentColor(), 0x000001);
-    for (int state : {5, 6, 7}) {
+    for (ControlState state : {StateHot, StatePressed, StateFocused}) {
         active.setState(state);
         EXPECT_EQ(active.currentColor(), 0x000002);
     }
-    active.setState(8);
+    active.setState(StateDisabled);
     EXPECT_EQ(active.currentColor(), 0x000001);
     active.setActive(true);
     EXPECT_EQ(active.currentColor(), 0x000002);
@@ -101,16 +101,18 @@ TEST(SkinClasses, StateChoosesColoursAndFonts)
     text.FontPressed.Height = -6;
     text.FontFocused.Height = -7;
     text.FontDisabled.Height = -8;
-    for (int state : {0, 5, 6, 7, 8, 3}) {
+    // Each state font has the state's number as its height; any other state takes the normal font.
+    for (int state : std::initializer_list<int>{StateNormal, StateHot, StatePressed, StateFocused,
+                                                StateDisabled, FrameMinimized}) {
         text.setState(state);
-        EXPECT_EQ(text.currentFont().Height, state >= 5 ? -state : -1);
+        EXPECT_EQ(text.currentFont().Height, state >= StateHot ? -state : -1);
     }
 
     TSeActiveBitmap bitmap;
     bitmap.ActiveFont.Height = -9;
-    bitmap.setState(6);
+    bitmap.setState(StatePressed);
     EXPECT_EQ(bitmap.currentFont().Height, bitmap.Font.Height);
-    bitmap.setState(7);
+    bitmap.setState(StateFocused);
     EXPECT_EQ(bitmap.currentFont().Height, -9);
 
     // Hue changes reach the state colours of the whole tree, but never clNone.
