@@ -1,0 +1,696 @@
+#include "skin/forms/custom_form.h"
+
+#include "skin/forms/frame_geometry.h"
+#include "skin/forms/frame_menu.h"
+#include "skin/forms/frame_window.h"
+#include "skin/skin_objects.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+#include <QScreen>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QWhatsThis>
+#include <QWindow>
+
+using namespace lanseek::skin;
+
+namespace {
+
+constexpr int kTrayTipLength = 63;
+
+Qt::CursorShape cursorFor(FrameZone zone)
+{
+    switch (zone) {
+    case FrameZone::Left:
+    case FrameZone::Right:
+        return Qt::SizeHorCursor;
+    case FrameZone::Top:
+    case FrameZone::Bottom:
+        return Qt::SizeVerCursor;
+    case FrameZone::TopLeft:
+    case FrameZone::BottomRight:
+        return Qt::SizeFDiagCursor;
+    case FrameZone::TopRight:
+    case FrameZone::BottomLeft:
+        return Qt::SizeBDiagCursor;
+    default:
+        return Qt::ArrowCursor;
+    }
+}
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+} // namespace
+
+TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
+{
+    m_window = new FrameWindow(this);
+    m_caption = owner->windowTitle();
+    m_window->setWindowTitle(m_caption);
+    m_window->setWindowIcon(owner->windowIcon());
+    const QPoint at = owner->pos();
+    // The owner becomes the client area; it keeps its size, the frame grows around it.
+    owner->setParent(m_window);
+    m_window->move(at);
+    fitToOwner();
+
+    m_hoverTimer.setInterval(100);
+    connect(&m_hoverTimer, &QTimer::timeout, this, &TSeCustomForm::trackHover);
+
+    auto* menuKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), m_window);
+    menuKey->setContext(Qt::WindowShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] { showSystemMenu(); });
+
+    m_tray = new QSystemTrayIcon(this);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+            restore();
+        else if (reason == QSystemTrayIcon::Context)
+            showSystemMenu(QCursor::pos());
+    });
+}
+
+TSeCustomForm::~TSeCustomForm()
+{
+    m_hoverTimer.stop();
+    if (m_tray)
+        m_tray->hide();
+    if (QWidget* o = owner()) {
+        o->removeEventFilter(this);
+        o->setParent(nullptr);
+    }
+    delete m_window;
+}
+
+QWidget* TSeCustomForm::frameWindow() const
+{
+    return m_window;
+}
+
+QRect TSeCustomForm::clientRect() const
+{
+    return frameClientRect(formTree(), m_window->size(), m_borderStyle);
+}
+
+void TSeCustomForm::setBorderStyle(TSeBorderStyle style)
+{
+    m_borderStyle = style;
+    applyFrame();
+}
+
+void TSeCustomForm::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    m_window->setWindowTitle(caption);
+    repaintFrame();
+}
+
+void TSeCustomForm::setWindowState(TSeWindowState state)
+{
+    if (!m_shownOnce) {
+        m_initialState = state;
+        return;
+    }
+    switch (state) {
+    case kwsNormal:
+        if (m_machine.state() != kwsNormal)
+            restore();
+        break;
+    case kwsMaximized:
+        if (m_machine.state() != kwsMaximized)
+            maximize();
+        break;
+    case kwsMinimized:
+        if (m_machine.state() != kwsMinimized)
+            minimize();
+        break;
+    case kwsRollup:
+        if (m_machine.state() != kwsRollup)
+            rollUp();
+        break;
+    case kwsTray:
+        if (m_machine.state() != kwsTray)
+            minimizeToTray();
+        break;
+    }
+}
+
+// ---- events of the owner -------------------------------------------------------------------------------
+
+bool TSeCustomForm::hookEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShowToParent:
+        if (m_machine.state() != kwsTray)
+            m_window->show();
+        if (!m_shownOnce) {
+            m_shownOnce = true;
+            if (Active)
+                m_hoverTimer.start();
+            if (OnCreate)
+                OnCreate(this);
+            if (m_initialState != kwsNormal) {
+                // The state a window is created with is applied once it is on screen, as a queued step.
+                const TSeWindowState state = m_initialState;
+                QMetaObject::invokeMethod(
+                    this, [this, state] { setWindowState(state); }, Qt::QueuedConnection);
+            }
+        }
+        break;
+    case QEvent::HideToParent:
+        // While the frame closes, the owner's close hides it first: the frame window closes after it.
+        if (!m_closing)
+            m_window->hide();
+        break;
+    case QEvent::Resize:
+        if (!m_layingOut)
+            fitToOwner();
+        break;
+    case QEvent::WindowTitleChange:
+        if (QWidget* o = owner())
+            setCaption(o->windowTitle());
+        break;
+    case QEvent::WindowIconChange:
+        if (QWidget* o = owner())
+            m_window->setWindowIcon(o->windowIcon());
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void TSeCustomForm::fitToOwner()
+{
+    QWidget* o = owner();
+    if (!o)
+        return;
+    // The frame's bands keep their widths; the window is the owner's size plus them.
+    const QRect client = clientRect();
+    const int left = client.x();
+    const int top = client.y();
+    const int right = m_window->width() - client.x() - client.width();
+    const int bottom = m_window->height() - client.y() - client.height();
+    const QSize wanted(o->width() + left + right, o->height() + top + bottom);
+    if (m_machine.state() == kwsRollup || m_machine.state() == kwsMinimized)
+        return;
+    if (m_window->size() != wanted)
+        m_window->resize(wanted);
+    else
+        layoutClient();
+}
+
+void TSeCustomForm::layoutClient()
+{
+    QWidget* o = owner();
+    if (!o)
+        return;
+    const QRect client = clientRect();
+    m_layingOut = true;
+    o->move(client.topLeft());
+    if (client.height() > 0 && client.width() > 0 && m_machine.state() != kwsRollup)
+        o->resize(client.size());
+    m_layingOut = false;
+}
+
+void TSeCustomForm::applyFrame()
+{
+    QWidget* o = owner();
+    if (!o)
+        return;
+    const QSize clientSize = o->size();
+    frameResized();
+    // Keep the client area's size: grow or shrink the window by what the new frame takes.
+    const QRect client = clientRect();
+    if (client.size() != clientSize && m_machine.state() == kwsNormal)
+        m_window->resize(m_window->width() + clientSize.width() - client.width(),
+                         m_window->height() + clientSize.height() - client.height());
+    repaintFrame();
+}
+
+void TSeCustomForm::repaintFrame()
+{
+    m_window->update();
+}
+
+void TSeCustomForm::frameResized()
+{
+    layoutClient();
+    if (OnResize)
+        OnResize(this);
+    repaintFrame();
+}
+
+bool TSeCustomForm::frameEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        repaintFrame();
+    return false;
+}
+
+// ---- painting --------------------------------------------------------------------------------------------
+
+void TSeCustomForm::paintFrame(QPainter& painter)
+{
+    // The plain frame: a raised border and a caption band in the desktop's colours, the caption text in it.
+    const QPalette palette = m_window->palette();
+    const PlainFrameMetrics m = plainFrameMetrics(m_borderStyle);
+    const QRect all = m_window->rect();
+    painter.fillRect(all, palette.color(QPalette::Window));
+    if (m.border == 0 && m.caption == 0)
+        return;
+    const bool active = m_window->isActiveWindow();
+    const QRect caption(m.border, m.border, all.width() - 2 * m.border, m.caption);
+    painter.fillRect(caption, active ? palette.color(QPalette::Highlight) : palette.color(QPalette::Mid));
+    painter.setPen(palette.color(QPalette::Light));
+    painter.drawRect(all.adjusted(0, 0, -1, -1));
+    painter.setPen(active ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::WindowText));
+    painter.drawText(caption.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, m_caption);
+}
+
+// ---- mouse in the frame --------------------------------------------------------------------------------
+
+QRect TSeCustomForm::gripRect() const
+{
+    // A status bar's size grip counts as the bottom-right corner: the owner tells where it is through a
+    // child named "sizeGrip", when it has one.
+    QWidget* o = owner();
+    if (!o)
+        return {};
+    if (auto* grip = o->findChild<QWidget*>(QStringLiteral("sizeGrip")); grip && grip->isVisible())
+        return QRect(grip->mapTo(m_window, QPoint(0, 0)), grip->size());
+    return {};
+}
+
+FrameZone TSeCustomForm::zoneAt(const QPoint& point) const
+{
+    if (clientRect().contains(point))
+        return FrameZone::Client;
+    if (TSeSkinObject* tree = formTree())
+        return frameZoneAt(tree, point, Dragging, m_machine.state() == kwsMaximized, gripRect());
+    // The plain frame: its border sizes, its caption band moves.
+    const PlainFrameMetrics m = plainFrameMetrics(m_borderStyle);
+    const QRect all = m_window->rect();
+    const bool canSize = Dragging.Sizeable && m_machine.state() != kwsMaximized;
+    const int corner = m.border * 3;
+    const bool left = point.x() < m.border, right = point.x() >= all.width() - m.border;
+    const bool top = point.y() < m.border, bottom = point.y() >= all.height() - m.border;
+    if (canSize && (left || right || top || bottom)) {
+        const bool nearLeft = point.x() < corner, nearRight = point.x() >= all.width() - corner;
+        const bool nearTop = point.y() < corner, nearBottom = point.y() >= all.height() - corner;
+        if ((top && nearLeft) || (left && nearTop))
+            return FrameZone::TopLeft;
+        if ((top && nearRight) || (right && nearTop))
+            return FrameZone::TopRight;
+        if ((bottom && nearLeft) || (left && nearBottom))
+            return FrameZone::BottomLeft;
+        if ((bottom && nearRight) || (right && nearBottom))
+            return FrameZone::BottomRight;
+        return left ? FrameZone::Left : right ? FrameZone::Right : top ? FrameZone::Top : FrameZone::Bottom;
+    }
+    if (point.y() < m.border + m.caption && Dragging.Moveable)
+        return FrameZone::Caption;
+    return FrameZone::Client;
+}
+
+void TSeCustomForm::frameMousePress(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (TSeSkinObject* tree = formTree()) {
+        if (TSeSkinObject* object = tree->objectAt(at)) {
+            object->mouseDown(event->button(), at - object->boundsRect().topLeft());
+            m_pressed = object;
+        }
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_pressedZone = zoneAt(at);
+    m_pressGlobal = event->globalPosition().toPoint();
+    m_pressGeometry = m_window->geometry();
+    m_dragRect = m_pressGeometry;
+    const bool moving = m_pressedZone == FrameZone::Caption && m_machine.state() != kwsMaximized;
+    const bool sizing = m_pressedZone != FrameZone::Client && m_pressedZone != FrameZone::Caption &&
+                        m_pressedZone != FrameZone::CaptionButton && m_machine.state() == kwsNormal;
+    if (onWayland() && m_window->windowHandle() && (moving || sizing)) {
+        // The compositor places windows there; ask it to run the drag.
+        if (moving)
+            m_window->windowHandle()->startSystemMove();
+        m_pressedZone = FrameZone::Client;
+        return;
+    }
+    if (!moving && !sizing)
+        m_pressedZone =
+            m_pressedZone == FrameZone::CaptionButton ? FrameZone::CaptionButton : FrameZone::Client;
+    if ((moving || sizing) && Dragging.DragMode == kfdmBorder) {
+        if (!m_outline)
+            m_outline = new QRubberBand(QRubberBand::Rectangle);
+        m_outline->setGeometry(m_pressGeometry);
+        m_outline->show();
+    }
+}
+
+void TSeCustomForm::frameMouseMove(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (TSeSkinObject* tree = formTree()) {
+        if (event->buttons() == Qt::NoButton) {
+            if (TSeSkinObject* object = tree->objectAt(at))
+                object->mouseMove(event->buttons(), at - object->boundsRect().topLeft());
+        } else if (m_pressed) {
+            m_pressed->mouseMove(event->buttons(), at - m_pressed->boundsRect().topLeft());
+        }
+    }
+    if (!(event->buttons() & Qt::LeftButton)) {
+        m_window->setCursor(cursorFor(zoneAt(at)));
+        return;
+    }
+    const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
+    QRect next;
+    if (m_pressedZone == FrameZone::Caption) {
+        next = m_pressGeometry.translated(delta);
+        if (Gravitation.Enabled)
+            next = snapToArea(next, workArea(), Gravitation.Size);
+    } else if (m_pressedZone != FrameZone::Client && m_pressedZone != FrameZone::CaptionButton) {
+        const QSize maximum =
+            frameMaximumSize(Constraints, maximizedRect(workArea(), workArea(), StayOnTop).size());
+        next = resizedRect(m_pressGeometry, m_pressedZone, delta, frameMinimumSize(Constraints), maximum);
+    } else {
+        return;
+    }
+    m_dragRect = next;
+    if (Dragging.DragMode == kfdmBorder && m_outline)
+        m_outline->setGeometry(next);
+    else
+        m_window->setGeometry(next);
+}
+
+void TSeCustomForm::frameMouseRelease(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (TSeSkinObject* tree = formTree()) {
+        TSeSkinObject* pressed = m_pressed;
+        m_pressed = nullptr;
+        if (pressed && tree->objectAt(at) == pressed)
+            pressed->mouseUp(event->button(), at - pressed->boundsRect().topLeft());
+    }
+    if (m_outline && m_outline->isVisible()) {
+        m_outline->hide();
+        m_window->setGeometry(m_dragRect);
+    }
+    const FrameZone zone = zoneAt(at);
+    m_pressedZone = FrameZone::Client;
+    if (event->button() == Qt::RightButton && zone == FrameZone::Caption)
+        showSystemMenu(event->globalPosition().toPoint());
+}
+
+void TSeCustomForm::frameMouseDoubleClick(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (TSeSkinObject* tree = formTree()) {
+        if (TSeSkinObject* object = tree->objectAt(at)) {
+            object->dblClick();
+            m_pressed = object;
+        }
+    }
+    if (event->button() == Qt::LeftButton && zoneAt(at) == FrameZone::Caption &&
+        BorderIcons.has(kbiMaximize)) {
+        if (m_machine.state() == kwsMinimized)
+            restore();
+        else
+            maximize();
+    }
+}
+
+void TSeCustomForm::frameLeave()
+{
+    m_window->unsetCursor();
+}
+
+void TSeCustomForm::trackHover()
+{
+    TSeSkinObject* tree = formTree();
+    if (!tree || !m_window->isVisible()) {
+        m_hovered = nullptr;
+        return;
+    }
+    const QPoint at = m_window->mapFromGlobal(QCursor::pos());
+    TSeSkinObject* under =
+        m_window->rect().contains(at) && !clientRect().contains(at) ? tree->objectAt(at) : nullptr;
+    if (under == m_hovered)
+        return;
+    if (m_hovered)
+        m_hovered->mouseLeave();
+    if (under && (!m_pressed || m_pressed == under))
+        under->mouseEnter(QApplication::mouseButtons());
+    m_hovered = under;
+}
+
+// ---- states ----------------------------------------------------------------------------------------------
+
+QRect TSeCustomForm::workArea() const
+{
+    QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+FrameContext TSeCustomForm::context() const
+{
+    FrameContext c;
+    c.window = m_window->geometry();
+    c.clientHeight = clientRect().height();
+    QScreen* screen = m_window->screen() ? m_window->screen() : QGuiApplication::primaryScreen();
+    c.maximized = maximizedRect(workArea(), screen ? screen->geometry() : QRect(), StayOnTop);
+    c.workArea = workArea();
+    c.minimizeApplication = MinimizeApplication;
+    c.modal = owner() && owner()->isModal();
+    return c;
+}
+
+bool TSeCustomForm::allowed(const ActionEvent& event)
+{
+    bool allow = true;
+    if (event)
+        event(this, allow);
+    return allow;
+}
+
+void TSeCustomForm::apply(const FrameSteps& steps)
+{
+    for (const FrameStep& step : steps) {
+        switch (step.kind) {
+        case FrameStep::Kind::SetBounds:
+            m_window->setGeometry(step.bounds);
+            break;
+        case FrameStep::Kind::MinimizeApplication:
+            m_window->showMinimized();
+            break;
+        case FrameStep::Kind::RestoreApplication:
+            m_window->showNormal();
+            break;
+        case FrameStep::Kind::HideWindow:
+            m_window->hide();
+            break;
+        case FrameStep::Kind::ShowWindow:
+            m_window->show();
+            m_window->raise();
+            m_window->activateWindow();
+            break;
+        case FrameStep::Kind::AddTrayIcon:
+            m_tray->setToolTip(m_caption.left(kTrayTipLength));
+            m_tray->setIcon(frameIcon());
+            m_tray->show();
+            break;
+        case FrameStep::Kind::RemoveTrayIcon:
+            m_tray->hide();
+            break;
+        }
+    }
+    layoutClient();
+    repaintFrame();
+}
+
+void TSeCustomForm::maximize()
+{
+    if (m_machine.state() != kwsMaximized && !allowed(OnMaximize))
+        return;
+    apply(m_machine.maximize(context()));
+}
+
+void TSeCustomForm::minimize()
+{
+    if (m_machine.state() != kwsMinimized && !allowed(OnMinimize))
+        return;
+    apply(m_machine.minimize(context()));
+}
+
+void TSeCustomForm::rollUp()
+{
+    if (m_machine.state() != kwsRollup && !allowed(OnRollup))
+        return;
+    apply(m_machine.rollUp(context()));
+}
+
+void TSeCustomForm::minimizeToTray()
+{
+    if (m_machine.state() != kwsTray) {
+        if (!allowed(OnMinToTray))
+            return;
+        // Without a tray the window minimizes instead.
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            minimize();
+            return;
+        }
+    }
+    apply(m_machine.minimizeToTray(context()));
+}
+
+void TSeCustomForm::restore()
+{
+    apply(m_machine.restore(context()));
+}
+
+void TSeCustomForm::help()
+{
+    QWhatsThis::enterWhatsThisMode();
+}
+
+void TSeCustomForm::close()
+{
+    if (!allowed(OnClose))
+        return;
+    QWidget* o = owner();
+    if (o && o->isModal()) {
+        o->hide();
+        return;
+    }
+    // The owner's close query and close run as they would for its own window.
+    m_closing = true;
+    if (!o || o->close())
+        m_window->close();
+    m_closing = false;
+}
+
+void TSeCustomForm::frameClose(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    // A close from outside (the window system): ask the owner, then close the frame window with it.
+    QWidget* o = owner();
+    m_closing = true;
+    const bool closed = !o || o->close();
+    m_closing = false;
+    if (closed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---- menus ----------------------------------------------------------------------------------------------
+
+QMenu* TSeCustomForm::builtInMenu()
+{
+    m_builtInMenu = std::make_unique<QMenu>();
+    for (const FrameMenuItem& item : builtInSystemMenu(m_machine.state(), BorderIcons)) {
+        if (item.separator) {
+            m_builtInMenu->addSeparator();
+            continue;
+        }
+        QAction* action = m_builtInMenu->addAction(item.caption);
+        if (!item.shortcut.isEmpty())
+            action->setShortcut(QKeySequence(item.shortcut));
+        const FrameCommand command = item.command;
+        connect(action, &QAction::triggered, this, [this, command] {
+            switch (command) {
+            case FrameCommand::Restore:
+                restore();
+                break;
+            case FrameCommand::Minimize:
+                minimize();
+                break;
+            case FrameCommand::Maximize:
+                maximize();
+                break;
+            case FrameCommand::Rollup:
+                rollUp();
+                break;
+            case FrameCommand::MinimizeToTray:
+                minimizeToTray();
+                break;
+            case FrameCommand::Close:
+                close();
+                break;
+            }
+        });
+    }
+    return m_builtInMenu.get();
+}
+
+void TSeCustomForm::showSystemMenu(const QPoint& globalPos)
+{
+    QMenu* menu = m_machine.state() == kwsTray ? TrayMenuLink.data() : SystemMenuLink.data();
+    if (!menu)
+        menu = builtInMenu();
+    const QPoint at = globalPos.x() >= 0             ? globalPos
+                      : m_machine.state() == kwsTray ? QCursor::pos()
+                                                     : m_window->mapToGlobal(clientRect().topLeft());
+    menu->popup(at);
+}
+
+void TSeCustomForm::runFrameAction(TSeAction action, TSeSystemButton* button)
+{
+    switch (action) {
+    case sbaClose:
+        close();
+        break;
+    case sbaHelp:
+        help();
+        break;
+    case sbaMinimize:
+        minimize();
+        break;
+    case sbaMaximize:
+        maximize();
+        break;
+    case sbaRestore:
+    case sbaRollDown:
+        restore();
+        break;
+    case sbaRollUp:
+        rollUp();
+        break;
+    case sbaTray:
+        minimizeToTray();
+        break;
+    case sbaSysMenu: {
+        QPoint at(-1, -1);
+        if (button)
+            at = m_window->mapToGlobal(button->boundsRect().bottomLeft() + QPoint(0, 1));
+        showSystemMenu(at);
+        break;
+    }
+    case sbaCustom:
+        if (OnCustomAction)
+            OnCustomAction(button);
+        break;
+    default:
+        break;
+    }
+}
+
+QIcon TSeCustomForm::frameIcon() const
+{
+    if (QWidget* o = owner(); o && !o->windowIcon().isNull())
+        return o->windowIcon();
+    return QApplication::windowIcon();
+}

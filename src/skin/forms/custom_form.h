@@ -1,0 +1,150 @@
+#pragma once
+
+// TSeCustomForm: the frame logic of a window whose frame the program draws itself. The owner window
+// becomes the client area of a frameless top-level window (the frame window) that this component
+// makes, so the owner's own size and its children's positions stay client coordinates. The component
+// moves and sizes the frame window itself, runs the window-state machine, opens the system menu and
+// keeps the tray icon. Without a skin it draws a plain frame; TSeSkinForm draws the skin's.
+//
+// The owner keeps the component (it must be destroyed while the owner is still whole, e.g. as a member
+// of the owner's class): the destructor gives the owner back its own window.
+
+#include "skin/forms/frame_state.h"
+#include "skin/forms/frame_types.h"
+#include "skin/forms/se_hook.h"
+#include "skin/skin_events.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QMouseEvent;
+class QPainter;
+class QRubberBand;
+class QSystemTrayIcon;
+class TSeSkinObject;
+class TSeSystemButton;
+
+namespace lanseek::skin {
+class FrameWindow;
+}
+
+class TSeCustomForm : public TSeHook, public lanseek::skin::SeFrameHost
+{
+    Q_OBJECT
+public:
+    explicit TSeCustomForm(QWidget* owner);
+    ~TSeCustomForm() override;
+
+    // ---- published properties ----
+    bool Active = true;
+    TSeBorderIcons BorderIcons = TSeBorderIcons::standard();
+    TSeBorderStyle BorderStyle() const { return m_borderStyle; }
+    virtual void setBorderStyle(TSeBorderStyle style);
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    TSeFormDragging Dragging;
+    TSeFormGravitation Gravitation;
+    TSeSizeConstraints Constraints;
+    QPointer<QMenu> SystemMenuLink;
+    QPointer<QMenu> TrayMenuLink;
+    bool MinimizeApplication = true;
+    TSeFormPerformance Performance = ksfpNoBuffer;
+    bool StayOnTop = false;
+    // Set before the window is first shown, the state is applied once it is on screen.
+    TSeWindowState WindowState() const { return m_machine.state(); }
+    void setWindowState(TSeWindowState state);
+
+    std::function<void(TSeCustomForm*)> OnCreate;
+    std::function<void(TSeCustomForm*)> OnResize;
+    // Action events: `allow` is true before the call; a handler that clears it cancels the operation.
+    using ActionEvent = std::function<void(TSeCustomForm* sender, bool& allow)>;
+    ActionEvent OnClose, OnMinimize, OnMaximize, OnRollup, OnMinToTray;
+
+    // ---- operations ----
+    void close();
+    void maximize();
+    void minimize();
+    void rollUp();
+    void minimizeToTray();
+    void restore();
+    void help();
+    // At `globalPos`, or at the client area's origin when none is given.
+    void showSystemMenu(const QPoint& globalPos = QPoint(-1, -1));
+
+    // The top-level window that wears the frame, and the client rectangle in its coordinates.
+    QWidget* frameWindow() const;
+    QRect clientRect() const;
+    // The tray icon the frame shows in the tray state; tip cut to 63 characters.
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // The menu the system menu shows when nothing is linked, made afresh for the current state.
+    QMenu* builtInMenu();
+    virtual bool isSkinned() const { return false; }
+    // What the frame is drawn from: the skinned form's copy of its object, or nullptr for the plain frame.
+    virtual TSeSkinObject* formTree() const { return nullptr; }
+
+    // ---- what caption buttons ask of the frame ----
+    bool hasBorderIcon(TSeBorderIcon icon) const override { return BorderIcons.has(icon); }
+    void runFrameAction(TSeAction action, TSeSystemButton* button) override;
+    QIcon frameIcon() const override;
+    std::function<void(TSeSystemButton*)> OnCustomAction;
+
+protected:
+    bool hookEvent(QEvent* event) override;
+    // Paints the frame (everything but the client area) of the frame window.
+    virtual void paintFrame(QPainter& painter);
+    // The frame window changed size: lay the frame out again and shape the window.
+    virtual void frameResized();
+    // An event of the frame window that the skinned form wants (engine notifications, repaint requests).
+    virtual bool frameEvent(QEvent* event);
+    // Re-reads the frame after a change of skin or style, keeping the client area's size.
+    void applyFrame();
+    void repaintFrame();
+    lanseek::skin::FrameWindow* window() const { return m_window; }
+
+private:
+    friend class lanseek::skin::FrameWindow;
+    void frameMousePress(QMouseEvent* event);
+    void frameMouseMove(QMouseEvent* event);
+    void frameMouseRelease(QMouseEvent* event);
+    void frameMouseDoubleClick(QMouseEvent* event);
+    void frameLeave();
+    void frameClose(QCloseEvent* event);
+    void trackHover();
+
+    lanseek::skin::FrameContext context() const;
+    void apply(const lanseek::skin::FrameSteps& steps);
+    bool allowed(const ActionEvent& event);
+    void layoutClient();
+    void fitToOwner();
+    QRect workArea() const;
+    lanseek::skin::FrameZone zoneAt(const QPoint& point) const;
+    QRect gripRect() const;
+
+    lanseek::skin::FrameWindow* m_window = nullptr;
+    lanseek::skin::FrameStateMachine m_machine;
+    TSeBorderStyle m_borderStyle = kbsStandard;
+    QString m_caption;
+    TSeWindowState m_initialState = kwsNormal;
+    bool m_shownOnce = false;
+    bool m_layingOut = false;
+    bool m_closing = false;
+
+    // Mouse in the frame.
+    lanseek::skin::FrameZone m_pressedZone = lanseek::skin::FrameZone::Client;
+    QPoint m_pressGlobal;
+    QRect m_pressGeometry;
+    QRect m_dragRect;
+    TSeSkinObject* m_hovered = nullptr;
+    TSeSkinObject* m_pressed = nullptr;
+    QTimer m_hoverTimer;
+    QRubberBand* m_outline = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    std::unique_ptr<QMenu> m_builtInMenu;
+};

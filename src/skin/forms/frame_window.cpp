@@ -1,0 +1,69 @@
+#include "skin/forms/frame_window.h"
+
+#include "skin/forms/custom_form.h"
+
+#include <QPainter>
+
+namespace lanseek::skin {
+
+FrameWindow::FrameWindow(TSeCustomForm* form)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_form(form)
+{
+    setObjectName(QStringLiteral("frameWindow"));
+    setMouseTracking(true);
+}
+
+bool FrameWindow::event(QEvent* event)
+{
+    if (event->type() == skinFrameQueryEvent()) {
+        static_cast<SeFrameQueryEvent*>(event)->frame = m_form;
+        return true;
+    }
+    if (m_form->frameEvent(event))
+        return true;
+    return QWidget::event(event);
+}
+
+void FrameWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setClipRegion(QRegion(rect()).subtracted(m_form->clientRect()));
+    m_form->paintFrame(painter);
+}
+
+void FrameWindow::resizeEvent(QResizeEvent*)
+{
+    m_form->frameResized();
+}
+
+void FrameWindow::mousePressEvent(QMouseEvent* event)
+{
+    m_form->frameMousePress(event);
+}
+
+void FrameWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    m_form->frameMouseMove(event);
+}
+
+void FrameWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_form->frameMouseRelease(event);
+}
+
+void FrameWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_form->frameMouseDoubleClick(event);
+}
+
+void FrameWindow::leaveEvent(QEvent*)
+{
+    m_form->frameLeave();
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event)
+{
+    m_form->frameClose(event);
+}
+
+} // namespace lanseek::skin

@@ -1,0 +1,33 @@
+#pragma once
+
+// The frameless top-level window a skinned frame puts around its owner. It only hands its events to
+// the frame component; all decisions are the component's.
+
+#include <QWidget>
+
+class TSeCustomForm;
+
+namespace lanseek::skin {
+
+class FrameWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FrameWindow(TSeCustomForm* form);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    TSeCustomForm* m_form;
+};
+
+} // namespace lanseek::skin

@@ -1,0 +1,147 @@
+#include "skin/forms/se_skin_form.h"
+
+#include "skin/forms/frame_window.h"
+#include "skin/skin_engine.h"
+#include "skin/skin_objects.h"
+
+#include <QPainter>
+
+using namespace lanseek::skin;
+
+TSeSkinForm::TSeSkinForm(QWidget* owner) : TSeCustomForm(owner) {}
+
+TSeSkinForm::~TSeSkinForm()
+{
+    QObject::disconnect(m_engineGone);
+}
+
+void TSeSkinForm::setSkinEngine(TSeSkinEngine* engine)
+{
+    QObject::disconnect(m_engineGone);
+    m_engine = engine;
+    if (engine)
+        m_engineGone = connect(engine, &QObject::destroyed, this, [this] {
+            dropSkin();
+            applyFrame();
+        });
+    takeSkin();
+    applyFrame();
+}
+
+void TSeSkinForm::setSkinObject(const QByteArray& name)
+{
+    m_objectName = name;
+    takeSkin();
+    applyFrame();
+}
+
+void TSeSkinForm::setBorderStyle(TSeBorderStyle style)
+{
+    if (style == kbsToolWindow)
+        m_objectName = "ToolWindow";
+    TSeCustomForm::setBorderStyle(style);
+    takeSkin();
+    applyFrame();
+}
+
+bool TSeSkinForm::isSkinned() const
+{
+    return Active && m_engine && m_engine->isSkinAvailable() && m_copy;
+}
+
+void TSeSkinForm::dropSkin()
+{
+    m_title = nullptr;
+    m_client = nullptr;
+    m_copy.reset();
+    window()->clearMask();
+}
+
+void TSeSkinForm::takeSkin()
+{
+    dropSkin();
+    if (!m_engine || !m_engine->isSkinAvailable())
+        return;
+    // A missing object by request falls back to the skin's form object.
+    TSeSkinObject* master = m_engine->findObject(m_objectName);
+    if (!master)
+        master = m_engine->formObject();
+    if (!master)
+        return;
+    m_copy = master->createCopy();
+    m_copy->bindControl(window());
+    m_title = m_copy->findObjectByKind(skTitle);
+    m_client = m_copy->findObjectByKind(skClient);
+    layoutTree();
+}
+
+void TSeSkinForm::layoutTree()
+{
+    if (!m_copy)
+        return;
+    m_copy->setBounds(0, 0, window()->width(), window()->height());
+    if (m_title)
+        m_title->setText(Caption());
+}
+
+QRegion TSeSkinForm::frameRegion() const
+{
+    return isSkinned() ? m_copy->createRegion() : QRegion();
+}
+
+void TSeSkinForm::frameResized()
+{
+    layoutTree();
+    if (isSkinned())
+        window()->setMask(frameRegion());
+    else
+        window()->clearMask();
+    TSeCustomForm::frameResized();
+}
+
+bool TSeSkinForm::frameEvent(QEvent* event)
+{
+    if (event->type() == skinBeforeChangeEvent() || event->type() == skinAfterChangeEvent()) {
+        auto* e = static_cast<SeEngineEvent*>(event);
+        if (!m_engine || e->engine() != m_engine)
+            return false;
+        if (event->type() == skinBeforeChangeEvent())
+            dropSkin();
+        else
+            takeSkin();
+        applyFrame();
+        return true;
+    }
+    if (event->type() == skinRepaintEvent()) {
+        if (static_cast<SeRepaintEvent*>(event)->object() != m_client)
+            repaintFrame();
+        return true;
+    }
+    return TSeCustomForm::frameEvent(event);
+}
+
+void TSeSkinForm::paintFrame(QPainter& painter)
+{
+    if (!isSkinned()) {
+        TSeCustomForm::paintFrame(painter);
+        return;
+    }
+    const QSize size = window()->size();
+    if (size.isEmpty())
+        return;
+    layoutTree();
+    m_copy->setActive(window()->isActiveWindow());
+    m_copy->setState(FrameStateMachine::objectState(WindowState()));
+    // The frame is painted over the skin's own background colour rather than the transparent key, so
+    // that anti-aliased caption text never blends with the key; what lies outside the window's region
+    // is cut away by the mask.
+    TSeBitmap buffer(size.width(), size.height());
+    const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
+    buffer.fill(colorToPixel(background));
+    if (m_client)
+        m_client->setVisible(false);
+    m_copy->draw(TSeCanvas(&buffer));
+    if (m_client)
+        m_client->setVisible(true);
+    painter.drawImage(0, 0, buffer.toDisplayImage());
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+// TSeSkinForm: the frame drawn from a skin. It keeps its own copy of the skin's form object ("Form", or
+// "ToolWindow" for a tool window, falling back to the skin's form object), paints caption, borders and
+// caption buttons from it, shapes the window with the object tree's region, and takes the copy again
+// whenever its engine's skin changes.
+
+#include "skin/forms/custom_form.h"
+#include "skin/skin_engine.h"
+
+#include <QByteArray>
+#include <QPointer>
+
+#include <memory>
+
+class TSeSkinForm : public TSeCustomForm
+{
+    Q_OBJECT
+public:
+    explicit TSeSkinForm(QWidget* owner);
+    ~TSeSkinForm() override;
+
+    TSeSkinEngine* SkinEngine() const { return m_engine; }
+    void setSkinEngine(TSeSkinEngine* engine);
+    const QByteArray& SkinObject() const { return m_objectName; }
+    void setSkinObject(const QByteArray& name);
+    QString Version() const { return QStringLiteral("3.2.0"); }
+    // A tool window asks for "ToolWindow".
+    void setBorderStyle(TSeBorderStyle style) override;
+
+    bool isSkinned() const override;
+    TSeSkinObject* formTree() const override { return m_copy.get(); }
+    // The region the window is shaped by (window coordinates); empty when it is not skinned.
+    QRegion frameRegion() const;
+
+protected:
+    void paintFrame(QPainter& painter) override;
+    void frameResized() override;
+    bool frameEvent(QEvent* event) override;
+
+private:
+    void takeSkin();
+    void dropSkin();
+    void layoutTree();
+
+    QPointer<TSeSkinEngine> m_engine;
+    QByteArray m_objectName = "Form";
+    std::unique_ptr<TSeSkinObject> m_copy;
+    TSeSkinObject* m_title = nullptr;
+    TSeSkinObject* m_client = nullptr;
+    QMetaObject::Connection m_engineGone;
+};

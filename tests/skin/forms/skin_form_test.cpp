@@ -1,0 +1,227 @@
+#include "skin/forms/frame_geometry.h"
+#include "skin/forms/se_skin_form.h"
+#include "skin/skin_embedded.h"
+#include "skin/skin_engine.h"
+#include "skin/skin_objects.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace lanseek::skin;
+
+namespace {
+
+// A window with one control, as the program's windows are before they get their frame.
+class Owner : public QWidget
+{
+public:
+    Owner()
+    {
+        resize(400, 300);
+        setWindowTitle(QStringLiteral("选择保存目录"));
+        button = new QPushButton(QStringLiteral("确定"), this);
+        button->setGeometry(10, 250, 80, 30);
+    }
+    bool refuseClose = false;
+    QPushButton* button;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (refuseClose)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+class SkinFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        engine.setSkinStream(embeddedSkinStream(1));
+        ASSERT_TRUE(engine.isSkinAvailable());
+        owner = std::make_unique<Owner>();
+        owner->move(100, 100);
+        form = std::make_unique<TSeSkinForm>(owner.get());
+        form->setSkinEngine(&engine);
+        owner->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        owner.reset();
+    }
+
+    void mouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held)
+    {
+        QWidget* w = form->frameWindow();
+        QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(w, &event);
+    }
+    QPoint captionPoint() const
+    {
+        // A point of the caption band that no caption button covers.
+        const QRect client = form->clientRect();
+        for (int x = 20; x < client.width(); x += 5) {
+            const QPoint p(x, client.y() / 2);
+            if (frameZoneAt(form->formTree(), p, form->Dragging, false) == FrameZone::Caption)
+                return p;
+        }
+        return {};
+    }
+
+    TSeSkinEngine engine;
+    std::unique_ptr<Owner> owner;
+    std::unique_ptr<TSeSkinForm> form;
+};
+
+} // namespace
+
+TEST_F(SkinFormTest, TheOwnerBecomesTheClientAreaAndKeepsItsSize)
+{
+    ASSERT_TRUE(form->isSkinned());
+    QWidget* frame = form->frameWindow();
+    EXPECT_TRUE(frame->isWindow());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(owner->parentWidget(), frame);
+    EXPECT_EQ(owner->size(), QSize(400, 300));
+    EXPECT_EQ(owner->geometry(), form->clientRect());
+    EXPECT_GT(frame->height(), 300);
+    EXPECT_EQ(owner->button->geometry(), QRect(10, 250, 80, 30)); // still client coordinates
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("选择保存目录"));
+}
+
+TEST_F(SkinFormTest, TheOwnerGrowingGrowsTheFrame)
+{
+    QWidget* frame = form->frameWindow();
+    const QSize before = frame->size();
+    owner->resize(500, 320);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->size(), before + QSize(100, 20));
+    EXPECT_EQ(owner->geometry(), form->clientRect());
+}
+
+TEST_F(SkinFormTest, TheWindowIsShapedByTheObjectTreesRegion)
+{
+    QWidget* frame = form->frameWindow();
+    const QRegion region = form->frameRegion();
+    EXPECT_FALSE(region.isEmpty());
+    EXPECT_EQ(frame->mask(), region);
+    owner->resize(460, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(frame->mask(), form->frameRegion());
+    EXPECT_TRUE(frame->mask().boundingRect().right() >= frame->width() - 8);
+}
+
+TEST_F(SkinFormTest, TheCaptionIsDrawnFromTheFormObject)
+{
+    QWidget* frame = form->frameWindow();
+    const QImage shot = frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    // The oracle: a fresh copy of the skin's form object drawn alone at the window's size.
+    std::unique_ptr<TSeSkinObject> copy = engine.formObject()->createCopy();
+    copy->setBounds(0, 0, frame->width(), frame->height());
+    copy->setActive(frame->isActiveWindow());
+    copy->setState(0);
+    if (TSeSkinObject* title = copy->findObjectByKind(skTitle))
+        title->setText(form->Caption());
+    if (TSeSkinObject* client = copy->findObjectByKind(skClient))
+        client->setVisible(false);
+    TSeBitmap expected(frame->width(), frame->height());
+    expected.fill(colorToPixel(copy->Color != clNone ? copy->Color : clBtnFace));
+    copy->draw(TSeCanvas(&expected));
+    const QImage oracle = expected.toDisplayImage();
+    const QRect client = form->clientRect();
+    int compared = 0, differing = 0;
+    for (int y = 0; y < client.y(); ++y) {
+        for (int x = 0; x < frame->width(); ++x) {
+            if (!form->frameRegion().contains(QPoint(x, y)))
+                continue;
+            ++compared;
+            if (shot.pixel(x, y) != oracle.pixel(x, y))
+                ++differing;
+        }
+    }
+    EXPECT_GT(compared, 1000);
+    EXPECT_EQ(differing, 0);
+    // No transparent key colour reaches the screen.
+    for (int y = 0; y < client.y(); ++y) {
+        for (int x = 0; x < frame->width(); ++x) {
+            if (form->frameRegion().contains(QPoint(x, y))) {
+                ASSERT_NE(shot.pixel(x, y) & 0xFFFFFF, 0x7F007Fu) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(SkinFormTest, ADragByTheCaptionMovesTheWindow)
+{
+    QWidget* frame = form->frameWindow();
+    form->Gravitation.Enabled = false;
+    const QPoint grip = captionPoint();
+    ASSERT_FALSE(grip.isNull());
+    const QPoint start = frame->pos();
+    mouse(QEvent::MouseButtonPress, grip, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, grip + QPoint(37, 21), Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, grip + QPoint(37, 21), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(frame->pos(), start + QPoint(37, 21));
+}
+
+TEST_F(SkinFormTest, RollUpLeavesTheCaptionAndRestoreBringsTheClientBack)
+{
+    QWidget* frame = form->frameWindow();
+    const QRect normal = frame->geometry();
+    const int band = form->clientRect().y();
+    form->rollUp();
+    EXPECT_EQ(form->WindowState(), kwsRollup);
+    EXPECT_LT(frame->height(), band + 20);
+    form->restore();
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+    EXPECT_EQ(frame->geometry(), normal);
+    EXPECT_EQ(owner->size(), QSize(400, 300));
+}
+
+TEST_F(SkinFormTest, CloseAsksTheOwner)
+{
+    owner->refuseClose = true;
+    form->close();
+    EXPECT_TRUE(form->frameWindow()->isVisible());
+    owner->refuseClose = false;
+    form->close();
+    EXPECT_FALSE(form->frameWindow()->isVisible());
+}
+
+TEST_F(SkinFormTest, AnActionEventCanCancel)
+{
+    form->OnRollup = [](TSeCustomForm*, bool& allow) { allow = false; };
+    form->rollUp();
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+}
+
+TEST_F(SkinFormTest, AToolWindowWithoutItsObjectWearsTheForm)
+{
+    form->setBorderStyle(kbsToolWindow);
+    EXPECT_EQ(form->SkinObject(), QByteArray("ToolWindow"));
+    ASSERT_TRUE(form->isSkinned());
+    EXPECT_EQ(form->formTree()->name().toLower(), engine.formObject()->name().toLower());
+}
+
+TEST_F(SkinFormTest, WithoutASkinThePlainFrameStandsIn)
+{
+    form->setSkinEngine(nullptr);
+    EXPECT_FALSE(form->isSkinned());
+    EXPECT_TRUE(form->frameWindow()->mask().isEmpty());
+    const PlainFrameMetrics m = plainFrameMetrics(kbsStandard);
+    EXPECT_EQ(form->clientRect().topLeft(), QPoint(m.border, m.border + m.caption));
+    EXPECT_EQ(owner->size(), QSize(400, 300));
+    EXPECT_EQ(owner->geometry(), form->clientRect());
+}
