@@ -75,6 +75,20 @@ TEST_F(CardForm, ColourChoiceWrapsTheSelectionInAFontTag)
     EXPECT_EQ(form->colorcombox->count(), 49);
 }
 
+TEST_F(CardForm, FontBoxStartsWithNoFamilySoAColourWritesNoFace)
+{
+    // The box lists the display's families but shows none of them chosen.
+    EXPECT_EQ(form->fontsizecombox->currentIndex(), -1);
+    EXPECT_EQ(form->fontsizecombox->currentText(), QString());
+    form->iememo->setPlainText("Hi");
+    selectInMemo(0, 2);
+    const int blue = form->colorcombox->findText("clBlue");
+    ASSERT_GE(blue, 0);
+    form->colorcombox->setCurrentIndex(blue);
+    emit form->colorcombox->activated(blue);
+    EXPECT_EQ(form->iememo->toPlainText(), QStringLiteral("<font color=#0000FF>Hi</font>"));
+}
+
 TEST_F(CardForm, GenerateWritesTheCardInGbkWithCrLf)
 {
     addCardSong("mp3");
