@@ -315,6 +315,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildWindow();
@@ -328,6 +329,7 @@ private:
     void wireShell();
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
+    void alignRegions();
     void nameControlsForAccessibility();
     void showView(bool results, bool download, bool card);
     void disconnectSlotClients(int slot, int count);

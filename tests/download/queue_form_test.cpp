@@ -465,6 +465,25 @@ TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
     EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
 }
 
+TEST_F(DownloadQueue, ChooserGrowsWithItsControlsOnOtherScreens)
+{
+    makeForm(QSize(1280, 1024));
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->size(), QSize(158 * 1280 / 1024, 264 * 1280 / 1024));
+    // Everything stays inside the window, "确定" across its bottom.
+    for (QWidget* control :
+         {static_cast<QWidget*>(chooser->ShellTreeView1), static_cast<QWidget*>(chooser->pathedit),
+          static_cast<QWidget*>(chooser->pathbtn)})
+        EXPECT_TRUE(chooser->rect().contains(control->geometry())) << control->objectName().toStdString();
+    EXPECT_EQ(chooser->pathbtn->text(), QStringLiteral("确定"));
+    EXPECT_GE(chooser->pathbtn->geometry().bottom(), chooser->height() - 2);
+    form->SeSkinButton1Click();
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_TRUE(chooser->pathbtn->isVisible());
+    EXPECT_TRUE(chooser->rect().contains(chooser->pathbtn->geometry()));
+}
+
 TEST_F(DownloadQueue, ChooserRewritesTheSelectedRowsInRowPathMode)
 {
     auto* chooser = qobject_cast<TForm2*>(form->Form2);
