@@ -24,6 +24,9 @@ namespace lanseek::card {
 struct TagCommand;
 struct MarkupOutcome;
 } // namespace lanseek::card
+namespace lanseek::platform {
+struct WebDocument;
+} // namespace lanseek::platform
 class TIdHTTP;
 class TForm2;
 class QMenu;
@@ -303,6 +306,8 @@ public:
     void cardsurebtnClick();
     void previewbtnClick();
     void iesetbtnClick();
+    // The card preview's save as: asks where, then writes the shown card and a copy of its picture.
+    void saveCardAs(const lanseek::platform::WebDocument& document);
     void runTagCommand(const lanseek::card::TagCommand& command);
     void applyCardMarkup(const lanseek::card::MarkupOutcome& outcome);
     void writeCard();

@@ -4,6 +4,7 @@
 
 #include "card/card_background.h"
 #include "card/card_markup.h"
+#include "platform/web/web_browser.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -64,6 +65,9 @@ void TForm1::wireCard()
     on(cardsurebtn, &TForm1::cardsurebtnClick);
     on(previewbtn, &TForm1::previewbtnClick);
     on(iesetbtn, &TForm1::iesetbtnClick);
+    // The preview's save as is ours: the card and its picture, saved where the user chooses.
+    WebBrowser4->setSaveAsHandler(
+        [this](const lanseek::platform::WebDocument& document) { saveCardAs(document); });
     // Only the user's choice in a box counts as a change, not the filling above.
     connect(colorcombox, &QComboBox::activated, this, [this] { guarded([this] { colorcomboxChange(); }); });
     connect(fontsizecombox, &QComboBox::activated, this,
