@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     LanseekApplication::setApplicationName(QStringLiteral("lanseek"));
     LanseekApplication::setApplicationDisplayName(QStringLiteral("聆澜"));
     // The desktop matches the running program to its entry (and the entry's icon) by this name.
-    LanseekApplication::setDesktopFileName(QStringLiteral("lanseek"));
+    LanseekApplication::setDesktopFileName(QStringLiteral("org.lanseek.lanseek"));
     LanseekApplication::setWindowIcon(lanseek::platform::applicationIcon());
     // Qt's own buttons and dialogs speak the program's language. Without the catalogues on the machine
     // they stay in English; nothing else depends on them.
