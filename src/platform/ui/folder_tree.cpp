@@ -73,8 +73,10 @@ std::vector<FolderTreeModel::Place> FolderTreeModel::startPlaces()
     for (const QStorageInfo& volume : volumes) {
         if (!isUserVolume(volume))
             continue;
+        // A volume without a name of its own is shown by the last part of where it is mounted.
+        const QString name = volume.displayName();
         const QString label =
-            volume.displayName().isEmpty() ? QDir(volume.rootPath()).dirName() : volume.displayName();
+            name.isEmpty() || name == volume.rootPath() ? QDir(volume.rootPath()).dirName() : name;
         places.push_back({label, volume.rootPath(), Place::Kind::Volume});
     }
     places.push_back({QStringLiteral("文件系统"), QDir::rootPath(), Place::Kind::Root});
