@@ -88,6 +88,7 @@ TEST_F(CardForm, FontBoxStartsWithNoFamilySoAColourWritesNoFace)
     // The box lists the display's families but shows none of them chosen.
     EXPECT_EQ(form->fontsizecombox->currentIndex(), -1);
     EXPECT_EQ(form->fontsizecombox->currentText(), QString());
+    EXPECT_EQ(form->fontsizecombox->placeholderText(), QStringLiteral("字体类型"));
     form->iememo->setPlainText("Hi");
     selectInMemo(0, 2);
     const int blue = form->colorcombox->findText("clBlue");

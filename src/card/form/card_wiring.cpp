@@ -41,7 +41,9 @@ void TForm1::wireCard()
         fontsizecombox->addItem(family);
         fontsizecombox->setItemData(fontsizecombox->count() - 1, QFont(family), Qt::FontRole);
     }
-    // No family is chosen until the user picks one, so a colour alone leaves the card's font alone.
+    // No family is chosen until the user picks one, so a colour alone leaves the card's font alone. Until
+    // then the box names what it chooses.
+    fontsizecombox->setPlaceholderText(fontsizecombox->toolTip());
     fontsizecombox->setCurrentIndex(-1);
 
     auto on = [this](QAbstractButton* b, void (TForm1::*handler)()) {
