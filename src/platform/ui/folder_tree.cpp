@@ -135,7 +135,8 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     QStandardItem* item = itemFromIndex(parent);
     if (!item || item->data(kReadRole).toBool())
         return;
-    // Marked first: the rows inserted below make the view ask again, and the answer must not be "read".
+    // Marked first, which also tells the view to ask again whether the folder opens: a folder without
+    // subfolders loses its indicator here.
     item->setData(true, kReadRole);
     const QDir folder(filePath(parent));
     const QFileInfoList subfolders = folder.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
@@ -144,12 +145,9 @@ void FolderTreeModel::fetchMore(const QModelIndex& parent)
     rows.reserve(subfolders.size());
     for (const QFileInfo& info : subfolders)
         rows << folderItem(info.fileName(), folder.filePath(info.fileName()), iconProvider().icon(info));
-    for (QStandardItem* row : rows)
-        item->appendRow(row);
-    if (rows.isEmpty()) {
-        // Nothing to open after all: the view drops the indicator.
-        emit dataChanged(parent, parent);
-    }
+    // One insertion for the whole folder, however many subfolders it has.
+    if (!rows.isEmpty())
+        item->appendRows(rows);
 }
 
 QModelIndex FolderTreeModel::index(const QString& path)
