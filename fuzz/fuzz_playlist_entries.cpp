@@ -5,9 +5,8 @@
 #include "platform/media/playlist_sniff.h"
 #include "platform/media/playlist_text.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <cstdio>
@@ -67,17 +66,11 @@ void useEntries(const std::vector<PlaylistEntry>& entries)
     }
 }
 
-// The list file the loader reads: one per process, rewritten for every input.
-const QString& listFolder()
+// The list file the loader reads: one per process, rewritten for every input, removed at exit.
+QString listPath()
 {
-    static const QString folder = [] {
-        const QString path =
-            QDir::tempPath() +
-            QStringLiteral("/lanseek-fuzz-playlists-%1").arg(QCoreApplication::applicationPid());
-        QDir().mkpath(path);
-        return path;
-    }();
-    return folder;
+    static const QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("list"));
 }
 
 } // namespace
@@ -121,19 +114,22 @@ void playlistBytes(const uint8_t* data, size_t size)
     (void)sniffPlaylistKind(bytes, false);
 
     // The whole loader, through a real file, as the player reads a list from disk.
-    const QString path = listFolder() + QStringLiteral("/list");
+    const QString path = listPath();
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         return;
     file.close();
     // Lists named on the web are served the same bytes, so that nesting through web addresses is
     // read too; nothing leaves the process.
-    const auto fetch = [&bytes](const QUrl& url, QString& error,
-                                QUrl* finalUrl) -> std::optional<QByteArray> {
+    int webLists = 0;
+    const auto fetch = [&bytes, &webLists](const QUrl& url, QString& error,
+                                           QUrl* finalUrl) -> std::optional<QByteArray> {
         if (url.isLocalFile())
             return fetchPlaylistBytes(url, error, nullptr, finalUrl);
         const QString scheme = url.scheme().toLower();
-        if (scheme == u"http" || scheme == u"https")
+        // A few levels are enough to reach every path of the loader; the limit on lists read is
+        // tested on its own.
+        if ((scheme == u"http" || scheme == u"https") && ++webLists <= 8)
             return bytes;
         error = QStringLiteral("unsupported");
         return std::nullopt;

@@ -325,8 +325,7 @@ void MediaPipeline::Impl::handleMessage(GstMessage* message)
 void MediaPipeline::Impl::handleError(GstMessage* message)
 {
     gst::ErrorPtr error;
-    gst::CharPtr debug;
-    gst_message_parse_error(message, gst::out(error), gst::out(debug));
+    gst_message_parse_error(message, gst::out(error), nullptr);
     ItemError item;
     if (error)
         item.kind = errorKindOf(error->domain, error->code);
