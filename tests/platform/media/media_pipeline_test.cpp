@@ -1,5 +1,7 @@
 #include "platform/media/media_pipeline.h"
 
+#include "platform/media/gst_handles.h"
+
 #include "test_media.h"
 
 #include <QFile>
@@ -218,6 +220,14 @@ TEST_P(WebFailures, ShowWhatFailedInChinese)
     HttpSourceChoice choice(*keep ? keep : nullptr);
     if (*keep && !choice.found())
         GTEST_SKIP() << keep << " is not installed";
+    // playbin makes its source the same way: the choice must hold.
+    const gst::ElementPtr made(gst_element_make_from_uri(GST_URI_SRC, "http://127.0.0.1/", nullptr, nullptr));
+    if (made)
+        gst_object_ref_sink(made.get()); // the element came floating; the handle owns it now
+    const QString madeName = made ? QString::fromUtf8(gst_plugin_feature_get_name(
+                                        GST_PLUGIN_FEATURE(gst_element_get_factory(made.get()))))
+                                  : QString();
+    EXPECT_EQ(madeName, QString::fromUtf8(keep));
 
     test::LocalWebServer server;
     QFile noise(path("noise.mp3"));
