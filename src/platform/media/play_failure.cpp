@@ -19,10 +19,11 @@ std::optional<int> httpStatusOf(const FailureEvidence& evidence)
 }
 
 // What an HTTP status alone says; nothing for a successful request, after which the data itself
-// must have been the trouble.
+// must have been the trouble. Below 100 no HTTP answer came at all: 0, or the code of a transport
+// failure that some network libraries report in the same place.
 std::optional<PlayFailure> failureOfStatus(int status)
 {
-    if (status <= 0)
+    if (status < 100)
         return PlayFailure::CannotConnect;
     if (status == 404 || status == 410)
         return PlayFailure::NotFound;
@@ -39,6 +40,11 @@ bool any(const FailureEvidence& evidence, bool (*test)(const ItemError&))
 bool sawDecodeError(const FailureEvidence& evidence)
 {
     return any(evidence, [](const ItemError& e) { return e.kind == ErrorKind::CannotDecode; });
+}
+
+bool sourceCouldNotOpen(const FailureEvidence& evidence)
+{
+    return any(evidence, [](const ItemError& e) { return e.fromSource && e.kind == ErrorKind::CannotOpen; });
 }
 
 } // namespace
@@ -92,8 +98,10 @@ std::optional<PlayFailure> classifyFailure(const FailureEvidence& evidence)
     if (any(evidence, [](const ItemError& e) { return e.kind == ErrorKind::NotFound; }))
         return PlayFailure::NotFound;
     const bool sourceFailed = any(evidence, [](const ItemError& e) { return e.fromSource; });
-    if (any(evidence, [](const ItemError& e) { return e.fromSource && e.kind == ErrorKind::CannotOpen; }))
-        return evidence.network ? PlayFailure::CannotConnect : PlayFailure::Other;
+    // A web source that could not open its item may have been refused a connection or answered with
+    // an error; without a status only the server's answer tells which.
+    if (sourceCouldNotOpen(evidence) && (!evidence.network || answered))
+        return PlayFailure::Other;
     // A parser or decoder failing behind a source that read well means the data is the trouble. Behind
     // a failed source it only ran out of data, which says nothing.
     if (!sourceFailed && sawDecodeError(evidence) && (!evidence.network || answered))
@@ -115,9 +123,15 @@ PlayFailure classifyFailure(const FailureEvidence& evidence, const ProbeResult& 
             return *failure;
         break;
     case ProbeResult::Outcome::NotTried:
+        // A source of another scheme that could not open its item: the server is out of reach.
+        if (sourceCouldNotOpen(evidence))
+            return PlayFailure::CannotConnect;
         break;
     }
-    return sawDecodeError(evidence) ? PlayFailure::CannotDecode : PlayFailure::Other;
+    // The server answers well. Behind a source that read well a decoder's complaint is about the
+    // data; a source that failed anyway leaves nothing certain to say.
+    const bool sourceFailed = any(evidence, [](const ItemError& e) { return e.fromSource; });
+    return !sourceFailed && sawDecodeError(evidence) ? PlayFailure::CannotDecode : PlayFailure::Other;
 }
 
 bool canProbe(const QUrl& url)

@@ -71,8 +71,6 @@ TEST(PlayFailure, ErrorCodesDecideWhenNoStatusIsKnown)
 {
     EXPECT_EQ(classifyFailure(web({sourceError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND)})),
               PlayFailure::NotFound);
-    EXPECT_EQ(classifyFailure(web({sourceError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ)})),
-              PlayFailure::CannotConnect);
     // A missing local file posts "not found" and then a failed state change.
     EXPECT_EQ(classifyFailure(local({sourceError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND),
                                      sourceError(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE)})),
@@ -96,6 +94,16 @@ TEST(PlayFailure, AWebItemThatSaysTooLittleIsCheckedByOurOwnRequest)
         EXPECT_EQ(classifyFailure(e, {Outcome::Answered, 404}), PlayFailure::NotFound);
         EXPECT_EQ(classifyFailure(e, {Outcome::Answered, 403}), PlayFailure::Other);
     }
+    // A web source that could not open its item: refused, or answered with an error?
+    const FailureEvidence notOpened = web({sourceError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ)});
+    EXPECT_EQ(classifyFailure(notOpened), std::nullopt);
+    EXPECT_EQ(classifyFailure(notOpened, {Outcome::Unreachable, 0}), PlayFailure::CannotConnect);
+    EXPECT_EQ(classifyFailure(notOpened, {Outcome::Answered, 404}), PlayFailure::NotFound);
+    EXPECT_EQ(classifyFailure(notOpened, {Outcome::NotTried, 0}), PlayFailure::CannotConnect)
+        << "a scheme we cannot ask about ourselves";
+    // A transport failure code where the status belongs means no answer came.
+    EXPECT_EQ(classifyFailure(web({sourceError(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ, 4)})),
+              PlayFailure::CannotConnect);
     // The server answers well: the data it sends is the trouble, or nothing can be said.
     EXPECT_EQ(classifyFailure(noSource, {Outcome::Answered, 200}), PlayFailure::CannotDecode);
     EXPECT_EQ(
