@@ -4,7 +4,8 @@
 // from the environment between a test and the servers it starts on 127.0.0.1.
 //
 // LANSEEK_TEST_APPLICATION chooses the application object: 0 a core application (no widgets), 1 a widget
-// application, 2 the program's own application class with its error policy.
+// application, 2 the program's own application class with its error policy. LANSEEK_TEST_GSTREAMER
+// initialises GStreamer first, for tests that set up its registry before any pipeline does.
 
 #include <QCoreApplication>
 
@@ -12,6 +13,10 @@
 #include <QApplication>
 #elif LANSEEK_TEST_APPLICATION == 2
 #include "app/application.h"
+#endif
+
+#if LANSEEK_TEST_GSTREAMER
+#include <gst/gst.h>
 #endif
 
 #include <curl/curl.h>
@@ -28,6 +33,9 @@ int main(int argc, char** argv)
         qunsetenv(name);
 
     curl_global_init(CURL_GLOBAL_DEFAULT);
+#if LANSEEK_TEST_GSTREAMER
+    gst_init(&argc, &argv);
+#endif
     int result = 0;
     {
 #if LANSEEK_TEST_APPLICATION == 0

@@ -40,8 +40,15 @@ QString chooseLocalPath(const QString& literal)
     return literal;
 }
 
-QUrl localFileUrl(const QString& path)
+QUrl localFileUrl(QString path)
 {
+    // Leading slashes beyond the first name the root all the same here, but a file address would take
+    // "//name/" for a host and lose the path.
+    qsizetype slashes = 0;
+    while (slashes < path.size() && path.at(slashes) == u'/')
+        ++slashes;
+    if (slashes > 1)
+        path.remove(0, slashes - 1);
     return QUrl::fromLocalFile(chooseLocalPath(path));
 }
 

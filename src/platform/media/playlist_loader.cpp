@@ -1,5 +1,6 @@
 #include "platform/media/playlist_loader.h"
 
+#include "platform/media/playlist_sniff.h"
 #include "platform/media/playlist_text.h"
 
 #include <QFile>
@@ -18,6 +19,9 @@ namespace {
 constexpr qint64 kMaxListBytes = 4 * 1024 * 1024;
 constexpr int kMaxDepth = 4;
 constexpr size_t kMaxItems = 10000;
+// Lists that only name further lists add no items, so the item limit alone does not bound the work:
+// a few levels of lists naming hundreds of distinct lists each would be read for ever.
+constexpr int kMaxLists = 64;
 
 struct FetchState
 {
@@ -77,11 +81,27 @@ std::optional<QByteArray> fetchHttp(const QUrl& url, QString& error, const std::
             *finalUrl = QUrl::fromEncoded(QByteArray(effective));
         return state.body;
     }
-    if (state.tooLarge)
+    if (state.tooLarge) {
         error = QStringLiteral("播放列表过大：%1").arg(displayAddress(url));
-    else
-        error = QStringLiteral("无法下载播放列表：%1（%2）")
-                    .arg(displayAddress(url), QString::fromUtf8(curl_easy_strerror(rc)));
+        return std::nullopt;
+    }
+    // The reason in the user's language, from the result code and status; libcurl's own texts are
+    // English.
+    QString reason = QStringLiteral("网络错误");
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    if (rc == CURLE_HTTP_RETURNED_ERROR && (status == 404 || status == 410))
+        reason = QStringLiteral("服务器上没有该文件");
+    else if (rc == CURLE_HTTP_RETURNED_ERROR)
+        reason = QStringLiteral("服务器拒绝了请求，状态 %1").arg(status);
+    else if (rc == CURLE_COULDNT_CONNECT || rc == CURLE_COULDNT_RESOLVE_HOST ||
+             rc == CURLE_COULDNT_RESOLVE_PROXY)
+        reason = QStringLiteral("无法连接到服务器");
+    else if (rc == CURLE_OPERATION_TIMEDOUT)
+        reason = QStringLiteral("连接超时");
+    else if (rc == CURLE_TOO_MANY_REDIRECTS)
+        reason = QStringLiteral("重定向过多");
+    error = QStringLiteral("无法下载播放列表：%1（%2）").arg(displayAddress(url), reason);
     return std::nullopt;
 }
 
@@ -108,8 +128,10 @@ std::optional<QByteArray> readFile(const QUrl& url, QString& error)
 struct Expander
 {
     const std::atomic<bool>* cancel;
+    const PlaylistFetcher& fetch;
     LoadedPlaylist result;
     QSet<QString> visited;
+    bool reportedTooMany = false;
 
     void expand(const QUrl& url, PlaylistKind kind, int depth)
     {
@@ -118,10 +140,16 @@ struct Expander
         const QString key = url.adjusted(QUrl::NormalizePathSegments).toString();
         if (visited.contains(key))
             return;
+        if (visited.size() >= kMaxLists) {
+            if (!reportedTooMany)
+                result.errors << QStringLiteral("播放列表过多，其余未读：%1").arg(displayAddress(url));
+            reportedTooMany = true;
+            return;
+        }
         visited.insert(key);
         QString error;
-        QUrl base;
-        const std::optional<QByteArray> bytes = fetchPlaylistBytes(url, error, cancel, &base);
+        QUrl base = url;
+        const std::optional<QByteArray> bytes = fetch(url, error, &base);
         if (!bytes) {
             result.errors << error;
             return;
@@ -132,7 +160,7 @@ struct Expander
             const QUrl item = resolvePlaylistEntry(base, entry.href);
             if (item.isEmpty())
                 continue;
-            const PlaylistKind nested = entry.isListRef ? PlaylistKind::Asx : playlistKindOf(item);
+            const PlaylistKind nested = entry.isListRef ? PlaylistKind::Asx : sourceKind(item);
             if (nested == PlaylistKind::None)
                 result.items.push_back({item, entry.isAlternative});
             else if (depth < kMaxDepth)
@@ -173,10 +201,31 @@ std::vector<PlaylistEntry> parsePlaylistText(PlaylistKind kind, QStringView text
     return looksLikeMarkup ? parseAsxPlaylist(text) : parseLinePlaylist(text);
 }
 
+PlaylistKind sourceKind(const QUrl& url)
+{
+    const PlaylistKind named = playlistKindOf(url);
+    if (named != PlaylistKind::None || !url.isLocalFile())
+        return named;
+    return sniffPlaylistFile(url.toLocalFile());
+}
+
 LoadedPlaylist loadPlaylist(const QUrl& url, PlaylistKind kind, const std::atomic<bool>* cancel)
 {
-    Expander expander{cancel, {}, {}};
-    expander.expand(url, kind == PlaylistKind::None ? PlaylistKind::Rpm : kind, 0);
+    return loadPlaylist(url, kind, cancel, [cancel](const QUrl& list, QString& error, QUrl* finalUrl) {
+        return fetchPlaylistBytes(list, error, cancel, finalUrl);
+    });
+}
+
+LoadedPlaylist loadPlaylist(const QUrl& url, PlaylistKind kind, const std::atomic<bool>* cancel,
+                            const PlaylistFetcher& fetch)
+{
+    Expander expander{cancel, fetch, {}, {}, false};
+    if (kind == PlaylistKind::None)
+        kind = sourceKind(url);
+    if (kind == PlaylistKind::None)
+        expander.result.items.push_back({url, false});
+    else
+        expander.expand(url, kind, 0);
     return std::move(expander.result);
 }
 

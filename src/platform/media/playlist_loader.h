@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -41,10 +42,23 @@ std::optional<QByteArray> fetchPlaylistBytes(const QUrl& url, QString& error,
                                              const std::atomic<bool>* cancel = nullptr,
                                              QUrl* finalUrl = nullptr);
 
+// What an address names: the list kind its extension gives, else, for a local file, the kind its
+// first bytes show (a list saved under another name); PlaylistKind::None for media. Reads the file.
+PlaylistKind sourceKind(const QUrl& url);
+
 // Reads the list at `url` (of the given kind) and every list it names, up to a few levels deep,
 // and returns the media items in order. A list that names itself (directly or through others) is
-// read once.
+// read once. With PlaylistKind::None the kind is found by sourceKind(); an address that is no list
+// then gives itself as the only item.
 LoadedPlaylist loadPlaylist(const QUrl& url, PlaylistKind kind, const std::atomic<bool>* cancel = nullptr);
+
+// Reads one list's bytes; the same contract as fetchPlaylistBytes without the cancel flag.
+using PlaylistFetcher =
+    std::function<std::optional<QByteArray>(const QUrl& url, QString& error, QUrl* finalUrl)>;
+
+// As above, with the lists read through `fetch` instead of from disk and the network.
+LoadedPlaylist loadPlaylist(const QUrl& url, PlaylistKind kind, const std::atomic<bool>* cancel,
+                            const PlaylistFetcher& fetch);
 
 // The entries of a list's text: the parser chosen by its kind, and the other one when the text
 // turns out to be written in the other form (an ".rpm" holding ASX markup, an ".asx" of bare lines).

@@ -86,37 +86,6 @@ QToolButton* buttonNamed(QWidget& w, const QString& name)
 
 } // namespace
 
-TEST(PlayerObject, ReadsSourceAutostartAndStatusBarFromParameters)
-{
-    const auto real = playerObjectSettings({{"_ExtentX", "6350"},
-                                            {"AUTOSTART", "-1"},
-                                            {"SRC", "file:///C:/lanseek/1.rpm"},
-                                            {"CONTROLS", "ConrolPane"}});
-    EXPECT_EQ(real.source, QStringLiteral("file:///C:/lanseek/1.rpm"));
-    EXPECT_TRUE(real.autoStart);
-    EXPECT_FALSE(real.showStatusBar);
-
-    const auto wm = playerObjectSettings({{"FILENAME", "file:///x/winmedia.asx "}, {"showstatusbar", "1"}});
-    EXPECT_EQ(wm.source, QStringLiteral("file:///x/winmedia.asx "));
-    EXPECT_TRUE(wm.autoStart) << "an object without AUTOSTART plays on its own";
-    EXPECT_TRUE(wm.showStatusBar);
-
-    for (const char* off : {"0", "false", "FALSE", " 0 ", "no"})
-        EXPECT_FALSE(playerObjectSettings({{"src", "a.wav"}, {"AutoStart", off}}).autoStart) << off;
-    for (const char* on : {"-1", "1", "true", "True"})
-        EXPECT_TRUE(playerObjectSettings({{"src", "a.wav"}, {"AutoStart", on}}).autoStart) << on;
-    EXPECT_FALSE(playerObjectSettings({{"ShowStatusBar", "0"}}).showStatusBar);
-    EXPECT_TRUE(playerObjectSettings({}).source.isEmpty());
-}
-
-TEST(PlayerObject, FormatsTimesAsMinutesAndSeconds)
-{
-    EXPECT_EQ(formatPlayTime(0), QStringLiteral("0:00"));
-    EXPECT_EQ(formatPlayTime(61999), QStringLiteral("1:01"));
-    EXPECT_EQ(formatPlayTime(75 * 60000 + 3000), QStringLiteral("75:03"));
-    EXPECT_EQ(formatPlayTime(-1), QStringLiteral("--:--"));
-}
-
 TEST_F(PlayerTest, AsxListPlaysItsItemsInOrderThenStops)
 {
     ASSERT_TRUE(test::writeFile(path("winmedia.asx"), asxOf({path("one.wav"), path("two.wav")})));
@@ -187,11 +156,11 @@ TEST_F(PlayerTest, FailuresShowInTheStatusLineWithoutThrowing)
         QString value;
         QString expectedStart;
     } cases[] = {
-        {fileValue("missing.wav"), QStringLiteral("找不到文件")},
-        {fileValue("noise.mp3"), QStringLiteral("无法播放此格式")},
+        {fileValue("missing.wav"), QStringLiteral("找不到该歌曲")},
+        {fileValue("noise.mp3"), QStringLiteral("无法解码该歌曲")},
         {fileValue("empty.asx"), QStringLiteral("播放列表为空")},
         {fileValue("missing.asx"), QStringLiteral("找不到播放列表")},
-        {QStringLiteral("http://127.0.0.1:1/song.wav"), QStringLiteral("无法连接")},
+        {QStringLiteral("http://127.0.0.1:1/song.wav"), QStringLiteral("无法连接到服务器")},
         {QStringLiteral("   "), QStringLiteral("没有可播放的文件")},
     };
     for (const auto& tc : cases) {
@@ -222,7 +191,7 @@ TEST_F(PlayerTest, ABrokenItemIsSkippedAndTheErrorShownWithoutAStatusLine)
         QTest::qWaitFor([&] { return rec.items.size() == 2 && c.state() == State::Stopped; }, kWaitMs));
     EXPECT_EQ(rec.items, (std::vector<int>{0, 1}));
     ASSERT_EQ(rec.errors.size(), 1);
-    EXPECT_TRUE(rec.errors[0].startsWith(QStringLiteral("找不到文件")));
+    EXPECT_TRUE(rec.errors[0].startsWith(QStringLiteral("找不到该歌曲")));
 
     // The last item failing leaves its message where the user can see it even without a status line.
     c.setSource(fileValue("gone.wav"));

@@ -24,6 +24,9 @@ TEST(SourceValue, FileValuesNameTheNativePathHoweverManySlashesPrecedeIt)
               QDir::current().absoluteFilePath("b.wav"));
     EXPECT_EQ(mediaUrlFromValue(QStringLiteral("/tmp/plain path.wav")).toLocalFile(),
               QStringLiteral("/tmp/plain path.wav"));
+    // Extra leading slashes still name the root, never a host.
+    EXPECT_EQ(mediaUrlFromValue(QStringLiteral("//tmp/a.wav")).toLocalFile(), QStringLiteral("/tmp/a.wav"));
+    EXPECT_EQ(mediaUrlFromValue(QStringLiteral("//tmp/a.wav")).host(), QString());
 }
 
 TEST(SourceValue, EncodesSpacesChineseAndUrlCharactersForTheEngine)
@@ -78,6 +81,8 @@ TEST(PlaylistEntryAddress, ResolvesAgainstTheListsLocation)
     EXPECT_EQ(resolvePlaylistEntry(localList, QStringLiteral("../other/c.wav")).toLocalFile(),
               QStringLiteral("/home/me/other/c.wav"));
     EXPECT_EQ(resolvePlaylistEntry(localList, QStringLiteral("/srv/d.wav")).toLocalFile(),
+              QStringLiteral("/srv/d.wav"));
+    EXPECT_EQ(resolvePlaylistEntry(localList, QStringLiteral("///srv/d.wav")).toLocalFile(),
               QStringLiteral("/srv/d.wav"));
     EXPECT_EQ(resolvePlaylistEntry(localList, QStringLiteral("file:////srv/e.wav")).toLocalFile(),
               QStringLiteral("/srv/e.wav"));

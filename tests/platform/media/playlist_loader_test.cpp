@@ -88,6 +88,45 @@ TEST_F(LoadPlaylist, ReportsListsThatCannotBeRead)
     EXPECT_EQ(loadPlaylist(QUrl(QStringLiteral("ftp://h/a.asx")), PlaylistKind::Asx).errors.size(), 1);
 }
 
+TEST_F(LoadPlaylist, TellsListsWithoutTheirExtensionByContent)
+{
+    const QUrl asx =
+        write(QStringLiteral("saved"), "<asx>\r\n<entry><ref href=\"1.wav\"/></entry>\r\n</asx>\r\n");
+    const QUrl rpm = write(QStringLiteral("saved.txt"), "2.wav\r\n" + path("saved").toUtf8() + "\r\n");
+    const QUrl media = write(QStringLiteral("song"), test::makeWav(20));
+    EXPECT_EQ(sourceKind(asx), PlaylistKind::Asx);
+    EXPECT_EQ(sourceKind(rpm), PlaylistKind::Rpm);
+    EXPECT_EQ(sourceKind(media), PlaylistKind::None);
+    EXPECT_EQ(sourceKind(QUrl(QStringLiteral("http://h/saved"))), PlaylistKind::None)
+        << "web addresses are not fetched just to look at them";
+
+    // A list without its extension, named by another such list, is expanded in place.
+    EXPECT_EQ(localPaths(loadPlaylist(rpm, PlaylistKind::None).items),
+              (QStringList{path("2.wav"), path("1.wav")}));
+    // Media gives itself as the only item.
+    EXPECT_EQ(localPaths(loadPlaylist(media, PlaylistKind::None).items), QStringList{path("song")});
+}
+
+TEST_F(LoadPlaylist, StopsReadingAfterALimitedNumberOfLists)
+{
+    // Every list names 50 further lists of its own: without a limit on lists, four levels of them
+    // would be millions of reads for not a single item.
+    int fetches = 0;
+    const auto fetch = [&](const QUrl& url, QString&, QUrl*) -> std::optional<QByteArray> {
+        ++fetches;
+        QByteArray body = "a.wav\r\n";
+        for (int i = 0; i < 50; ++i)
+            body += url.path().toUtf8() + "-" + QByteArray::number(i) + ".ram\r\n";
+        return body;
+    };
+    const LoadedPlaylist list =
+        loadPlaylist(QUrl(QStringLiteral("http://h/top.ram")), PlaylistKind::Ram, nullptr, fetch);
+    EXPECT_LE(fetches, 64);
+    EXPECT_FALSE(list.items.empty());
+    EXPECT_EQ(list.errors.filter(QStringLiteral("播放列表过多")).size(), 1)
+        << list.errors.join(u'\n').toStdString();
+}
+
 TEST(LoadWebPlaylist, FetchesListsAndResolvesEntriesAgainstTheirAddress)
 {
     test::LocalWebServer server;
@@ -113,11 +152,15 @@ TEST(LoadWebPlaylist, ReportsMissingAndUnreachableAddresses)
     ASSERT_EQ(notFound.errors.size(), 1);
     EXPECT_TRUE(notFound.errors[0].startsWith(QStringLiteral("无法下载播放列表")))
         << notFound.errors[0].toStdString();
+    EXPECT_TRUE(notFound.errors[0].endsWith(QStringLiteral("（服务器上没有该文件）")))
+        << notFound.errors[0].toStdString();
 
     // Port 1 on the loopback address has no listener.
     const LoadedPlaylist refused =
         loadPlaylist(QUrl(QStringLiteral("http://127.0.0.1:1/a.asx")), PlaylistKind::Asx);
-    EXPECT_EQ(refused.errors.size(), 1);
+    ASSERT_EQ(refused.errors.size(), 1);
+    EXPECT_TRUE(refused.errors[0].endsWith(QStringLiteral("（无法连接到服务器）")))
+        << refused.errors[0].toStdString();
 
     std::atomic<bool> cancelled{true};
     QString error;
