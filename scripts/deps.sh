@@ -12,7 +12,7 @@ packages=(
   fonts-wqy-microhei xvfb xauth
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev aria2)
 fi
 
 missing=()
