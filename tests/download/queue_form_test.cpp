@@ -725,3 +725,30 @@ TEST_F(DownloadQueue, ATricklingServerEndsAsAnIncompleteFile)
     EXPECT_EQ(reportsIn(log()), (std::vector<std::pair<QString, bool>>{{QStringLiteral("滴"), false}}));
     EXPECT_FALSE(readFile(form->musicFolder + QStringLiteral("滴.mp3")) == body);
 }
+
+TEST_F(DownloadQueue, ATargetThatCannotBeCreatedAnywhereEndsTheRunWithAChineseLine)
+{
+    server.serve("/n.mp3", ServedFile{blob(1000)});
+    addSong(QStringLiteral("无处"), server.url("/n.mp3"), folder.filePath(QStringLiteral("gone/无处.mp3")));
+    addSong(QStringLiteral("后"), server.url("/n.mp3"));
+    form->musicFolder = folder.filePath(QStringLiteral("also/gone/"));
+    form->guarded([this] { form->downbtnClick(); });
+
+    const QStringList lines = log();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.front(), QStringLiteral("无法创建文件：") + form->musicFolder + QStringLiteral("0.mp3"));
+    // The run ended there: nothing was started, the next row included.
+    EXPECT_EQ(form->downloadnow->Count(), 0);
+    EXPECT_EQ(form->activeWorkers, 0);
+}
+
+TEST_F(DownloadQueue, FilesSmallerThanTheirWorkersAreCompleteToo)
+{
+    server.serve("/tiny.mp3", ServedFile{"abc"});
+    addSong(QStringLiteral("小"), server.url("/tiny.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("小.mp3")), "abc");
+    EXPECT_EQ(states(), QStringList{QStringLiteral("下载已经完成")});
+    EXPECT_TRUE(log().contains(QStringLiteral("小下载完毕!")));
+}
