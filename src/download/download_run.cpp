@@ -1,6 +1,18 @@
 #include "download/download_run.h"
 
+#include <QDir>
+
 namespace lanseek::download {
+
+bool DownloadRun::pathInUse(const QString& path, const std::array<int, kFileSlots>& slotWorkers) const
+{
+    const QString clean = QDir::cleanPath(path);
+    for (int s = 0; s < kFileSlots; ++s) {
+        if (slotWorkers[s] > 0 && QDir::cleanPath(slotSavePath[s]) == clean)
+            return true;
+    }
+    return false;
+}
 
 void DownloadRun::addInProgressRow(bool complete)
 {

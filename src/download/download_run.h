@@ -41,6 +41,7 @@ struct DownloadRun
     std::int64_t previousTotal = 0;                           // the sum of workerBytes at the last tick
     std::array<std::int64_t, kFileSlots> slotFileSize{0, 0, 0};
     std::array<int, kFileSlots> slotRow{0, 0, 0};       // the in-progress row of each slot's file
+    std::array<QString, kFileSlots> slotSavePath;       // where each slot's file is written
     bool downloadRunWaiting = false;                    // a run of the queue has not yet started its last row
     std::array<std::int64_t, kBarsPerSlot> barValues{}; // what the bars show, in bytes (bars may be scaled)
     std::int64_t barMaximum = 0;
@@ -52,6 +53,9 @@ struct DownloadRun
     QList<bool> inProgressReported;
     // In-progress rows whose files have ended and are not yet reported, oldest end first.
     QList<int> endedRows;
+
+    // Whether a slot whose workers still run (as slotWorkers counts them) writes into path.
+    bool pathInUse(const QString& path, const std::array<int, kFileSlots>& slotWorkers) const;
 
     // Adds the entries of a new in-progress row; complete is what is known at its start.
     void addInProgressRow(bool complete);

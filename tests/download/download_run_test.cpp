@@ -71,3 +71,13 @@ TEST(EndedFiles, OneShortWorkerMakesTheFileIncomplete)
     EXPECT_FALSE(run.isComplete(0));
     EXPECT_FALSE(run.isComplete(5));
 }
+
+TEST(EndedFiles, APathIsInUseWhileItsSlotHasWorkers)
+{
+    DownloadRun run;
+    run.slotSavePath = {QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3"), QString()};
+    EXPECT_TRUE(run.pathInUse(QStringLiteral("/m//a.mp3"), {1, 0, 0}));
+    EXPECT_FALSE(run.pathInUse(QStringLiteral("/m/a.mp3"), {0, 3, 0}));
+    EXPECT_TRUE(run.pathInUse(QStringLiteral("/m/b.mp3"), {0, 3, 0}));
+    EXPECT_FALSE(run.pathInUse(QStringLiteral("/m/c.mp3"), {5, 5, 5}));
+}

@@ -752,3 +752,26 @@ TEST_F(DownloadQueue, FilesSmallerThanTheirWorkersAreCompleteToo)
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载已经完成")});
     EXPECT_TRUE(log().contains(QStringLiteral("小下载完毕!")));
 }
+
+TEST_F(DownloadQueue, TheSameSongListedTwiceWaitsForItsFileInsteadOfEmptyingIt)
+{
+    const std::string body = blob(300'000, 15);
+    ServedFile slow{body};
+    slow.bytesPerSecond = 100'000; // about 0.6 s a file
+    server.serve("/same.mp3", slow);
+    addSong(QStringLiteral("同"), server.url("/same.mp3"));
+    addSong(QStringLiteral("同"), server.url("/same.mp3"));
+    // What row 0 shows at the moment row 1 starts.
+    QString firstWhenSecondStarted;
+    QObject::connect(form->downloadnow->model(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+        if (form->downloadnow->Count() == 2)
+            firstWhenSecondStarted = form->downloadnow->subItem(0, 0);
+    });
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), form->downloadlistview->subItem(0, 4));
+    EXPECT_EQ(firstWhenSecondStarted, QStringLiteral("下载已经完成"));
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成")}));
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("同.mp3")) == body);
+}

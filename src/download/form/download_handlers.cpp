@@ -151,22 +151,34 @@ void TForm1::downbtnClick()
         if (quitConfirmed)
             return;
 
-        // The rows before this one keep their paths; this one must not write into a file of another song.
         if (currentRow >= downloadlistview->Count())
             break;
+        // The rows before this one keep their paths; this one must not write into a file of another song.
         const std::vector<dl::TakenPath> taken = takenPathsOf(*downloadlistview, currentRow);
+        // The same song listed twice shares one file. Creating it empties it, so that waits until the other
+        // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
+        const auto createWhenFree = [this, &run](const QString& path) {
+            lanseek::platform::waitUntil(
+                [this, &run, &path] { return !run.pathInUse(path, slotWorkers) || quitConfirmed; });
+            return !quitConfirmed && createEmpty(path);
+        };
         QString savePath;
         if (!dl::needsFallbackName(name, row.subItem(4))) {
             savePath = dl::uniqueSavePath(row.subItem(4), address, taken);
-            if (!createEmpty(savePath))
+            if (!createWhenFree(savePath))
                 savePath.clear();
         }
+        if (quitConfirmed)
+            return;
         if (savePath.isEmpty()) {
             savePath = dl::uniqueSavePath(
                 dl::fallbackPath(musicFolder, Edit1->text(), currentRow, dl::fallbackExtension(address)),
                 address, taken);
-            if (!createEmpty(savePath))
+            if (!createWhenFree(savePath)) {
+                if (quitConfirmed)
+                    return;
                 throw std::runtime_error((QStringLiteral("无法创建文件：") + savePath).toStdString());
+            }
         }
         // The row shows where its file really is, so that its report names it.
         if (savePath != row.subItem(4) && downloadlistview->subItem(currentRow, 1) == address)
@@ -263,6 +275,7 @@ void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
 
     for (int k = 0; k < dl::kBarsPerSlot; ++k)
         run.workerBytes[dl::kBarsPerSlot * slot + k] = 0;
+    run.slotSavePath[slot] = savePath;
     dl::WorkerJob job;
     job.segmentLength = dl::segmentLength(run.fileSize, connected);
     job.workers = connected;
