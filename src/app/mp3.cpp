@@ -700,7 +700,15 @@ void TForm1::CustomItem7Click()
 
 void TForm1::myexception(const std::exception& error)
 {
-    myexception(QString::fromUtf8(error.what()));
+    const QString message = QString::fromUtf8(error.what());
+    if (dynamic_cast<const lanseek::download::TargetFileError*>(&error)) {
+        // Its text carries a path; only the message and the row it concerns are logged.
+        downinimemo->Add(message);
+        if (resumeRow >= 0 && resumeRow < downloadlistview->Count())
+            downinimemo->Add(downloadlistview->caption(resumeRow));
+        return;
+    }
+    myexception(message);
 }
 
 void TForm1::myexception(const QString& message)

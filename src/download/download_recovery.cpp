@@ -4,6 +4,11 @@
 
 namespace lanseek::download {
 
+TargetFileError::TargetFileError(const QString& path)
+    : std::runtime_error((QStringLiteral("无法创建文件：") + path).toStdString())
+{
+}
+
 bool isDownloadFailure(const QString& message)
 {
     const QString lower = message.toLower();

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace lanseek::download {
@@ -33,6 +35,15 @@ struct RecoveryAction
     int value = 0;
 
     bool operator==(const RecoveryAction&) const = default;
+};
+
+// A save file that cannot be created. Its message names the path, and a path is the user's (or a
+// server's) text: words in it such as "access" or "40" must not be read as the kind of the error, so the
+// handler only logs it.
+class TargetFileError : public std::runtime_error
+{
+public:
+    explicit TargetFileError(const QString& path);
 };
 
 // Whether the handler treats the message as a failed download ("socket" or "40", in any case).

@@ -2,6 +2,7 @@
 // the save-folder chooser. The rules they apply live in download_rules and segments.
 
 #include "app/mp3.h"
+#include "download/download_recovery.h"
 #include "download/download_rules.h"
 #include "download/form/download_hub.h"
 #include "download/form/selectdir.h"
@@ -177,7 +178,7 @@ void TForm1::downbtnClick()
             if (!createWhenFree(savePath)) {
                 if (quitConfirmed)
                     return;
-                throw std::runtime_error((QStringLiteral("无法创建文件：") + savePath).toStdString());
+                throw dl::TargetFileError(savePath);
             }
         }
         // The row shows where its file really is, so that its report names it.
