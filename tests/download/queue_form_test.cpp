@@ -775,3 +775,28 @@ TEST_F(DownloadQueue, TheSameSongListedTwiceWaitsForItsFileInsteadOfEmptyingIt)
     EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成")}));
     EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("同.mp3")) == body);
 }
+
+TEST_F(DownloadQueue, AProbeEndingWithNothingRunningReportsNothingAgain)
+{
+    server.serve("/quick.mp3", ServedFile{blob(5000, 16)});
+    ServedFile late{blob(5000, 17)};
+    late.firstByteDelayMs = 600; // row 0 has ended and been reported before this probe ends
+    server.serve("/late.mp3", late);
+    addSong(QStringLiteral("先"), server.url("/quick.mp3"));
+    addSong(QStringLiteral("中"), server.url("/late.mp3"));
+    addSong(QStringLiteral("后"), server.url("/quick.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    // Row 1's workers wait as its probe did, so row 2 may end first; each file is reported once.
+    const auto reports = reportsIn(log());
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_EQ(reports[0], std::make_pair(QStringLiteral("先"), true));
+    for (const char* name : {"先", "中", "后"}) {
+        EXPECT_EQ(std::count(reports.begin(), reports.end(), std::make_pair(QString::fromUtf8(name), true)),
+                  1)
+            << name;
+    }
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成"),
+                                     QStringLiteral("下载已经完成")}));
+}
