@@ -14,7 +14,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
   # nginx-light and wrk: the reference server and the load of the service's HTTP benchmark.
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy python3
-    nginx-light wrk desktop-file-utils appstream)
+    nginx-light wrk desktop-file-utils appstream aria2)
 fi
 
 missing=()

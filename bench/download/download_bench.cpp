@@ -1,14 +1,18 @@
 // Downloading against the tools people use today, on the same machine, server and files in one run.
 //
 // Three 16 MB files are served from 127.0.0.1, once with every connection held to 2 MB/s and once
-// unthrottled. Each contender runs as a child process so that its CPU time and peak memory can be read
+// unthrottled; then twelve files of 1 MiB go through the three file slots with every connection held to
+// 2 MB/s, which weighs what each file costs besides its bytes (the probe, the connects, the slot waits and
+// the reports). Each contender runs as a child process so that its CPU time and peak memory can be read
 // from the kernel alone:
-//   lanseek  the real queue: an offscreen main window whose download list holds the three songs; "开始下载"
-//            is pressed and the run is timed from the press until the last worker has ended;
-//   aria2c   -x5 -s5 -j3 -k1M, all three files at once;
+//   lanseek  the real queue: an offscreen main window whose download list holds the songs; "开始下载" is
+//            pressed and the run is timed from the press until the last worker has ended and every
+//            in-progress row shows its final state;
+//   aria2c   -x5 -s5 -j3 (with -k1M for the large files), three files at a time;
 //   curl     one connection per file, the files one after another.
-// Every output file is compared with its source. Usage: bench_download [REPEATS] (medians over REPEATS
-// runs of the unthrottled case; the throttled case runs once). BENCH_CHILD_STDERR=1 keeps the children's
+// Every output file is compared with its source, and lanseek's in-progress list and log with what is on
+// disk (every row "下载已经完成", one report per file). Usage: bench_download [REPEATS] (medians over
+// REPEATS runs; the throttled case of large files runs once). BENCH_CHILD_STDERR=1 keeps the children's
 // error output on the terminal.
 //
 // The lanseek child's CPU time and peak memory include the program's start-up (Qt, the main window);
@@ -45,8 +49,6 @@
 
 namespace {
 
-constexpr std::size_t kFileBytes = 16u * 1024 * 1024;
-constexpr int kFiles = 3;
 constexpr std::int64_t kThrottle = 2 * 1024 * 1024;
 
 // The run asks nothing; every dialog is answered "no" and leaves a trace on standard error.
@@ -105,16 +107,36 @@ int runQueue(int argc, char** argv)
         form->downloadlistview->appendRow(
             {QString::number(i - 2),
              0,
-             {name, QString::fromLocal8Bit(argv[i]), QStringLiteral("16M"), QStringLiteral("mp3"),
+             {name, QString::fromLocal8Bit(argv[i]), QString(), QStringLiteral("mp3"),
               form->musicFolder + name + QStringLiteral(".mp3")}});
     }
     const long baseline = statusKb("VmRSS:");
     QElapsedTimer clock;
     clock.start();
     form->downbtnClick();
-    lanseek::platform::waitUntil([&] { return form->activeWorkers == 0; }, 600000, 5);
+    const auto settled = [&] {
+        if (form->activeWorkers != 0)
+            return false;
+        for (int r = 0; r < form->downloadnow->Count(); ++r) {
+            const QString state = form->downloadnow->subItem(r, 0);
+            if (state != QStringLiteral("下载已经完成") && state != QStringLiteral("下载不完整"))
+                return false;
+        }
+        return true;
+    };
+    lanseek::platform::waitUntil(settled, 600000, 5);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    std::printf("queue_seconds=%.4f baseline_kb=%ld hwm_kb=%ld\n", seconds, baseline, statusKb("VmHWM:"));
+    // What the window says must match the files: every row done and one "下载完毕!" report per file.
+    int done = 0;
+    for (int r = 0; r < form->downloadnow->Count(); ++r)
+        done += form->downloadnow->subItem(r, 0) == QStringLiteral("下载已经完成") ? 1 : 0;
+    int reports = 0;
+    for (const QString& line : form->downinimemo->Lines())
+        reports += line.endsWith(QStringLiteral("下载完毕!")) || line.endsWith(QStringLiteral("下载不完整!"))
+                       ? 1
+                       : 0;
+    std::printf("queue_seconds=%.4f baseline_kb=%ld hwm_kb=%ld done=%d reports=%d\n", seconds, baseline,
+                statusKb("VmHWM:"), done, reports);
     std::fflush(stdout);
     form.reset();
     curl_global_cleanup();
@@ -132,6 +154,8 @@ struct Outcome
     long maxRssKb = 0;  // peak resident set of the child
     double inner = 0;   // lanseek: press to last worker end
     long growthKb = -1; // lanseek: peak minus resident set before the press
+    // lanseek: every in-progress row "下载已经完成" and exactly one report per file.
+    std::optional<bool> reportsRight;
 };
 
 long statusKb(const char* field)
@@ -225,8 +249,30 @@ bool sameAs(const QString& path, const std::string& body)
 struct Case
 {
     const char* title;
+    int files;
+    std::size_t fileBytes;
     std::int64_t bytesPerSecond;
+    bool ariaPieces1M; // -k1M: lets aria2c split files of a few megabytes
+    double ariaTarget; // lanseek/aria2c time goal
+    double curlTarget; // lanseek/curl time goal; 0: none
 };
+
+std::vector<std::string> makeBodies(int files, std::size_t bytes)
+{
+    std::vector<std::string> bodies;
+    for (int f = 0; f < files; ++f) {
+        std::string body(bytes, '\0');
+        std::uint32_t x = 2463534242u + static_cast<std::uint32_t>(f);
+        for (auto& c : body) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            c = static_cast<char>(x);
+        }
+        bodies.push_back(std::move(body));
+    }
+    return bodies;
+}
 
 Outcome median(std::vector<Outcome> runs)
 {
@@ -235,6 +281,9 @@ Outcome median(std::vector<Outcome> runs)
     });
     Outcome m = runs[runs.size() / 2];
     m.identical = std::all_of(runs.begin(), runs.end(), [](const Outcome& o) { return o.identical; });
+    if (m.reportsRight)
+        m.reportsRight =
+            std::all_of(runs.begin(), runs.end(), [](const Outcome& o) { return o.reportsRight == true; });
     return m;
 }
 
@@ -248,7 +297,10 @@ void print(const char* who, const Outcome& o)
                 o.cpu, o.maxRssKb / 1024.0);
     if (o.growthKb >= 0)
         std::printf(" (growth %.1f MB, process %.3f s)", o.growthKb / 1024.0, o.wall);
-    std::printf("   files %s\n", o.identical ? "identical" : "DIFFER");
+    std::printf("   files %s", o.identical ? "identical" : "DIFFER");
+    if (o.reportsRight)
+        std::printf(", rows and reports %s", *o.reportsRight ? "right" : "WRONG");
+    std::printf("\n");
 }
 
 } // namespace
@@ -264,18 +316,6 @@ int main(int argc, char** argv)
     const std::string exe =
         len > 0 ? std::string(selfPath, static_cast<std::size_t>(len)) : std::string(argv[0]);
 
-    std::vector<std::string> bodies;
-    for (int f = 0; f < kFiles; ++f) {
-        std::string body(kFileBytes, '\0');
-        std::uint32_t x = 2463534242u + static_cast<std::uint32_t>(f);
-        for (auto& c : body) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            c = static_cast<char>(x);
-        }
-        bodies.push_back(std::move(body));
-    }
     const auto aria = findTool("aria2c");
     const auto curl = findTool("curl");
     if (!aria)
@@ -283,18 +323,26 @@ int main(int argc, char** argv)
     if (!curl)
         std::printf("curl not found: its figures are skipped\n");
 
-    std::printf("three files of %zu bytes each; in flight at once: %.1f MB; memory target: %.1f MB\n",
-                kFileBytes, kFiles * kFileBytes / 1048576.0, kFiles * kFileBytes / 1048576.0 + 64);
-    for (const Case& c :
-         {Case{"throttled, 2 MB/s per connection", kThrottle}, Case{"unthrottled loopback", 0}}) {
+    constexpr std::size_t kLarge = 16u * 1024 * 1024;
+    constexpr std::size_t kSmall = 1024u * 1024;
+    const Case cases[] = {
+        {"three files of 16 MiB, throttled, 2 MB/s per connection", 3, kLarge, kThrottle, true, 1.1, 0.3},
+        {"three files of 16 MiB, unthrottled loopback", 3, kLarge, 0, true, 1.5, 0},
+        {"twelve files of 1 MiB through the three slots, 2 MB/s per connection", 12, kSmall, kThrottle, false,
+         1.1, 0},
+    };
+    for (const Case& c : cases) {
+        const int files = c.files;
+        const std::vector<std::string> bodies = makeBodies(c.files, c.fileBytes);
         lanseek::bench::BenchServer server(c.bytesPerSecond);
         std::vector<std::string> urls;
-        for (int f = 0; f < kFiles; ++f) {
+        for (int f = 0; f < files; ++f) {
             const std::string path = "/song" + std::to_string(f + 1) + ".mp3";
             server.serve(path, std::make_shared<const std::string>(bodies[f]));
             urls.push_back(server.url(path));
         }
-        const int runs = c.bytesPerSecond > 0 ? 1 : repeats;
+        // The large throttled case takes a while and varies little; it runs once.
+        const int runs = c.bytesPerSecond > 0 && c.fileBytes == kLarge ? 1 : repeats;
         std::vector<Outcome> ours, theirs, single;
         for (int r = 0; r < runs; ++r) {
             {
@@ -305,45 +353,41 @@ int main(int argc, char** argv)
                 Outcome o = runChild(args, text);
                 double seconds = 0;
                 long baseline = 0, hwm = 0;
-                if (std::sscanf(text.c_str(), "queue_seconds=%lf baseline_kb=%ld hwm_kb=%ld", &seconds,
-                                &baseline, &hwm) == 3) {
+                int done = 0, reports = 0;
+                if (std::sscanf(text.c_str(),
+                                "queue_seconds=%lf baseline_kb=%ld hwm_kb=%ld done=%d reports=%d", &seconds,
+                                &baseline, &hwm, &done, &reports) == 5) {
                     o.inner = seconds;
+                    o.reportsRight = done == files && reports == files;
                     o.growthKb = hwm - baseline;
                     o.maxRssKb = std::max(o.maxRssKb, hwm);
                 } else {
                     o.ran = false;
                 }
                 o.identical = true;
-                for (int f = 0; f < kFiles; ++f)
+                for (int f = 0; f < files; ++f)
                     o.identical &= sameAs(out.filePath(QStringLiteral("song%1.mp3").arg(f + 1)), bodies[f]);
                 ours.push_back(o);
             }
             if (aria) {
                 QTemporaryDir out;
-                std::vector<std::string> args{*aria,
-                                              "-x5",
-                                              "-s5",
-                                              "-j3",
-                                              "-k1M",
-                                              "-Z",
-                                              "-q",
-                                              "--no-conf",
-                                              "--allow-overwrite=true",
-                                              "--auto-file-renaming=false",
-                                              "-d",
-                                              out.path().toStdString()};
+                std::vector<std::string> args{*aria, "-x5", "-s5", "-j3"};
+                if (c.ariaPieces1M)
+                    args.push_back("-k1M");
+                args.insert(args.end(), {"-Z", "-q", "--no-conf", "--allow-overwrite=true",
+                                         "--auto-file-renaming=false", "-d", out.path().toStdString()});
                 args.insert(args.end(), urls.begin(), urls.end());
                 std::string text;
                 Outcome o = runChild(args, text);
                 o.identical = true;
-                for (int f = 0; f < kFiles; ++f)
+                for (int f = 0; f < files; ++f)
                     o.identical &= sameAs(out.filePath(QStringLiteral("song%1.mp3").arg(f + 1)), bodies[f]);
                 theirs.push_back(o);
             }
             if (curl) {
                 QTemporaryDir out;
                 std::vector<std::string> args{*curl, "-s"};
-                for (int f = 0; f < kFiles; ++f) {
+                for (int f = 0; f < files; ++f) {
                     args.push_back("-o");
                     args.push_back(out.filePath(QStringLiteral("song%1.mp3").arg(f + 1)).toStdString());
                     args.push_back(urls[f]);
@@ -351,34 +395,43 @@ int main(int argc, char** argv)
                 std::string text;
                 Outcome o = runChild(args, text);
                 o.identical = true;
-                for (int f = 0; f < kFiles; ++f)
+                for (int f = 0; f < files; ++f)
                     o.identical &= sameAs(out.filePath(QStringLiteral("song%1.mp3").arg(f + 1)), bodies[f]);
                 single.push_back(o);
             }
         }
-        std::printf("\n%s (%d run%s, median):\n", c.title, runs, runs > 1 ? "s" : "");
+        std::printf("\n%s (%d run%s, median; memory target %.1f MB):\n", c.title, runs, runs > 1 ? "s" : "",
+                    std::min(files, 3) * c.fileBytes / 1048576.0 + 64);
         const Outcome o = median(ours);
         print("lanseek", o);
         const double oursTime = o.inner > 0 ? o.inner : o.wall;
         if (!theirs.empty()) {
             const Outcome a = median(theirs);
             print("aria2c", a);
+            if (!c.ariaPieces1M)
+                std::printf(
+                    "  (aria2c splits no file below twice its minimum piece size, so it fetches each of "
+                    "these files over one connection)\n");
             if (a.ran && o.ran)
                 std::printf("  lanseek/aria2c time %.2f (target <= %.1f; with the program's start-up %.2f)   "
                             "cpu %.2f   memory %.2f\n",
-                            oursTime / a.wall, c.bytesPerSecond > 0 ? 1.1 : 1.5, o.wall / a.wall,
-                            o.cpu / a.cpu, static_cast<double>(o.maxRssKb) / a.maxRssKb);
+                            oursTime / a.wall, c.ariaTarget, o.wall / a.wall, o.cpu / a.cpu,
+                            static_cast<double>(o.maxRssKb) / a.maxRssKb);
         }
         if (!single.empty()) {
             const Outcome s = median(single);
             print("curl", s);
-            if (s.ran && o.ran)
-                std::printf("  lanseek/curl   time %.2f%s (with the program's start-up %.2f)   cpu %.2f\n",
-                            oursTime / s.wall, c.bytesPerSecond > 0 ? " (target <= 0.3)" : "",
-                            o.wall / s.wall, o.cpu / s.cpu);
+            if (s.ran && o.ran) {
+                std::printf("  lanseek/curl   time %.2f", oursTime / s.wall);
+                if (c.curlTarget > 0)
+                    std::printf(" (target <= %.1f)", c.curlTarget);
+                std::printf(" (with the program's start-up %.2f)   cpu %.2f\n", o.wall / s.wall,
+                            o.cpu / s.cpu);
+            }
         }
         if (o.ran) {
-            const double limitMb = kFiles * kFileBytes / 1048576.0 + 64;
+            // The queue holds at most three files at once, whatever the list's length.
+            const double limitMb = std::min(files, 3) * c.fileBytes / 1048576.0 + 64;
             std::printf("  lanseek memory: peak %.1f MB, growth during the run %.1f MB; target %.1f MB: %s\n",
                         o.maxRssKb / 1024.0, o.growthKb / 1024.0, limitMb,
                         o.maxRssKb / 1024.0 <= limitMb ? "met by the whole process"

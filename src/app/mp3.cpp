@@ -1,6 +1,7 @@
 #include "app/mp3.h"
 
 #include "card/card_background.h"
+#include "download/download_recovery.h"
 #include "platform/ui/app_icon.h"
 #include "platform/ui/media_icons.h"
 #include "platform/web/web_browser.h"
@@ -501,6 +502,7 @@ void TForm1::startUp(const TForm1Options& options)
     resumeRow = 0;
     rowCounter = 0;
     activeWorkers = 0;
+    downloadRun.fileSize = 0;
     pageNumber = 2;
     // 2. Hints are on for the whole application by default in Qt.
     // 3. The player view stays out of sight, behind its siblings, until a page is shown.
@@ -745,11 +747,20 @@ void TForm1::CustomItem7Click()
 
 void TForm1::myexception(const std::exception& error)
 {
-    myexception(QString::fromUtf8(error.what()));
+    const QString message = QString::fromUtf8(error.what());
+    if (dynamic_cast<const lanseek::download::TargetFileError*>(&error)) {
+        // Its text carries a path; only the message and the row it concerns are logged.
+        downinimemo->Add(message);
+        if (resumeRow >= 0 && resumeRow < downloadlistview->Count())
+            downinimemo->Add(downloadlistview->caption(resumeRow));
+        return;
+    }
+    myexception(message);
 }
 
 void TForm1::myexception(const QString& message)
 {
+    namespace dl = lanseek::download;
     const QString lower = message.toLower();
     auto hasResumeRow = [this] { return resumeRow >= 0 && resumeRow < downloadlistview->Count(); };
 
@@ -764,29 +775,30 @@ void TForm1::myexception(const QString& message)
         if (close())
             return;
     }
-    if (!lower.contains(QStringLiteral("socket")) && !lower.contains(QStringLiteral("40")))
-        return;
 
-    if (hasResumeRow())
-        downinimemo->Add(downloadlistview->subItem(resumeRow, 0) + QStringLiteral("不能下载"));
-
-    const int rows = downloadlistview->Count();
-    if (sizeProbeFlag && rows > 0 && resumeRow < rows - 1) {
-        disconnectClient(IdHTTP1);
-        ++resumeRow;
-        Button4Click();
-    }
-    for (int k = 0; k < 3; ++k) {
-        if (resumeRow % 3 == 0 && !sizeProbeFlag) {
-            for (std::shared_ptr<TIdHTTP>& client : slotClients[k]) {
+    // What the message means for the downloads is decided on plain values; here it is applied.
+    const dl::RecoveryState state{resumeRow, downloadlistview->Count(), sizeProbeFlag};
+    for (const dl::RecoveryAction& action : dl::downloadRecovery(message, state)) {
+        switch (action.kind) {
+        case dl::RecoveryAction::Kind::ReportCannotDownload:
+            if (action.value >= 0 && action.value < downloadlistview->Count())
+                downinimemo->Add(downloadlistview->subItem(action.value, 0) + QStringLiteral("不能下载"));
+            break;
+        case dl::RecoveryAction::Kind::DisconnectProbe:
+            disconnectClient(IdHTTP1);
+            break;
+        case dl::RecoveryAction::Kind::GiveUpSlot:
+            for (std::shared_ptr<TIdHTTP>& client : slotClients[static_cast<std::size_t>(action.value)]) {
                 disconnectClient(client);
                 client.reset(); // a worker still using the client keeps its own reference
             }
-            const int count = downloadlistview->Count();
-            if (count > 0 && resumeRow < count - 1) {
-                ++resumeRow;
-                Button4Click();
-            }
+            break;
+        case dl::RecoveryAction::Kind::SetResumeRow:
+            resumeRow = action.value;
+            break;
+        case dl::RecoveryAction::Kind::ShowDownloadView:
+            Button4Click();
+            break;
         }
     }
 }

@@ -4,6 +4,7 @@
 // that the subsystems share. The handlers of each subsystem are defined in that subsystem's folder
 // (search/search_handlers.cpp, download/download_handlers.cpp, ...); this file declares them all.
 
+#include "download/download_run.h"
 #include "platform/ui/dialogs.h"
 #include "search/search_query.h"
 #include "skin/controls/se_controls.h"
@@ -210,7 +211,7 @@ public:
         } catch (const std::exception& e) {
             myexception(e);
         } catch (...) {
-            myexception(QStringLiteral("unknown error"));
+            myexception(QStringLiteral("未知错误"));
         }
     }
 
@@ -272,30 +273,29 @@ public:
     void IdHTTP1WorkEnd(int tag, bool segmentComplete = true);
     void Timer1Timer();
     void downloadnowSelectItem(int row, bool selected);
-    void SeSkinButton1Click();                  // "保存目录"
-    void SeSkinButton3Click();                  // "修改保存地址"
-    int currentRow = 0;                         // the download-list row the queue works on
-    std::int64_t fileSize = 0;                  // the probed length of the current row
-    int connectedCount = 0;                     // clients of the file being started that connected
-    int elapsedSeconds = 0;                     // "总耗时"
-    std::array<std::int64_t, 15> workerBytes{}; // bytes so far per labelled worker, 5 x slot + worker
-    std::int64_t previousTotal = 0;             // the sum of workerBytes at the last tick
-    std::array<std::int64_t, 3> slotFileSize{0, 0, 0};
-    std::array<int, 3> slotRow{0, 0, 0};     // the in-progress row of each slot's file
-    QList<bool> inProgressComplete;          // per in-progress row: every byte of the file arrived
-    bool downloadRunWaiting = false;         // a run of the queue has not yet started its last row
-    std::array<std::int64_t, 5> barValues{}; // what the bars show, in bytes (the bars may be scaled)
-    std::int64_t barMaximum = 0;
+    void SeSkinButton1Click(); // "保存目录"
+    void SeSkinButton3Click(); // "修改保存地址"
+    // The bookkeeping of the queue's runs that only the download handlers use.
+    lanseek::download::DownloadRun downloadRun;
     // Receives the workers' events on the UI thread and, when the window goes, ends the running workers.
     class DownloadHub;
     DownloadHub* downloadHub = nullptr;
-    bool probeSize(const QString& address); // true when the GET went through; the length is in fileSize
+    // True when the probe's GET went through; the length is then in downloadRun.fileSize.
+    bool probeSize(const QString& address);
     void startFile(int slot, const lanseek::platform::ListRow& row, const QString& savePath);
     int shownSlot() const;
     void setBarMaximum(std::int64_t maximum);
     void setBarValue(int bar, std::int64_t value);
     void fileReport(int progressRow);
+    // The file of in-progress row `progressRow` has ended: the row shows "下载结束" until it is reported.
+    void fileEnded(int progressRow);
+    // Gives every ended row its final state and its report, in the order the files ended.
+    void reportEndedFiles();
+    // With no worker left, the ended files are reported before Timer1 stops, so that none waits for a tick
+    // that would not come.
     void allEndedReport();
+    // Enables Timer1 without restarting a countdown that already runs.
+    void enableTimer1();
 
     // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
     void dragplaybtnClick();   // add the selected search results to the play list (and the card list)

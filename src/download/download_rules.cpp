@@ -2,6 +2,10 @@
 
 #include "platform/net/http_address.h"
 
+#include <QDir>
+
+#include <algorithm>
+
 namespace lanseek::download {
 
 int workerTag(int slot, int index)
@@ -74,6 +78,51 @@ QString safeNamePart(const QString& text)
 QString savePathFor(const QString& folder, const QString& name, const QString& type)
 {
     return folder + safeNamePart(name) + QLatin1Char('.') + safeExtension(type);
+}
+
+bool needsFallbackName(const QString& songName, const QString& savePath)
+{
+    const QString name = songName.trimmed();
+    const bool onlyDots =
+        std::all_of(name.begin(), name.end(), [](QChar c) { return c == QLatin1Char('.'); });
+    if (onlyDots) // an empty name included
+        return true;
+    const qsizetype cut =
+        std::max(savePath.lastIndexOf(QLatin1Char('/')), savePath.lastIndexOf(QLatin1Char('\\')));
+    const QString fileName = savePath.mid(cut + 1);
+    return fileName.isEmpty() || fileName.startsWith(QLatin1Char('.'));
+}
+
+namespace {
+
+// path with "(n)" before the last dot of its file name, or at its end when the file name has no dot.
+QString numberedPath(const QString& path, int n)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot <= cut + 1) // no dot in the file name, or only a leading one
+        dot = path.size();
+    return path.left(dot) + QStringLiteral("(%1)").arg(n) + path.mid(dot);
+}
+
+} // namespace
+
+QString uniqueSavePath(const QString& path, const QString& address, const std::vector<TakenPath>& taken)
+{
+    const QString ownAddress = address.trimmed();
+    const auto usedByAnother = [&](const QString& candidate) {
+        const QString clean = QDir::cleanPath(candidate);
+        return std::any_of(taken.begin(), taken.end(), [&](const TakenPath& other) {
+            return QDir::cleanPath(other.path) == clean && other.address.trimmed() != ownAddress;
+        });
+    };
+    if (!usedByAnother(path))
+        return path;
+    for (int n = 2;; ++n) {
+        const QString candidate = numberedPath(path, n);
+        if (!usedByAnother(candidate))
+            return candidate;
+    }
 }
 
 QString fallbackExtension(const QString& address)

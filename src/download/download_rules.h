@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lanseek::download {
 
@@ -51,6 +52,22 @@ QString safeExtension(const QString& text);
 
 // folder + name + "." + type, with name and type made safe; folder is taken as it is.
 QString savePathFor(const QString& folder, const QString& name, const QString& type);
+
+// Whether a row must be saved under its fallback name from the start: a song name that is empty or only
+// dots (once blanks are trimmed), or a save path whose file name is empty or starts with a dot, would give
+// a hidden file or none at all.
+bool needsFallbackName(const QString& songName, const QString& savePath);
+
+// A save path used by one song only. `taken` holds the (save path, download address) pairs of the rows
+// that keep theirs before this one. When another song (a different address) already uses the path, the
+// first of "name(2).type", "name(3).type", ... that no other song uses is returned (the number goes before
+// the last dot of the file name); the same song keeps the path it shares with itself.
+struct TakenPath
+{
+    QString path;
+    QString address;
+};
+QString uniqueSavePath(const QString& path, const QString& address, const std::vector<TakenPath>& taken);
 
 // The extension a fallback name gets: the last three characters of the address, blanks trimmed, with
 // "Mrm" read as "rm".

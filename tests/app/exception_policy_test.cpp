@@ -1,6 +1,7 @@
 #include "support/form_fixture.h"
 
 #include "app/application.h"
+#include "download/download_recovery.h"
 #include "platform/net/id_http.h"
 
 #include <QCoreApplication>
@@ -143,6 +144,24 @@ TEST_F(ExceptionPolicy, NonMultipleOfThreeKeepsEverything)
     form->myexception(QStringLiteral("socket closed"));
     EXPECT_EQ(form->resumeRow, 2);
     EXPECT_NE(form->slotClients[0][0], nullptr);
+}
+
+TEST_F(ExceptionPolicy, ASaveFileThatCannotBeCreatedIsOnlyLoggedWhateverItsPathSays)
+{
+    addRows(4);
+    giveSlotsClients();
+    form->show();
+    const QString path = QStringLiteral("/home/access/socket40/歌0.mp3");
+    form->myexception(lanseek::download::TargetFileError(path));
+    EXPECT_EQ(form->downinimemo->Lines(), (QStringList{QStringLiteral("无法创建文件：") + path, "1"}));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.exits.empty());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->resumeRow, 0);
+    EXPECT_NE(form->slotClients[0][0], nullptr);
+    // The same words in any other error keep their meaning.
+    form->myexception(std::runtime_error("Socket Error # 104"));
+    EXPECT_EQ(form->resumeRow, 1);
 }
 
 namespace {

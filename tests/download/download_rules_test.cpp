@@ -103,3 +103,43 @@ TEST(ShownSlot, FollowsTheSelectedRowSequence)
     EXPECT_EQ(shownSlotOf(QStringLiteral("5")), 2);
     EXPECT_EQ(shownSlotOf(QStringLiteral("junk")), 0);
 }
+
+TEST(TargetNames, EmptyOrDottedNamesTakeTheFallback)
+{
+    const QString path = QStringLiteral("/music/歌.mp3");
+    EXPECT_FALSE(needsFallbackName(QStringLiteral("歌"), path));
+    EXPECT_FALSE(needsFallbackName(QStringLiteral("Mr. Big"), QStringLiteral("/music/Mr. Big.mp3")));
+    EXPECT_TRUE(needsFallbackName(QString(), QStringLiteral("/music/.mp3")));
+    EXPECT_TRUE(needsFallbackName(QStringLiteral("  "), QStringLiteral("/music/  .mp3")));
+    EXPECT_TRUE(needsFallbackName(QStringLiteral("..."), QStringLiteral("/music/___.mp3")));
+    // A path that would give a hidden file or none, whatever the name says.
+    EXPECT_TRUE(needsFallbackName(QStringLiteral("歌"), QStringLiteral("/music/.歌.mp3")));
+    EXPECT_TRUE(needsFallbackName(QStringLiteral("歌"), QStringLiteral("/music/")));
+    EXPECT_TRUE(needsFallbackName(QStringLiteral("歌"), QStringLiteral("C:\\music\\.mp3")));
+}
+
+TEST(TargetNames, DifferentSongsNeverShareAPath)
+{
+    const QString path = QStringLiteral("/music/a_b.mp3");
+    // Nobody else uses it, or only the same song: it stays.
+    EXPECT_EQ(uniqueSavePath(path, QStringLiteral("http://h/1"), {}), path);
+    EXPECT_EQ(uniqueSavePath(path, QStringLiteral("http://h/1"), {{path, QStringLiteral("http://h/1 ")}}),
+              path);
+    // Another song has it: the first free number.
+    const std::vector<TakenPath> taken{{path, QStringLiteral("http://h/1")},
+                                       {QStringLiteral("/music/a_b(2).mp3"), QStringLiteral("http://h/2")},
+                                       {QStringLiteral("/music/other.mp3"), QStringLiteral("http://h/3")}};
+    EXPECT_EQ(uniqueSavePath(path, QStringLiteral("http://h/9"), taken), QStringLiteral("/music/a_b(3).mp3"));
+    // The song that already holds a numbered path keeps it when it comes again.
+    EXPECT_EQ(uniqueSavePath(path, QStringLiteral("http://h/2"), taken), QStringLiteral("/music/a_b(2).mp3"));
+    // Paths are compared as the file system reads them.
+    EXPECT_EQ(uniqueSavePath(QStringLiteral("/music//a_b.mp3"), QStringLiteral("http://h/9"), taken),
+              QStringLiteral("/music//a_b(3).mp3"));
+    // The number goes before the last dot of the file name, or at the end when it has none.
+    EXPECT_EQ(uniqueSavePath(QStringLiteral("/mu.sic/song"), QStringLiteral("x"),
+                             {{QStringLiteral("/mu.sic/song"), QStringLiteral("y")}}),
+              QStringLiteral("/mu.sic/song(2)"));
+    EXPECT_EQ(uniqueSavePath(QStringLiteral("/m/Mr. Big.wma"), QStringLiteral("x"),
+                             {{QStringLiteral("/m/Mr. Big.wma"), QStringLiteral("y")}}),
+              QStringLiteral("/m/Mr. Big(2).wma"));
+}

@@ -142,7 +142,7 @@ TEST_F(DownloadQueue, ProbeAsksWithTheProgramsHeadersAtThePortOfTheAddress)
     EXPECT_EQ(probe.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
     EXPECT_EQ(probe.header("Range"), std::nullopt);
     EXPECT_EQ(form->IdHTTP1->Tag, 6789);
-    EXPECT_EQ(form->fileSize, 5000);
+    EXPECT_EQ(form->downloadRun.fileSize, 5000);
     EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("探.mp3")) == blob(5000));
 }
 
@@ -231,8 +231,8 @@ TEST_F(DownloadQueue, RowThreeWaitsForTheSlotOfRowZero)
     EXPECT_EQ(rowsWhenRowZeroEnded, 3);
     ASSERT_EQ(form->downloadnow->Count(), 4);
     EXPECT_EQ(form->downloadnow->subItem(3, 2), QStringLiteral("3"));
-    EXPECT_EQ(form->slotRow[0], 3);
-    EXPECT_EQ(form->currentRow, 4);
+    EXPECT_EQ(form->downloadRun.slotRow[0], 3);
+    EXPECT_EQ(form->downloadRun.currentRow, 4);
     EXPECT_EQ(form->resumeRow, 3);
     EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("慢.mp3")) == blob(500'000, 7));
     EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("后.mp3")) == blob(20'000));
@@ -250,9 +250,40 @@ TEST_F(DownloadQueue, ATargetThatCannotBeCreatedFallsBackToTheNameBox)
 
     const QString fallback = form->musicFolder + QStringLiteral("周杰伦0.mp3");
     EXPECT_TRUE(readFile(fallback) == blob(40'000));
-    // The row keeps its own path; the report names it.
-    EXPECT_EQ(form->downloadlistview->subItem(0, 4),
-              folder.filePath(QStringLiteral("no/such/folder/坏.mp3")));
+    // The row and its report name the file that was really written.
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), fallback);
+    const QStringList lines = log();
+    const int at = static_cast<int>(lines.indexOf(QStringLiteral("坏下载完毕!")));
+    ASSERT_GE(at, 0);
+    ASSERT_LT(at + 1, lines.size());
+    EXPECT_EQ(lines[at + 1], QStringLiteral("保存地址：") + fallback);
+}
+
+TEST_F(DownloadQueue, EmptyOrDottedSongNamesAreSavedUnderTheFallbackName)
+{
+    server.serve("/e.mp3", ServedFile{blob(20'000, 4)});
+    server.serve("/d.mp3", ServedFile{blob(20'000, 5)});
+    form->Edit1->setText(QStringLiteral("无名"));
+    form->ListView1->appendRow({QStringLiteral("1"),
+                                0,
+                                {QString(), QString::fromStdString(server.url("/e.mp3")),
+                                 QStringLiteral("20K"), QStringLiteral("mp3")}});
+    form->ListView1->appendRow({QStringLiteral("2"),
+                                0,
+                                {QStringLiteral(".."), QString::fromStdString(server.url("/d.mp3")),
+                                 QStringLiteral("20K"), QStringLiteral("mp3")}});
+    form->ListView1->setRowSelected(0, true);
+    form->ListView1->setRowSelected(1, true);
+    form->dragdownbtnClick();
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("无名0.mp3")) == blob(20'000, 4));
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("无名1.mp3")) == blob(20'000, 5));
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), form->musicFolder + QStringLiteral("无名0.mp3"));
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), form->musicFolder + QStringLiteral("无名1.mp3"));
+    // No hidden file was made.
+    EXPECT_EQ(QDir(form->musicFolder).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST_F(DownloadQueue, AHostileSongNameStaysInTheMusicFolder)
@@ -322,8 +353,8 @@ TEST_F(DownloadQueue, ClosingWithRunningWorkersAsksAndYesStopsThem)
     // A disconnect reaches a transfer that runs; wait until all five do.
     ASSERT_TRUE(waitUntil(
         [this] {
-            return std::all_of(form->workerBytes.begin(), form->workerBytes.begin() + 5,
-                               [](auto b) { return b > 0; });
+            return std::all_of(form->downloadRun.workerBytes.begin(),
+                               form->downloadRun.workerBytes.begin() + 5, [](auto b) { return b > 0; });
         },
         5000));
 
@@ -357,11 +388,11 @@ TEST_F(DownloadQueue, StartWithNothingToDoChangesNothing)
 
 TEST_F(DownloadQueue, TicksCountSecondsAndShowSpeeds)
 {
-    form->connectedCount = 5;
-    form->slotFileSize = {1'000'000, 0, 0};
-    form->workerBytes.fill(0);
-    form->workerBytes[0] = 4096;
-    form->workerBytes[1] = 2048;
+    form->downloadRun.connectedCount = 5;
+    form->downloadRun.slotFileSize = {1'000'000, 0, 0};
+    form->downloadRun.workerBytes.fill(0);
+    form->downloadRun.workerBytes[0] = 4096;
+    form->downloadRun.workerBytes[1] = 2048;
     form->Timer1Timer();
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：1秒"));
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("6k/s"));
@@ -371,7 +402,7 @@ TEST_F(DownloadQueue, TicksCountSecondsAndShowSpeeds)
     EXPECT_EQ(form->progressBars[1]->Position(), 2048);
 
     // A slot starting a new file drops its counters: the speed goes negative for a tick.
-    form->workerBytes[0] = 4096 - 1536;
+    form->downloadRun.workerBytes[0] = 4096 - 1536;
     form->Timer1Timer();
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：2秒"));
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("-1k/s"));
@@ -388,9 +419,9 @@ TEST_F(DownloadQueue, TicksReportEndedFilesAndCountTimeOfRunningOnes)
     // Its download-list row has been deleted since.
     form->downloadnow->appendRow(
         {QStringLiteral("删"), -1, {QStringLiteral("下载结束"), QStringLiteral("3"), QStringLiteral("7")}});
-    form->inProgressComplete = {true, true, true};
+    form->downloadRun.inProgressComplete = {true, true, true};
     form->slotWorkers = {0, 2, 0};
-    form->slotRow = {2, 0, 1};
+    form->downloadRun.slotRow = {2, 0, 1};
     form->Timer1Timer();
 
     EXPECT_EQ(form->downloadnow->subItem(0, 1), QStringLiteral("5"));
@@ -405,7 +436,7 @@ TEST_F(DownloadQueue, TicksReportEndedFilesAndCountTimeOfRunningOnes)
     EXPECT_EQ(lines[8], QStringLiteral("保存地址："));
     EXPECT_EQ(lines[10], QStringLiteral("下载地址："));
     form->slotWorkers = {0, 0, 0};
-    form->slotRow = {0, 0, 0};
+    form->downloadRun.slotRow = {0, 0, 0};
 }
 
 TEST_F(DownloadQueue, SelectingAnEndedFileFillsTheBars)
@@ -414,10 +445,10 @@ TEST_F(DownloadQueue, SelectingAnEndedFileFillsTheBars)
         {QStringLiteral("完"), -1, {QStringLiteral("下载结束"), QStringLiteral("2"), QStringLiteral("0")}});
     form->downloadnow->appendRow(
         {QStringLiteral("在"), -1, {QStringLiteral("正在下载"), QStringLiteral("1"), QStringLiteral("1")}});
-    form->connectedCount = 5;
-    form->slotFileSize = {1'000'000, 0, 0};
-    form->workerBytes.fill(0);
-    form->inProgressComplete = {true, true};
+    form->downloadRun.connectedCount = 5;
+    form->downloadRun.slotFileSize = {1'000'000, 0, 0};
+    form->downloadRun.workerBytes.fill(0);
+    form->downloadRun.inProgressComplete = {true, true};
     form->Timer1Timer(); // reports the ended file: "下载已经完成"
     form->downloadnow->setCurrentItem(form->downloadnow->topLevelItem(1));
     EXPECT_EQ(form->progressBars[2]->Position(), 0);
@@ -536,4 +567,276 @@ TEST_F(DownloadQueue, ChooserRewritesTheSelectedRowsInRowPathMode)
     EXPECT_EQ(form->downloadlistview->subItem(0, 4), QStringLiteral("/data/new/甲.mp3"));
     EXPECT_EQ(form->downloadlistview->subItem(1, 4), folder.filePath(QStringLiteral("乙")));
     EXPECT_EQ(form->downloadlistview->subItem(2, 4), QStringLiteral("/data/new/___丙.mp3"));
+}
+
+// ---- What the list and the log say matches the files ----------------------------------------------
+
+namespace {
+
+// The reports in the log, in order: the song names with whether each said complete.
+std::vector<std::pair<QString, bool>> reportsIn(const QStringList& lines)
+{
+    std::vector<std::pair<QString, bool>> reports;
+    for (const QString& line : lines) {
+        if (line.endsWith(QStringLiteral("下载完毕!")))
+            reports.emplace_back(line.chopped(5), true);
+        else if (line.endsWith(QStringLiteral("下载不完整!")))
+            reports.emplace_back(line.chopped(6), false);
+    }
+    return reports;
+}
+
+} // namespace
+
+TEST_F(DownloadQueue, ThirteenFilesEndingTogetherAreEachReportedOnceInTheOrderTheyEnded)
+{
+    constexpr int kSongs = 13;
+    constexpr int kDropped = 7;
+    std::vector<std::string> bodies;
+    for (int i = 0; i < kSongs; ++i) {
+        bodies.push_back(blob(40'000 + 1000 * static_cast<std::size_t>(i), static_cast<unsigned>(i)));
+        ServedFile file{bodies.back()};
+        file.bytesPerSecond = 40'000; // five connections: about a fifth of a second a file
+        if (i == kDropped)
+            file.dropAfterBodyBytes = 4000; // each worker's connection breaks half-way through its range
+        const std::string path = "/s" + std::to_string(i) + ".mp3";
+        server.serve(path, file);
+        addSong(QStringLiteral("歌%1").arg(i), server.url(path));
+    }
+    // The order in which the rows first show that their files ended.
+    QStringList endedOrder;
+    QObject::connect(form->downloadnow->model(), &QAbstractItemModel::dataChanged, form.get(), [&] {
+        for (int r = 0; r < form->downloadnow->Count(); ++r) {
+            const QString name = form->downloadnow->caption(r);
+            if (form->downloadnow->subItem(r, 0) == QStringLiteral("下载结束") && !endedOrder.contains(name))
+                endedOrder << name;
+        }
+    });
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    // No tick is needed: every row is final once the last worker has ended, and the timer is off.
+    EXPECT_FALSE(form->Timer1->isActive());
+    ASSERT_EQ(form->downloadnow->Count(), kSongs);
+    for (int r = 0; r < kSongs; ++r) {
+        const QString name = form->downloadnow->caption(r);
+        const bool dropped = name == QStringLiteral("歌%1").arg(kDropped);
+        EXPECT_EQ(form->downloadnow->subItem(r, 0),
+                  dropped ? QStringLiteral("下载不完整") : QStringLiteral("下载已经完成"))
+            << name.toStdString();
+        const bool intact = readFile(form->musicFolder + name + QStringLiteral(".mp3")) ==
+                            bodies[static_cast<std::size_t>(form->downloadnow->subItem(r, 2).toInt())];
+        EXPECT_EQ(intact, !dropped) << name.toStdString();
+    }
+    const auto reports = reportsIn(log());
+    ASSERT_EQ(reports.size(), static_cast<std::size_t>(kSongs));
+    QStringList reportedOrder;
+    for (const auto& [name, complete] : reports) {
+        reportedOrder << name;
+        EXPECT_EQ(complete, name != QStringLiteral("歌%1").arg(kDropped)) << name.toStdString();
+    }
+    EXPECT_EQ(reportedOrder, endedOrder);
+    // Ticks afterwards report nothing again.
+    form->Timer1Timer();
+    EXPECT_EQ(reportsIn(log()).size(), static_cast<std::size_t>(kSongs));
+}
+
+TEST_F(DownloadQueue, RangedRequestsAnsweredWithARedirectOrAnErrorLeaveIncompleteFiles)
+{
+    ServedFile moved{blob(30'000)};
+    moved.rangedStatus = 302;
+    moved.location = "/elsewhere.mp3";
+    server.serve("/moved.mp3", moved);
+    ServedFile broken{blob(30'000)};
+    broken.rangedStatus = 500;
+    server.serve("/broken.mp3", broken);
+    addSong(QStringLiteral("转"), server.url("/moved.mp3"));
+    addSong(QStringLiteral("错"), server.url("/broken.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载不完整"), QStringLiteral("下载不完整")}));
+    const auto reports = reportsIn(log());
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_FALSE(reports[0].second);
+    EXPECT_FALSE(reports[1].second);
+    // The error replies' bodies were not written in place of the song.
+    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("转.mp3")), "");
+    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("错.mp3")), "");
+}
+
+TEST_F(DownloadQueue, AFileWhoseClientsCannotConnectIsReportedIncomplete)
+{
+    const std::string address =
+        "http://127.0.0.1:" + std::to_string(FaultHttpServer::closedPort()) + "/x.mp3";
+    addSong(QStringLiteral("连"), address);
+    form->downloadRun.currentRow = 0;
+    form->startFile(0, form->downloadlistview->row(0), form->musicFolder + QStringLiteral("连.mp3"));
+
+    EXPECT_EQ(form->slotWorkers[0], 0);
+    EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
+    EXPECT_EQ(reportsIn(log()), (std::vector<std::pair<QString, bool>>{{QStringLiteral("连"), false}}));
+}
+
+TEST_F(DownloadQueue, SongsWhoseNamesCleanUpAlikeGetFilesOfTheirOwn)
+{
+    const std::string first = blob(60'000, 8), second = blob(60'000, 9);
+    server.serve("/1.mp3", ServedFile{first});
+    server.serve("/2.mp3", ServedFile{second});
+    const auto result = [&](const QString& caption, const QString& name, const std::string& path) {
+        form->ListView1->appendRow(
+            {caption, 0, {name, QString::fromStdString(server.url(path)), QStringLiteral("59K"), "mp3"}});
+    };
+    result(QStringLiteral("1"), QStringLiteral("a/b"), "/1.mp3");
+    result(QStringLiteral("2"), QStringLiteral("a_b"), "/2.mp3");
+    form->ListView1->setRowSelected(0, true);
+    form->ListView1->setRowSelected(1, true);
+    form->dragdownbtnClick();
+    const QString own = form->musicFolder + QStringLiteral("a_b.mp3");
+    const QString numbered = form->musicFolder + QStringLiteral("a_b(2).mp3");
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), own);
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), numbered);
+
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_TRUE(readFile(own) == first);
+    EXPECT_TRUE(readFile(numbered) == second);
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成")}));
+    EXPECT_TRUE(log().contains(QStringLiteral("保存地址：") + numbered));
+
+    // The same song added again keeps the path it already has.
+    form->ListView1->clearSelection();
+    form->ListView1->setRowSelected(1, true);
+    form->dragdownbtnClick();
+    EXPECT_EQ(form->downloadlistview->subItem(2, 4), numbered);
+}
+
+TEST_F(DownloadQueue, RowsThatShareAPathWithAnotherSongAreRenamedWhenTheyStart)
+{
+    const std::string first = blob(30'000, 10), second = blob(30'000, 11);
+    server.serve("/1.mp3", ServedFile{first});
+    server.serve("/2.mp3", ServedFile{second});
+    const QString shared = form->musicFolder + QStringLiteral("同.mp3");
+    addSong(QStringLiteral("同"), server.url("/1.mp3"), shared);
+    addSong(QStringLiteral("同"), server.url("/2.mp3"), shared);
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    const QString renamed = form->musicFolder + QStringLiteral("同(2).mp3");
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4), shared);
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), renamed);
+    EXPECT_TRUE(readFile(shared) == first);
+    EXPECT_TRUE(readFile(renamed) == second);
+}
+
+TEST_F(DownloadQueue, StartingAFileWhileTheTimerRunsDoesNotRestartItsCountdown)
+{
+    ServedFile slow{blob(500'000, 12)};
+    slow.bytesPerSecond = 50'000; // keeps row 0's workers running while row 1 is probed
+    server.serve("/slow.mp3", slow);
+    ServedFile late{blob(10'000, 13)};
+    late.firstByteDelayMs = 1500; // row 1 starts a second and a half after row 0
+    server.serve("/late.mp3", late);
+    addSong(QStringLiteral("慢"), server.url("/slow.mp3"));
+    addSong(QStringLiteral("迟"), server.url("/late.mp3"));
+    // A long interval makes a restart plain: it would give the full interval back.
+    form->Timer1->setInterval(60'000);
+    form->downbtnClick();
+    ASSERT_EQ(form->downloadnow->Count(), 2);
+    ASSERT_TRUE(form->Timer1->isActive());
+    EXPECT_LT(form->Timer1->remainingTime(), 59'000);
+    form->Timer1->setInterval(1000);
+    ASSERT_TRUE(waitForWorkers());
+}
+
+TEST_F(DownloadQueue, ATricklingServerEndsAsAnIncompleteFile)
+{
+    const std::string body = blob(50'000, 14);
+    ServedFile trickle{body};
+    trickle.bytesPerSecond = 100; // a few bytes every tick: never silent, far too slow
+    server.serve("/t.mp3", trickle);
+    addSong(QStringLiteral("滴"), server.url("/t.mp3"));
+    form->downloadRun.lowSpeed = {1024, 1};
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers(15000));
+
+    EXPECT_EQ(form->slotWorkers[0], 0);
+    EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
+    EXPECT_EQ(reportsIn(log()), (std::vector<std::pair<QString, bool>>{{QStringLiteral("滴"), false}}));
+    EXPECT_FALSE(readFile(form->musicFolder + QStringLiteral("滴.mp3")) == body);
+}
+
+TEST_F(DownloadQueue, ATargetThatCannotBeCreatedAnywhereEndsTheRunWithAChineseLine)
+{
+    server.serve("/n.mp3", ServedFile{blob(1000)});
+    addSong(QStringLiteral("无处"), server.url("/n.mp3"), folder.filePath(QStringLiteral("gone/无处.mp3")));
+    addSong(QStringLiteral("后"), server.url("/n.mp3"));
+    form->musicFolder = folder.filePath(QStringLiteral("also/gone/"));
+    form->guarded([this] { form->downbtnClick(); });
+
+    const QStringList lines = log();
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.front(), QStringLiteral("无法创建文件：") + form->musicFolder + QStringLiteral("0.mp3"));
+    // The run ended there: nothing was started, the next row included.
+    EXPECT_EQ(form->downloadnow->Count(), 0);
+    EXPECT_EQ(form->activeWorkers, 0);
+}
+
+TEST_F(DownloadQueue, FilesSmallerThanTheirWorkersAreCompleteToo)
+{
+    server.serve("/tiny.mp3", ServedFile{"abc"});
+    addSong(QStringLiteral("小"), server.url("/tiny.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("小.mp3")), "abc");
+    EXPECT_EQ(states(), QStringList{QStringLiteral("下载已经完成")});
+    EXPECT_TRUE(log().contains(QStringLiteral("小下载完毕!")));
+}
+
+TEST_F(DownloadQueue, TheSameSongListedTwiceWaitsForItsFileInsteadOfEmptyingIt)
+{
+    const std::string body = blob(300'000, 15);
+    ServedFile slow{body};
+    slow.bytesPerSecond = 100'000; // about 0.6 s a file
+    server.serve("/same.mp3", slow);
+    addSong(QStringLiteral("同"), server.url("/same.mp3"));
+    addSong(QStringLiteral("同"), server.url("/same.mp3"));
+    // What row 0 shows at the moment row 1 starts.
+    QString firstWhenSecondStarted;
+    QObject::connect(form->downloadnow->model(), &QAbstractItemModel::rowsInserted, form.get(), [&] {
+        if (form->downloadnow->Count() == 2)
+            firstWhenSecondStarted = form->downloadnow->subItem(0, 0);
+    });
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4), form->downloadlistview->subItem(0, 4));
+    EXPECT_EQ(firstWhenSecondStarted, QStringLiteral("下载已经完成"));
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成")}));
+    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("同.mp3")) == body);
+}
+
+TEST_F(DownloadQueue, AProbeEndingWithNothingRunningReportsNothingAgain)
+{
+    server.serve("/quick.mp3", ServedFile{blob(5000, 16)});
+    ServedFile late{blob(5000, 17)};
+    late.firstByteDelayMs = 600; // row 0 has ended and been reported before this probe ends
+    server.serve("/late.mp3", late);
+    addSong(QStringLiteral("先"), server.url("/quick.mp3"));
+    addSong(QStringLiteral("中"), server.url("/late.mp3"));
+    addSong(QStringLiteral("后"), server.url("/quick.mp3"));
+    form->downbtnClick();
+    ASSERT_TRUE(waitForWorkers());
+
+    // Row 1's workers wait as its probe did, so row 2 may end first; each file is reported once.
+    const auto reports = reportsIn(log());
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_EQ(reports[0], std::make_pair(QStringLiteral("先"), true));
+    for (const char* name : {"先", "中", "后"}) {
+        EXPECT_EQ(std::count(reports.begin(), reports.end(), std::make_pair(QString::fromUtf8(name), true)),
+                  1)
+            << name;
+    }
+    EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成"),
+                                     QStringLiteral("下载已经完成")}));
 }

@@ -13,8 +13,10 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 using lanseek::download::WorkerEvents;
@@ -61,6 +63,9 @@ public:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     }
 
+    // Applied to the clients of later starts; the workers' own default is a minute at 1 KiB/s.
+    std::optional<std::pair<long, long>> lowSpeedLimit;
+
     void start(const std::string& address, std::int64_t fileSize, int workers)
     {
         WorkerJob job;
@@ -72,6 +77,8 @@ public:
         for (int i = 0; i < workers; ++i) {
             auto client = std::make_shared<TIdHTTP>();
             client->Tag = 100 + i;
+            if (lowSpeedLimit)
+                client->setLowSpeedLimit(lowSpeedLimit->first, lowSpeedLimit->second);
             job.workerIndex = i;
             new tmp3download(client, job, m_events, &context, &context);
         }
@@ -249,4 +256,31 @@ TEST(TransferWorker, AWorkerOfUnreachableHostStillReportsItsEnd)
     ASSERT_TRUE(run.waitForEnds());
     EXPECT_EQ(run.ended, (std::set<int>{100}));
     EXPECT_FALSE(run.ends.at(0).complete);
+}
+
+TEST(TransferWorker, ATricklingServerEndsTheWorkerAsIncomplete)
+{
+    FaultHttpServer server;
+    const std::string body = blob(100'000);
+    ServedFile trickle{body};
+    trickle.bytesPerSecond = 200; // far below the limit, yet never silent long enough to stall
+    server.serve("/song.mp3", trickle);
+    server.serve("/quick.mp3", ServedFile{body});
+    WorkerRun run;
+    run.lowSpeedLimit = std::make_pair(1024L, 1L);
+    run.start(server.url("/song.mp3"), 100'000, 1);
+    ASSERT_TRUE(run.waitForEnds(15000));
+    ASSERT_EQ(run.ends.size(), 1u);
+    EXPECT_FALSE(run.ends[0].complete);
+    const std::string got = run.contents();
+    EXPECT_LT(got.size(), body.size());
+    EXPECT_TRUE(got.compare(0, got.size(), body, 0, got.size()) == 0);
+
+    // A transfer that keeps above the limit is not touched by it.
+    WorkerRun fast;
+    fast.lowSpeedLimit = std::make_pair(1024L, 1L);
+    fast.start(server.url("/quick.mp3"), 100'000, 2);
+    ASSERT_TRUE(fast.waitForEnds());
+    EXPECT_TRUE(fast.allComplete());
+    EXPECT_TRUE(fast.contents() == body);
 }

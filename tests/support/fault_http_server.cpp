@@ -455,12 +455,15 @@ bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAl
         return false;
     }
 
-    const auto size = static_cast<std::int64_t>(file.body.size());
-    int status = file.status;
+    const auto rangeHeader = request.header("Range");
+    const bool refusesRange = rangeHeader && file.rangedStatus != 0;
+    static const std::string kRangeRefused = "ranged requests are not served here";
+    const std::string& source = refusesRange ? kRangeRefused : file.body;
+    const auto size = static_cast<std::int64_t>(source.size());
+    int status = refusesRange ? file.rangedStatus : file.status;
     std::int64_t first = 0;
     std::int64_t count = size;
     std::string contentRange;
-    const auto rangeHeader = request.header("Range");
     if (status == 200 && file.ranges == RangeHandling::Honour && rangeHeader) {
         if (const auto range = resolveRange(*rangeHeader, size)) {
             if (range->satisfiable) {
@@ -514,7 +517,7 @@ bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAl
     }
 
     const std::string_view body =
-        std::string_view(file.body).substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+        std::string_view(source).substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
     const bool drops = file.dropAfterBodyBytes >= 0 && file.dropAfterBodyBytes < count;
     const std::int64_t limit = drops ? file.dropAfterBodyBytes : count;
     const std::int64_t piece =

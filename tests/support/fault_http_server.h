@@ -43,6 +43,9 @@ struct ServedFile
     // A status other than 200 answers every request with that status and the body above (no ranges).
     int status = 200;
     std::string location{}; // sent as "Location" when not empty (for redirects)
+    // A status other than 0 answers every request that carries a Range header with that status and a short
+    // text body, while requests without one are served as above (a server that refuses ranged requests).
+    int rangedStatus = 0;
     // The Content-Length to claim instead of the real one (for lengths the test cannot afford to send).
     // The server sends what it has and then closes the connection.
     std::optional<std::int64_t> announcedLength{};

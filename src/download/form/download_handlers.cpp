@@ -2,6 +2,7 @@
 // the save-folder chooser. The rules they apply live in download_rules and segments.
 
 #include "app/mp3.h"
+#include "download/download_recovery.h"
 #include "download/download_rules.h"
 #include "download/form/download_hub.h"
 #include "download/form/selectdir.h"
@@ -44,6 +45,17 @@ bool createEmpty(const QString& path)
     return true;
 }
 
+// The save paths and addresses of the download list's rows before `end`.
+std::vector<dl::TakenPath> takenPathsOf(const TSeSkinSListView& list, int end)
+{
+    std::vector<dl::TakenPath> taken;
+    const int rows = std::min(end, list.Count());
+    taken.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+    for (int r = 0; r < rows; ++r)
+        taken.push_back({list.subItem(r, 4), list.subItem(r, 1)});
+    return taken;
+}
+
 int workersPerFile(const QString& text)
 {
     bool ok = false;
@@ -65,7 +77,10 @@ void TForm1::dragdownbtnClick()
         row.imageIndex = result.imageIndex;
         for (int sub = 0; sub < 4; ++sub)
             row.subItems << result.subItem(sub);
-        row.subItems << dl::savePathFor(musicFolder, result.subItem(0), result.subItem(3));
+        // Songs whose names clean up to the same file name must not download into one file.
+        row.subItems << dl::uniqueSavePath(dl::savePathFor(musicFolder, result.subItem(0), result.subItem(3)),
+                                           result.subItem(1),
+                                           takenPathsOf(*downloadlistview, downloadlistview->Count()));
         downloadlistview->appendRow(row);
     }
     Button4Click();
@@ -94,19 +109,21 @@ void TForm1::delallbtnClick()
 void TForm1::downbtnClick()
 {
     // A press while a run waits (for the network or for a slot) would walk the same rows a second time.
-    if (downloadRunWaiting)
+    auto& run = downloadRun;
+    if (run.downloadRunWaiting)
         return;
-    FlagScope running(downloadRunWaiting);
+    FlagScope running(run.downloadRunWaiting);
     // The active worker count only falls back to 0 with its workers; the delete, clear and all-ended
     // logic rely on it matching them.
     if (activeWorkers < 0)
         activeWorkers = 0;
-    connectedCount = 1;
-    elapsedSeconds = 0;
+    run.connectedCount = 1;
+    run.elapsedSeconds = 0;
 
     const int last = downloadlistview->Count() - 1;
     if (last < resumeRow)
         return;
+    int& currentRow = run.currentRow;
     for (currentRow = resumeRow; currentRow <= last; ++currentRow) {
         if (quitConfirmed)
             return;
@@ -121,28 +138,53 @@ void TForm1::downbtnClick()
         const ListRow row = downloadlistview->row(currentRow);
         const QString name = row.subItem(0);
         const QString address = row.subItem(1);
-        fileSize = 0;
+        run.fileSize = 0;
 
         sizeProbeFlag = true;
-        if (!probeSize(address) || fileSize <= 0) {
+        if (!probeSize(address) || run.fileSize <= 0) {
             downinimemo->Add(name + QStringLiteral("不能下载"));
             continue;
         }
 
-        connectedCount = 0;
+        run.connectedCount = 0;
         const int slot = currentRow % dl::kFileSlots;
         lanseek::platform::waitUntil([this, slot] { return slotWorkers[slot] <= 0 || quitConfirmed; });
         if (quitConfirmed)
             return;
 
-        QString savePath = row.subItem(4);
-        if (!createEmpty(savePath)) {
-            savePath =
-                dl::fallbackPath(musicFolder, Edit1->text(), currentRow, dl::fallbackExtension(address));
-            if (!createEmpty(savePath))
-                throw std::runtime_error(("Cannot create file \"" + savePath + "\"").toStdString());
+        if (currentRow >= downloadlistview->Count())
+            break;
+        // The rows before this one keep their paths; this one must not write into a file of another song.
+        const std::vector<dl::TakenPath> taken = takenPathsOf(*downloadlistview, currentRow);
+        // The same song listed twice shares one file. Creating it empties it, so that waits until the other
+        // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
+        const auto createWhenFree = [this, &run](const QString& path) {
+            lanseek::platform::waitUntil(
+                [this, &run, &path] { return !run.pathInUse(path, slotWorkers) || quitConfirmed; });
+            return !quitConfirmed && createEmpty(path);
+        };
+        QString savePath;
+        if (!dl::needsFallbackName(name, row.subItem(4))) {
+            savePath = dl::uniqueSavePath(row.subItem(4), address, taken);
+            if (!createWhenFree(savePath))
+                savePath.clear();
         }
-        Timer1->start();
+        if (quitConfirmed)
+            return;
+        if (savePath.isEmpty()) {
+            savePath = dl::uniqueSavePath(
+                dl::fallbackPath(musicFolder, Edit1->text(), currentRow, dl::fallbackExtension(address)),
+                address, taken);
+            if (!createWhenFree(savePath)) {
+                if (quitConfirmed)
+                    return;
+                throw dl::TargetFileError(savePath);
+            }
+        }
+        // The row shows where its file really is, so that its report names it.
+        if (savePath != row.subItem(4) && downloadlistview->subItem(currentRow, 1) == address)
+            downloadlistview->setSubItem(currentRow, 4, savePath);
+        enableTimer1();
         sizeProbeFlag = false;
         startFile(slot, row, savePath);
     }
@@ -159,6 +201,7 @@ bool TForm1::probeSize(const QString& address)
     probe->Tag = dl::kProbeTag;
     probe->Host = *target;
     probe->setRange(0, 0);
+    probe->setLowSpeedLimit(downloadRun.lowSpeed.bytesPerSecond, downloadRun.lowSpeed.seconds);
     // The events are raised on the helper thread that runs the blocking calls; the length is applied on
     // the UI thread before the GET returns, the end is queued behind everything the workers posted.
     probe->OnWorkBegin = [this](TIdHTTP&, std::int64_t length) {
@@ -186,7 +229,8 @@ bool TForm1::probeSize(const QString& address)
 
 void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
 {
-    connectedCount = 0;
+    auto& run = downloadRun;
+    run.connectedCount = 0;
     const int workers = workersPerFile(Edit2->text());
     const QString address = row.subItem(1);
     const auto target = dl::connectTarget(address);
@@ -196,6 +240,7 @@ void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
         auto client = std::make_shared<TIdHTTP>();
         client->Tag = dl::workerTag(slot, i);
         client->Host = target.value_or(std::string());
+        client->setLowSpeedLimit(run.lowSpeed.bytesPerSecond, run.lowSpeed.seconds);
         clients.push_back(std::move(client));
     }
     int connected = 0;
@@ -209,35 +254,46 @@ void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
             ++connected;
         }
     });
-    connectedCount = connected;
+    run.connectedCount = connected;
     for (int i = 0; i < connected; ++i)
         slotClients[slot][i] = clients[i];
 
     const int progressRow = downloadnow->appendRow(
-        {row.subItem(0), -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(currentRow)}});
-    inProgressComplete.append(connected > 0);
-    if (currentRow < downloadlistview->Count())
-        downloadlistview->setRowSelected(currentRow, true);
+        {row.subItem(0), -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
+    run.addInProgressRow(connected > 0);
+    if (run.currentRow < downloadlistview->Count())
+        downloadlistview->setRowSelected(run.currentRow, true);
     // The in-progress list selects one row at a time, as a click does.
     downloadnow->setCurrentItem(downloadnow->topLevelItem(progressRow));
-    slotRow[slot] = progressRow;
-    if (connected == 0)
+    run.slotRow[slot] = progressRow;
+    if (connected == 0) {
+        // No byte of this file can arrive: it has ended as it started, empty, and is reported so.
+        fileEnded(progressRow);
+        if (activeWorkers <= 0)
+            allEndedReport();
         return;
+    }
 
     for (int k = 0; k < dl::kBarsPerSlot; ++k)
-        workerBytes[dl::kBarsPerSlot * slot + k] = 0;
+        run.workerBytes[dl::kBarsPerSlot * slot + k] = 0;
+    run.slotSavePath[slot] = savePath;
     dl::WorkerJob job;
-    job.segmentLength = dl::segmentLength(fileSize, connected);
+    job.segmentLength = dl::segmentLength(run.fileSize, connected);
     job.workers = connected;
     job.savePath = savePath;
     job.address = address.trimmed().toStdString();
-    job.fileSize = fileSize;
+    job.fileSize = run.fileSize;
     for (int i = 0; i < connected; ++i) {
         job.workerIndex = i;
         new tmp3download(clients[i], job, downloadHub->events(), downloadHub, downloadHub);
         ++activeWorkers;
         ++slotWorkers[slot];
     }
+    enableTimer1();
+}
+
+void TForm1::enableTimer1()
+{
     if (!Timer1->isActive())
         Timer1->start();
 }
@@ -246,10 +302,11 @@ void TForm1::startFile(int slot, const ListRow& row, const QString& savePath)
 
 void TForm1::IdHTTP1WorkBegin(std::int64_t announcedLength)
 {
-    fileSize = announcedLength;
-    slotFileSize[resumeRow % dl::kFileSlots] = announcedLength;
-    if (connectedCount > 0)
-        setBarMaximum(announcedLength / connectedCount);
+    auto& run = downloadRun;
+    run.fileSize = announcedLength;
+    run.slotFileSize[resumeRow % dl::kFileSlots] = announcedLength;
+    if (run.connectedCount > 0)
+        setBarMaximum(announcedLength / run.connectedCount);
     // Ends the probe's transfer before any body byte is read; its GET returns normally.
     if (IdHTTP1)
         IdHTTP1->Disconnect();
@@ -260,72 +317,65 @@ void TForm1::IdHTTP1Work(int tag, std::int64_t bytesSoFar)
     SeSkinStatusBar1->setPanelText(0, QString::number(bytesSoFar));
     if (const auto counter = dl::counterOfTag(tag)) {
         SeSkinStatusBar1->setPanelText(0, dl::workerLabel(tag) + QString::number(bytesSoFar));
-        workerBytes[*counter] = bytesSoFar;
+        downloadRun.workerBytes[*counter] = bytesSoFar;
     }
 }
 
 void TForm1::IdHTTP1WorkEnd(int tag, bool segmentComplete)
 {
+    auto& run = downloadRun;
     if (const auto slot = dl::slotOfTag(tag)) {
         const int s = *slot;
         if (slotWorkers[s] > 0)
             --slotWorkers[s];
         if (activeWorkers > 0)
             --activeWorkers;
-        const int row = slotRow[s];
-        if (!segmentComplete && row >= 0 && row < inProgressComplete.size())
-            inProgressComplete[row] = false;
+        const int row = run.slotRow[s];
+        if (!segmentComplete)
+            run.markIncomplete(row);
         if (slotWorkers[s] == 0) {
-            if (row >= 0 && row < downloadnow->Count())
-                downloadnow->setSubItem(row, 0, dl::kStateEnded);
+            fileEnded(row);
             // Every worker of the file has ended, so nothing uses these clients any more.
             for (auto& client : slotClients[s])
                 client.reset();
         }
         const int k = tag - 100 * (s + 1);
         if (downloadnow->firstSelectedRow() >= 0 && shownSlot() == s && k >= 0 && k < dl::kBarsPerSlot)
-            setBarValue(k, barMaximum);
+            setBarValue(k, run.barMaximum);
     }
-    if (activeWorkers == 0) {
+    if (activeWorkers == 0)
         allEndedReport();
-        Timer1->stop();
-    }
 }
 
 void TForm1::Timer1Timer()
 {
-    ++elapsedSeconds;
-    SeSkinStatusBar1->setPanelText(1, dl::elapsedText(elapsedSeconds));
+    auto& run = downloadRun;
+    ++run.elapsedSeconds;
+    SeSkinStatusBar1->setPanelText(1, dl::elapsedText(run.elapsedSeconds));
 
     std::int64_t total = 0;
-    for (std::int64_t bytes : workerBytes)
+    for (std::int64_t bytes : run.workerBytes)
         total += bytes;
-    SeSkinStatusBar1->setPanelText(3, dl::speedText(total - previousTotal));
-    previousTotal = total;
+    SeSkinStatusBar1->setPanelText(3, dl::speedText(total - run.previousTotal));
+    run.previousTotal = total;
 
-    for (int r = 0; r < downloadnow->Count(); ++r) {
-        if (downloadnow->subItem(r, 0) != dl::kStateEnded)
-            continue;
-        const bool complete = r < inProgressComplete.size() && inProgressComplete[r];
-        downloadnow->setSubItem(r, 0, complete ? dl::kStateDone : dl::kStateIncomplete);
-        fileReport(r);
-    }
+    reportEndedFiles();
 
     for (int s = 0; s < dl::kFileSlots; ++s) {
-        const int row = slotRow[s];
+        const int row = run.slotRow[s];
         if (slotWorkers[s] > 0 && row >= 0 && row < downloadnow->Count())
             downloadnow->setSubItem(row, 1, QString::number(downloadnow->subItem(row, 1).toInt() + 1));
     }
 
-    if (connectedCount > 0) {
+    if (run.connectedCount > 0) {
         const int s = shownSlot();
-        setBarMaximum(slotFileSize[s] / connectedCount);
+        setBarMaximum(run.slotFileSize[s] / run.connectedCount);
         std::int64_t before = 0;
         std::int64_t after = 0;
         for (int k = 0; k < dl::kBarsPerSlot; ++k) {
-            before += barValues[k];
-            setBarValue(k, workerBytes[dl::kBarsPerSlot * s + k]);
-            after += barValues[k];
+            before += run.barValues[k];
+            setBarValue(k, run.workerBytes[dl::kBarsPerSlot * s + k]);
+            after += run.barValues[k];
         }
         SeSkinStatusBar1->setPanelText(2, dl::speedText(after - before));
     }
@@ -338,7 +388,7 @@ void TForm1::downloadnowSelectItem(int row, bool selected)
     const QString state = downloadnow->subItem(row, 0);
     if (state == dl::kStateEnded || state == dl::kStateDone) {
         for (int k = 0; k < dl::kBarsPerSlot; ++k)
-            setBarValue(k, barMaximum);
+            setBarValue(k, downloadRun.barMaximum);
     }
 }
 
@@ -352,18 +402,19 @@ int TForm1::shownSlot() const
 
 void TForm1::setBarMaximum(std::int64_t maximum)
 {
-    barMaximum = maximum;
+    auto& run = downloadRun;
+    run.barMaximum = maximum;
     const int shift = dl::barShiftFor(maximum);
     for (int k = 0; k < dl::kBarsPerSlot; ++k) {
         progressBars[k]->setMax(dl::scaledBarValue(maximum, shift));
-        progressBars[k]->setPosition(dl::scaledBarValue(barValues[k], shift));
+        progressBars[k]->setPosition(dl::scaledBarValue(run.barValues[k], shift));
     }
 }
 
 void TForm1::setBarValue(int bar, std::int64_t value)
 {
-    barValues[bar] = value;
-    progressBars[bar]->setPosition(dl::scaledBarValue(value, dl::barShiftFor(barMaximum)));
+    downloadRun.barValues[bar] = value;
+    progressBars[bar]->setPosition(dl::scaledBarValue(value, dl::barShiftFor(downloadRun.barMaximum)));
 }
 
 void TForm1::fileReport(int progressRow)
@@ -377,7 +428,7 @@ void TForm1::fileReport(int progressRow)
     report.when = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                   locale.toString(now.time(), QLocale::LongFormat);
     report.songName = shown.caption;
-    report.complete = progressRow < inProgressComplete.size() && inProgressComplete[progressRow];
+    report.complete = downloadRun.isComplete(progressRow);
     report.seconds = shown.subItem(1);
     bool ok = false;
     const int listRow = shown.subItem(2).toInt(&ok);
@@ -391,10 +442,29 @@ void TForm1::fileReport(int progressRow)
         downinimemo->Add(line);
 }
 
+void TForm1::fileEnded(int progressRow)
+{
+    if (progressRow < 0 || progressRow >= downloadnow->Count() || downloadRun.isReported(progressRow))
+        return;
+    downloadnow->setSubItem(progressRow, 0, dl::kStateEnded);
+    downloadRun.fileEnded(progressRow);
+}
+
+void TForm1::reportEndedFiles()
+{
+    QStringList states;
+    for (int r = 0; r < downloadnow->Count(); ++r)
+        states << downloadnow->subItem(r, 0);
+    for (int r : downloadRun.takeRowsToReport(states)) {
+        downloadnow->setSubItem(r, 0, downloadRun.isComplete(r) ? dl::kStateDone : dl::kStateIncomplete);
+        fileReport(r);
+    }
+}
+
 void TForm1::allEndedReport()
 {
-    if (downloadnow->Count() > 0 && currentRow != downloadlistview->Count() - 1)
-        fileReport(downloadnow->Count() - 1);
+    reportEndedFiles();
+    Timer1->stop();
 }
 
 // ---- Save-folder chooser -----------------------------------------------------------------------------

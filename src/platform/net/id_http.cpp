@@ -261,6 +261,10 @@ void TIdHTTP::get(const std::string& url, const std::function<void(const char*, 
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &IdHttpCallbacks::body);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    if (m_lowSpeedBytesPerSecond > 0 && m_lowSpeedSeconds > 0) {
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, m_lowSpeedBytesPerSecond);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, m_lowSpeedSeconds);
+    }
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &IdHttpCallbacks::progress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);

@@ -97,6 +97,14 @@ public:
     // receives nothing for the stall timeout, end with a SocketError. Defaults: 30 s and 60 s.
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     void setStallTimeoutMs(int ms) { m_stallTimeoutMs = ms; }
+    // A transfer that stays slower than bytesPerSecond for `seconds` in a row ends with a SocketError, so
+    // that a server sending a byte now and then cannot hold a request open for ever; curl measures it.
+    // Default: 1024 bytes a second for 60 s. A bytesPerSecond or seconds of 0 turns the limit off.
+    void setLowSpeedLimit(long bytesPerSecond, long seconds)
+    {
+        m_lowSpeedBytesPerSecond = bytesPerSecond;
+        m_lowSpeedSeconds = seconds;
+    }
 
     // The reply of the last Get (valid from OnWorkBegin on; reset when a Get starts).
     int statusCode() const { return m_statusCode; }
@@ -141,6 +149,8 @@ private:
     lanseek::platform::RequestRange m_range;
     int m_connectTimeoutMs = 30000;
     int m_stallTimeoutMs = 60000;
+    long m_lowSpeedBytesPerSecond = 1024;
+    long m_lowSpeedSeconds = 60;
 
     // State of the running Get; touched only by the thread that runs it.
     const std::function<void(const char*, std::size_t)>* m_deliver = nullptr;
