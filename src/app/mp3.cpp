@@ -9,7 +9,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -17,7 +16,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 
 namespace {
 
@@ -75,6 +73,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     wireCard();
     startUp(options);
     nameControlsForAccessibility();
+    buildFrame();
 }
 
 TForm1::~TForm1() = default;
@@ -421,26 +420,26 @@ void TForm1::buildMenus()
     SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
     on(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, &TForm1::CustomItem7Click);
-
-    // The top bar stands in for the caption while the frame is the desktop's own: a right click there
-    // opens the system menu.
-    Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { SeSkinPopupMenu1->popup(Panel1->mapToGlobal(at)); });
-
-    trayIcon = new QSystemTrayIcon(this);
-    trayIcon->setToolTip(QStringLiteral("聆澜"));
-    trayIcon->setContextMenu(SeSkinPopupMenu2);
-    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            guarded([this] { CustomItem7Click(); });
-    });
 }
 
 void TForm1::onClicks(std::initializer_list<Click> clicks)
 {
     for (const Click& click : clicks)
         on(click.button, &QAbstractButton::clicked, click.handler);
+}
+
+void TForm1::buildFrame()
+{
+    // A tool window with close, system-menu, minimize and tray buttons; its menus are the two above.
+    SeSkinForm1 = std::make_unique<TSeSkinForm>(this);
+    SeSkinForm1->setObjectName(QStringLiteral("SeSkinForm1"));
+    SeSkinForm1->BorderIcons = {kbiClose, kbiSystemMenu, kbiMinimize, kbiTray};
+    SeSkinForm1->Performance = ksfpNoBuffer;
+    SeSkinForm1->StayOnTop = false;
+    SeSkinForm1->SystemMenuLink = SeSkinPopupMenu1;
+    SeSkinForm1->TrayMenuLink = SeSkinPopupMenu2;
+    SeSkinForm1->setSkinEngine(SeSkinEngine1);
+    SeSkinForm1->setBorderStyle(kbsToolWindow);
 }
 
 void TForm1::wireShell()
@@ -658,44 +657,27 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::CustomItem1Click()
 {
-    if (m_rolledUp) {
-        setFixedSize(m_unrolledSize);
-        m_rolledUp = false;
-    }
-    showNormal();
-    raise();
-    activateWindow();
+    SeSkinForm1->restore();
 }
 
 void TForm1::CustomItem2Click()
 {
-    showMinimized();
+    SeSkinForm1->minimize();
 }
 
 void TForm1::CustomItem3Click()
 {
-    if (m_rolledUp)
-        return;
-    m_unrolledSize = size();
-    m_rolledUp = true;
-    setFixedSize(width(), 1);
+    SeSkinForm1->rollUp();
 }
 
 void TForm1::CustomItem4Click()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        trayIcon->setIcon(ImageList1.icon(0));
-        trayIcon->show();
-        hide();
-    } else {
-        showMinimized();
-    }
+    SeSkinForm1->minimizeToTray();
 }
 
 void TForm1::CustomItem7Click()
 {
-    trayIcon->hide();
-    CustomItem1Click();
+    SeSkinForm1->restore();
 }
 
 // ---- Exception policy --------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "platform/ui/dialogs.h"
 #include "search/search_query.h"
 #include "skin/controls/se_controls.h"
+#include "skin/forms/se_skin_form.h"
 
 #include <QPointer>
 #include <QSize>
@@ -30,7 +31,6 @@ struct MarkupOutcome;
 class TIdHTTP;
 class TForm2;
 class QMenu;
-class QSystemTrayIcon;
 class QCloseEvent;
 class QLabel;
 
@@ -182,7 +182,9 @@ public:
     // System and tray menus of the frame
     TSeSkinPopupMenu* SeSkinPopupMenu1 = nullptr;
     TSeSkinPopupMenu* SeSkinPopupMenu2 = nullptr;
-    QSystemTrayIcon* trayIcon = nullptr;
+    // The skinned frame: the window's caption, borders, caption buttons, states and tray icon. Declared
+    // as a member so that it goes while the window is still whole.
+    std::unique_ptr<TSeSkinForm> SeSkinForm1;
 
     // ---- Application shell ---------------------------------------------------------------------------
     void Button3Click();
@@ -198,7 +200,6 @@ public:
     // The program-wide exception handler: every exception escaping a handler ends here.
     void myexception(const QString& message);
     void myexception(const std::exception& error);
-    bool isRolledUp() const { return m_rolledUp; }
     // Runs a handler, handing any exception it throws to myexception.
     template <typename Fn> void guarded(Fn&& fn) noexcept
     {
@@ -352,6 +353,7 @@ private:
     void buildCardPanel();
     void buildHiddenParts();
     void buildMenus();
+    void buildFrame();
     void wireShell();
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
@@ -362,8 +364,6 @@ private:
 
     lanseek::platform::Dialogs* m_dialogs = nullptr;
     bool m_closing = false;
-    bool m_rolledUp = false;
-    QSize m_unrolledSize;
 };
 
 // The client size the window was laid out for.

@@ -13,6 +13,13 @@ FrameWindow::FrameWindow(TSeCustomForm* form)
     setMouseTracking(true);
 }
 
+FrameWindow::~FrameWindow()
+{
+    // Destroyed with its parent: the owner inside goes with it, and its frame component must not free
+    // this window a second time.
+    m_form->m_window = nullptr;
+}
+
 bool FrameWindow::event(QEvent* event)
 {
     if (event->type() == skinFrameQueryEvent()) {
