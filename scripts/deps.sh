@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
   libcurl4-openssl-dev libgumbo-dev zlib1g-dev libtag1-dev libmicrohttpd-dev libmicrohttpd12 libcpp-httplib-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
@@ -14,7 +14,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
   # nginx-light and wrk: the reference server and the load of the service's HTTP benchmark.
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy python3
-    nginx-light wrk)
+    nginx-light wrk desktop-file-utils appstream)
 fi
 
 missing=()

@@ -3,11 +3,14 @@
 #include "app/application.h"
 #include "app/display_check.h"
 #include "app/mp3.h"
+#include "platform/ui/app_icon.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/qt_translations.h"
 #include "service/search_service.h"
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QObject>
 #include <QScreen>
 
@@ -81,6 +84,12 @@ int main(int argc, char** argv)
     LanseekApplication app(argc, argv);
     LanseekApplication::setApplicationName(QStringLiteral("lanseek"));
     LanseekApplication::setApplicationDisplayName(QStringLiteral("聆澜"));
+    // The desktop matches the running program to its entry (and the entry's icon) by this name.
+    LanseekApplication::setDesktopFileName(QStringLiteral("org.lanseek.lanseek"));
+    LanseekApplication::setWindowIcon(lanseek::platform::applicationIcon());
+    // Qt's own buttons and dialogs speak the program's language. Without the catalogues on the machine
+    // they stay in English; nothing else depends on them.
+    lanseek::platform::installQtTranslations(app, lanseek::platform::translationLocale(QLocale::system()));
 
     ServiceChoice service;
     std::string error;

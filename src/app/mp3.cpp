@@ -1,6 +1,7 @@
 #include "app/mp3.h"
 
 #include "card/card_background.h"
+#include "platform/ui/app_icon.h"
 #include "platform/ui/media_icons.h"
 #include "platform/web/web_browser.h"
 #include "skin/skin_embedded.h"
@@ -16,6 +17,8 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace {
 
@@ -64,6 +67,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Q_ASSERT(m_dialogs);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("聆澜"));
+    setWindowIcon(lanseek::platform::applicationIcon());
     resize(kDesignWidth, kDesignHeight);
     buildWindow();
     wireShell();
@@ -453,6 +457,16 @@ void TForm1::wireShell()
 
 namespace {
 
+// Scales a window's size, keeping a fixed size fixed.
+void scaleWindowSize(QWidget* window, int num, int den)
+{
+    const QSize scaled(window->width() * num / den, window->height() * num / den);
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(scaled);
+    else
+        window->resize(scaled);
+}
+
 QString withSeparator(QString folder)
 {
     folder = QDir::toNativeSeparators(folder);
@@ -542,9 +556,15 @@ void TForm1::adaptToScreen(QSize screen)
     const QList<QWidget*> children = findChildren<QWidget*>();
     for (QWidget* child : children) {
         // Only the program's own controls; the inner parts of Qt's widgets follow their owners.
-        if (child->isWindow() || child->objectName().isEmpty() ||
-            child->objectName().startsWith(QLatin1String("qt_")))
+        if (child->objectName().isEmpty() || child->objectName().startsWith(QLatin1String("qt_")))
             continue;
+        if (child->isWindow()) {
+            // The windows the main window owns (the save-folder chooser) grow with the controls inside
+            // them, or those would lie outside their edges. Menus size themselves to their items.
+            if ((child->windowFlags() & Qt::WindowType_Mask) == Qt::Window)
+                scaleWindowSize(child, num, den);
+            continue;
+        }
         const QRect g = child->geometry();
         child->setGeometry(g.x() * num / den, g.y() * num / den, g.width() * num / den,
                            g.height() * num / den);
@@ -556,6 +576,29 @@ void TForm1::adaptToScreen(QSize screen)
     w = Panel2->width() + ListView1->width() + 10;
     h = ListView1->height() + SeSkinPanel1->height() + playListView->height();
     resize(w, h);
+    alignRegions();
+}
+
+void TForm1::alignRegions()
+{
+    // Aligned regions keep to their edge whatever the window's size: the top bar across the top, the
+    // status bar across the bottom, the left column between them, and the download and card panels fill
+    // what is left right of the column. Their other extent (height or width) stays as laid out.
+    if (!Panel1 || !Panel2 || !SeSkinStatusBar1 || !Iesetpanel || !setpanel)
+        return;
+    const int top = Panel1->height();
+    const int bottom = std::max(top, height() - SeSkinStatusBar1->height());
+    Panel1->setGeometry(0, 0, width(), top);
+    SeSkinStatusBar1->setGeometry(0, bottom, width(), SeSkinStatusBar1->height());
+    Panel2->setGeometry(0, top, Panel2->width(), bottom - top);
+    for (QWidget* panel : {static_cast<QWidget*>(Iesetpanel), static_cast<QWidget*>(setpanel)})
+        panel->setGeometry(Panel2->width(), top, std::max(0, width() - Panel2->width()), bottom - top);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    alignRegions();
 }
 
 // Every control names itself to screen readers: by its caption, else its hint, else its component name.

@@ -28,6 +28,9 @@ namespace lanseek::card {
 struct TagCommand;
 struct MarkupOutcome;
 } // namespace lanseek::card
+namespace lanseek::platform {
+struct WebDocument;
+} // namespace lanseek::platform
 class TIdHTTP;
 class TForm2;
 class QMenu;
@@ -331,6 +334,8 @@ public:
     void cardsurebtnClick();
     void previewbtnClick();
     void iesetbtnClick();
+    // The card preview's save as: asks where, then writes the shown card and a copy of its picture.
+    void saveCardAs(const lanseek::platform::WebDocument& document);
     void runTagCommand(const lanseek::card::TagCommand& command);
     void applyCardMarkup(const lanseek::card::MarkupOutcome& outcome);
     void writeCard();
@@ -343,6 +348,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildWindow();
@@ -357,6 +363,7 @@ private:
     void wireShell();
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
+    void alignRegions();
     void nameControlsForAccessibility();
     void showView(bool results, bool download, bool card);
     void disconnectSlotClients(int slot, int count);

@@ -46,6 +46,10 @@ MarkupOutcome applyFont(const QString& openingTag, const EditorState& cardText, 
 
 QString fontOpeningTag(const QString& colourDigits, const QString& family)
 {
+    // With no family chosen the text keeps the page's font: an empty face would ask the browser for a
+    // font named "" instead.
+    if (family.isEmpty())
+        return QStringLiteral("<font color=#") + colourDigits + QStringLiteral(">");
     return QStringLiteral("<font color=#") + colourDigits + QStringLiteral(" face='") + family +
            QStringLiteral("'>");
 }

@@ -48,7 +48,7 @@ inline const QString kAskForSelection = QStringLiteral("请选择相应内容后
 MarkupOutcome wrap(const TagCommand& command, const EditorState& cardText, const EditorState& title);
 // A change of colour or font: no focus test, and no message when nothing is selected.
 MarkupOutcome applyFont(const QString& openingTag, const EditorState& cardText, const EditorState& title);
-// "<font color=#" digits " face='" family "'>"
+// "<font color=#" digits " face='" family "'>"; without a family, "<font color=#" digits ">".
 QString fontOpeningTag(const QString& colourDigits, const QString& family);
 
 // The colour box: its entries in order and the digits written for each.

@@ -7,6 +7,7 @@
 #include <QAccessibleInterface>
 #include <QDir>
 #include <QFileInfo>
+#include <QSystemTrayIcon>
 
 using lanseek::testing::FormTest;
 
@@ -148,6 +149,53 @@ TEST_F(StartUp, OtherScreenWidthsRescaleThenFitTheColumns)
     EXPECT_EQ(form->ListView1->geometry(),
               QRect(121 * 800 / 1024, 73 * 800 / 1024, 576 * 800 / 1024, 320 * 800 / 1024));
     EXPECT_EQ(form->width(), form->Panel2->width() + form->ListView1->width() + 10);
+}
+
+// The regions aligned to an edge of the window: top bar, left column, status bar, and the panels that fill
+// the rest right of the column.
+static void expectAlignedRegions(const TForm1& form)
+{
+    const int w = form.width();
+    const int h = form.height();
+    const int bar = form.SeSkinStatusBar1->height();
+    EXPECT_EQ(form.SeSkinStatusBar1->geometry(), QRect(0, h - bar, w, bar));
+    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 0, w, form.Panel1->height()));
+    EXPECT_EQ(form.Panel2->geometry(),
+              QRect(0, form.Panel1->height(), form.Panel2->width(), h - bar - form.Panel1->height()));
+    const QRect rest(form.Panel2->width(), form.Panel1->height(), w - form.Panel2->width(),
+                     h - bar - form.Panel1->height());
+    EXPECT_EQ(form.Iesetpanel->geometry(), rest);
+    EXPECT_EQ(form.setpanel->geometry(), rest);
+}
+
+TEST_F(StartUp, AlignedRegionsFollowTheWindowAtEveryScreenSize)
+{
+    expectAlignedRegions(*form);
+    EXPECT_EQ(form->SeSkinStatusBar1->geometry(), QRect(0, 582, 696, 22));
+
+    makeForm(QSize(1280, 1024));
+    expectAlignedRegions(*form);
+    // The status bar keeps its scaled height and sits on the window's bottom edge, no band below it.
+    EXPECT_EQ(form->SeSkinStatusBar1->height(), 22 * 1280 / 1024);
+    EXPECT_EQ(form->SeSkinStatusBar1->geometry().bottom(), form->height() - 1);
+
+    makeForm(QSize(800, 600));
+    expectAlignedRegions(*form);
+
+    // Any later size, too.
+    form->setFixedSize(900, 700);
+    form->show();
+    expectAlignedRegions(*form);
+    form->setFixedSize(640, 480);
+    expectAlignedRegions(*form);
+}
+
+TEST_F(StartUp, WindowShowsTheProgramsOwnIcon)
+{
+    const QList<QSize> sizes = form->windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+    EXPECT_TRUE(sizes.contains(QSize(256, 256)));
+    EXPECT_EQ(form->trayIcon->icon().availableSizes(), sizes);
 }
 
 TEST_F(StartUp, ControlsAreNamedForScreenReaders)

@@ -2,10 +2,18 @@
 
 #include "support/form_fixture.h"
 
+#include "platform/text/gbk.h"
+#include "platform/web/web_browser.h"
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
+#include <QUrl>
 
 using lanseek::testing::FormTest;
 
@@ -75,6 +83,21 @@ TEST_F(CardForm, ColourChoiceWrapsTheSelectionInAFontTag)
     EXPECT_EQ(form->colorcombox->count(), 49);
 }
 
+TEST_F(CardForm, FontBoxStartsWithNoFamilySoAColourWritesNoFace)
+{
+    // The box lists the display's families but shows none of them chosen.
+    EXPECT_EQ(form->fontsizecombox->currentIndex(), -1);
+    EXPECT_EQ(form->fontsizecombox->currentText(), QString());
+    EXPECT_EQ(form->fontsizecombox->placeholderText(), QStringLiteral("字体类型"));
+    form->iememo->setPlainText("Hi");
+    selectInMemo(0, 2);
+    const int blue = form->colorcombox->findText("clBlue");
+    ASSERT_GE(blue, 0);
+    form->colorcombox->setCurrentIndex(blue);
+    emit form->colorcombox->activated(blue);
+    EXPECT_EQ(form->iememo->toPlainText(), QStringLiteral("<font color=#0000FF>Hi</font>"));
+}
+
 TEST_F(CardForm, GenerateWritesTheCardInGbkWithCrLf)
 {
     addCardSong("mp3");
@@ -140,4 +163,71 @@ TEST_F(CardForm, PictureChoiceRegeneratesTheCard)
 
     form->picbtn->click(); // cancelled
     EXPECT_EQ(form->cardBackground, QStringLiteral("/pictures/sea.gif"));
+}
+
+TEST_F(CardForm, SaveLocationBeforeAnyPreviewDoesNothing)
+{
+    addCardSong("mp3");
+    form->iesetbtn->click();
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(form->downinimemo->toPlainText(), QString());
+}
+
+TEST_F(CardForm, SaveLocationWritesACardThatShowsItsPictureFromItsNewPlace)
+{
+    // A background of one colour, so the saved card's picture can be told on screen.
+    const QColor paint(200, 30, 40);
+    ASSERT_TRUE(QDir().mkpath(folder.filePath("pic")));
+    const QString picture = folder.filePath("pic/背景.png");
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(paint);
+    ASSERT_TRUE(tile.save(picture));
+    form->cardBackground = picture;
+    addCardSong("mp3");
+    QSignalSpy previewed(form->WebBrowser4, &TWebBrowser::OnDocumentComplete);
+    form->previewbtn->click();
+    ASSERT_TRUE(previewed.wait(5000));
+    const QByteArray generated = cardBytes();
+
+    // Cancelling the dialog saves nothing; the dialog proposes card.html in a folder that exists.
+    form->iesetbtn->click();
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    const auto& request = dialogs.fileRequests[0];
+    EXPECT_EQ(request.kind, lanseek::testing::ScriptedDialogs::FileRequest::Kind::Save);
+    EXPECT_EQ(request.request.proposedName, QStringLiteral("card.html"));
+    EXPECT_TRUE(QFileInfo(request.request.initialDir).isDir());
+    EXPECT_TRUE(request.request.filter.contains(QStringLiteral("*.html")));
+
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString target = elsewhere.filePath("我的贺卡.html");
+    dialogs.fileAnswers.push_back(target);
+    form->iesetbtn->click();
+    EXPECT_EQ(form->downinimemo->toPlainText(), QString()); // no error reached the handler
+
+    // The program's own card is untouched; the saved one differs only in naming the copy of the picture.
+    EXPECT_EQ(cardBytes(), generated);
+    EXPECT_TRUE(QFileInfo(elsewhere.filePath("我的贺卡_files/背景.png")).isFile());
+    QFile savedFile(target);
+    ASSERT_TRUE(savedFile.open(QIODevice::ReadOnly));
+    QByteArray expected = generated;
+    expected.replace(QByteArray::fromStdString(lanseek::platform::toGbk("file:///" + picture)),
+                     QUrl::toPercentEncoding(QStringLiteral("我的贺卡_files")) + "/" +
+                         QUrl::toPercentEncoding(QStringLiteral("背景.png")));
+    EXPECT_NE(expected, generated);
+    EXPECT_EQ(savedFile.readAll(), expected);
+
+    // With the original picture gone, a fresh browser view shows the saved card with its picture.
+    ASSERT_TRUE(QFile::remove(picture));
+    TWebBrowser fresh;
+    fresh.resize(500, 400);
+    fresh.show();
+    QSignalSpy loaded(&fresh, &TWebBrowser::OnDocumentComplete);
+    fresh.Navigate(QStringLiteral("file:///") + target);
+    ASSERT_TRUE(loaded.wait(5000));
+    ASSERT_NE(fresh.Document(), nullptr);
+    QApplication::processEvents();
+    const QImage shown = fresh.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() - 40, shown.height() - 10), paint);
 }

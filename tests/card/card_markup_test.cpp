@@ -58,6 +58,13 @@ TEST(Font, OpeningTagAndNoFocusTest)
     EXPECT_EQ(applyFont(tag, editor("x", 0, 0, true), editor("ab", 0, 0, true)).action, Action::Nothing);
 }
 
+TEST(Font, NoFamilyChosenWritesTheColourAlone)
+{
+    EXPECT_EQ(fontOpeningTag(QStringLiteral("0000FF"), QString()), QStringLiteral("<font color=#0000FF>"));
+    EXPECT_EQ(fontOpeningTag(QStringLiteral("1FFFFFFF"), QString()),
+              QStringLiteral("<font color=#1FFFFFFF>"));
+}
+
 TEST(Colours, FixedNamesThenSchemeNamesInOrder)
 {
     const auto entries = colourBoxEntries([](int index) { return QColor(index, 2 * index, 3 * index); });

@@ -3,6 +3,7 @@
 #include "download/form/selectdir.h"
 #include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
+#include "platform/ui/folder_tree.h"
 #include "support/fault_http_server.h"
 #include "support/form_fixture.h"
 
@@ -463,6 +464,45 @@ TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
     chooser->pathedit->clear();
     chooser->pathbtnClick();
     EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
+}
+
+TEST_F(DownloadQueue, ChooserGrowsWithItsControlsOnOtherScreens)
+{
+    makeForm(QSize(1280, 1024));
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->size(), QSize(158 * 1280 / 1024, 264 * 1280 / 1024));
+    // Everything stays inside the window, "确定" across its bottom.
+    for (QWidget* control :
+         {static_cast<QWidget*>(chooser->ShellTreeView1), static_cast<QWidget*>(chooser->pathedit),
+          static_cast<QWidget*>(chooser->pathbtn)})
+        EXPECT_TRUE(chooser->rect().contains(control->geometry())) << control->objectName().toStdString();
+    EXPECT_EQ(chooser->pathbtn->text(), QStringLiteral("确定"));
+    EXPECT_GE(chooser->pathbtn->geometry().bottom(), chooser->height() - 2);
+    form->SeSkinButton1Click();
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_TRUE(chooser->pathbtn->isVisible());
+    EXPECT_TRUE(chooser->rect().contains(chooser->pathbtn->geometry()));
+}
+
+TEST_F(DownloadQueue, ChooserTreeStartsAtHomeAndEndsAtTheRoot)
+{
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    lanseek::platform::FolderTreeModel* model = chooser->folderModel();
+    ASSERT_GE(model->rowCount(), 2);
+    EXPECT_EQ(chooser->ShellTreeView1->model(), model);
+    EXPECT_TRUE(chooser->ShellTreeView1->rootIsDecorated());
+    EXPECT_EQ(model->filePath(model->index(0, 0)), QDir::cleanPath(QDir::homePath()));
+    EXPECT_EQ(model->filePath(model->index(model->rowCount() - 1, 0)), QStringLiteral("/"));
+    EXPECT_TRUE(model->hasChildren(model->index(0, 0)));
+    // A click on a place puts its full path into the edit.
+    chooser->ShellTreeView1->setCurrentIndex(model->index(model->rowCount() - 1, 0));
+    chooser->ShellTreeView1Click();
+    EXPECT_EQ(chooser->pathedit->text(), QStringLiteral("/"));
+    chooser->ShellTreeView1->setCurrentIndex(QModelIndex());
+    chooser->ShellTreeView1Click();
+    EXPECT_EQ(chooser->pathedit->text(), QString());
 }
 
 TEST_F(DownloadQueue, ChooserRewritesTheSelectedRowsInRowPathMode)

@@ -406,6 +406,38 @@ TEST_F(ChartForm, ChoosingAChartRowSearchesForItsName)
     expectQuiet(requests);
 }
 
+TEST_F(ChartForm, ChoosingSeveralChartRowsAtOnceSearchesForTheFirst)
+{
+    auto firstPageQueries = [this] {
+        std::vector<std::string> queries;
+        for (const std::string& target : service.targets())
+            if (target.rfind("/m?tn=baidump3&ct=134217728&rn=&word=", 0) == 0)
+                queries.push_back(target);
+        return queries;
+    };
+    clickAndWait(form->manlistbtn);
+    service.setPages(endlessPages);
+    form->ListView1->selectAll(); // Ctrl+A
+    ASSERT_TRUE(QTest::qWaitFor([&] { return completes->count() > 0; }, 5000));
+    form->stopbtn->click();
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("周远"));
+    EXPECT_EQ(firstPageQueries().size(), 1u);
+
+    // A first row without a name only moves the focus, as when chosen alone; the next one is searched.
+    completes->clear();
+    service.setPages(chartPage);
+    clickAndWait(form->manlistbtn);
+    service.setPages(endlessPages);
+    form->ListView1->setRowSelected(1, true); // the empty name
+    form->ListView1->setRowSelected(2, true); // "Rain"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return completes->count() > 0; }, 5000));
+    form->stopbtn->click();
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("Rain"));
+    const std::vector<std::string> queries = firstPageQueries();
+    ASSERT_EQ(queries.size(), 2u);
+    EXPECT_EQ(queries[1], "/m?tn=baidump3&ct=134217728&rn=&word=Rain&lm=0");
+}
+
 TEST_F(ChartForm, ChoosingAChartRowWithoutANameOnlyFocusesTheNameBox)
 {
     clickAndWait(form->manlistbtn);

@@ -5,13 +5,18 @@
 
 #include "card/card_markup.h"
 #include "card/card_page.h"
+#include "card/card_save.h"
 #include "platform/text/gbk.h"
+#include "platform/web/address.h"
 #include "platform/web/web_browser.h"
 #include "search/result_selection.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QTextCursor>
 
 #include <stdexcept>
@@ -195,5 +200,80 @@ void TForm1::previewbtnClick()
 void TForm1::iesetbtnClick()
 {
     if (WebBrowser4->Document())
-        WebBrowser4->ExecWB(4, 0);
+        WebBrowser4->ExecWB(TWebBrowser::kSaveAs, 0);
+}
+
+namespace {
+
+// Where a save dialog for the user's own documents opens: the documents folder, or home without one.
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+QByteArray readWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("贺卡无法读取: " + file.errorString().toStdString());
+    return file.readAll();
+}
+
+// Copies the picture into the companion folder, replacing an older copy; false when there is no picture
+// to copy (a missing background is not an error: the card shows without it, saved or not).
+bool copyPicture(const QString& picture, const QString& folder, const QString& copy)
+{
+    if (!QFileInfo(picture).isFile())
+        return false;
+    if (QFileInfo(picture).canonicalFilePath() == QFileInfo(copy).canonicalFilePath())
+        return true;
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error("贺卡图片文件夹无法建立");
+    if (QFile::exists(copy) && !QFile::remove(copy))
+        throw std::runtime_error("贺卡图片无法替换");
+    if (!QFile::copy(picture, copy))
+        throw std::runtime_error("贺卡图片无法复制");
+    return true;
+}
+
+} // namespace
+
+void TForm1::saveCardAs(const lanseek::platform::WebDocument& document)
+{
+    // The preview shows local pages only; the bytes saved are the page's own, as it lies on disk.
+    if (!lanseek::platform::isFileAddress(document.url))
+        return;
+    const QString source = lanseek::platform::localPathOf(document.url);
+    QByteArray page = readWholeFile(source);
+
+    lanseek::platform::FileDialogRequest request;
+    request.filter = QStringLiteral("网页，全部(*.html;*.htm)|*.html;*.htm");
+    request.initialDir = documentsFolder();
+    request.proposedName = QStringLiteral("card.html");
+    const std::optional<QString> chosen = dialogs().saveFile(this, request);
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QFileInfo target(*chosen);
+
+    // The picture goes beside the page, and the saved page (never the program's own card) names the copy.
+    if (const std::optional<ByteSpan> span = findBodyBackground(page)) {
+        const QString written = lanseek::platform::fromGbk(
+            std::string_view(page.constData() + span->start, static_cast<std::size_t>(span->length)));
+        const QString address = lanseek::platform::resolveAddress(document.url, written);
+        if (lanseek::platform::isFileAddress(address)) {
+            const QString picture = lanseek::platform::localPathOf(address);
+            const QString folderName = companionFolderName(target.fileName());
+            const QString folder = target.dir().filePath(folderName);
+            const QString pictureName = QFileInfo(picture).fileName();
+            if (copyPicture(picture, folder, QDir(folder).filePath(pictureName)))
+                page = withBackground(page, *span, companionReference(folderName, pictureName));
+        }
+    }
+
+    QSaveFile file(target.filePath());
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
+        throw std::runtime_error("贺卡无法保存: " + file.errorString().toStdString());
 }

@@ -4,6 +4,7 @@
 
 #include "card/card_background.h"
 #include "card/card_markup.h"
+#include "platform/web/web_browser.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -40,6 +41,10 @@ void TForm1::wireCard()
         fontsizecombox->addItem(family);
         fontsizecombox->setItemData(fontsizecombox->count() - 1, QFont(family), Qt::FontRole);
     }
+    // No family is chosen until the user picks one, so a colour alone leaves the card's font alone. Until
+    // then the box names what it chooses.
+    fontsizecombox->setPlaceholderText(fontsizecombox->toolTip());
+    fontsizecombox->setCurrentIndex(-1);
 
     onClicks({{htmlrunbtn, &TForm1::htmlrunbtnClick},
               {h1btn, &TForm1::h1btnClick},
@@ -58,6 +63,9 @@ void TForm1::wireCard()
               {cardsurebtn, &TForm1::cardsurebtnClick},
               {previewbtn, &TForm1::previewbtnClick},
               {iesetbtn, &TForm1::iesetbtnClick}});
+    // The preview's save as is ours: the card and its picture, saved where the user chooses.
+    WebBrowser4->setSaveAsHandler(
+        [this](const lanseek::platform::WebDocument& document) { saveCardAs(document); });
     // Only the user's choice in a box counts as a change, not the filling above.
     on(colorcombox, &QComboBox::activated, &TForm1::colorcomboxChange);
     on(fontsizecombox, &QComboBox::activated, &TForm1::fontsizecomboxChange);

@@ -2,8 +2,8 @@
 
 #include "app/mp3.h"
 #include "download/download_rules.h"
+#include "platform/ui/folder_tree.h"
 
-#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -16,19 +16,17 @@ TForm2::TForm2(TForm1* owner)
     setWindowTitle(QStringLiteral("选择保存目录"));
     setFixedSize(158, 264);
 
-    // Folders only, from the root of the file systems down; mounted volumes appear where they are mounted.
-    m_model = new QFileSystemModel(this);
-    m_model->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_model->setRootPath(QStringLiteral("/"));
-    m_model->setReadOnly(true);
+    // Folders only, starting at the home folder, its music and downloads folders, mounted volumes and the
+    // root of the file system. Each of them is a top-level entry, so they carry the open indicator too.
+    m_model = new lanseek::platform::FolderTreeModel(this);
 
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
     ShellTreeView1->setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        ShellTreeView1->hideColumn(column);
     ShellTreeView1->header()->hide();
-    ShellTreeView1->setRootIsDecorated(false);
+    ShellTreeView1->setRootIsDecorated(true);
+    ShellTreeView1->setUniformRowHeights(true);
+    ShellTreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ShellTreeView1->setGeometry(0, 0, 158, 218);
     // A right click selects as well.
     ShellTreeView1->setContextMenuPolicy(Qt::PreventContextMenu);

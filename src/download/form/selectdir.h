@@ -8,9 +8,11 @@
 
 #include <QWidget>
 
-class QFileSystemModel;
 class QTreeView;
 class TForm1;
+namespace lanseek::platform {
+class FolderTreeModel;
+} // namespace lanseek::platform
 
 class TForm2 : public QWidget
 {
@@ -29,9 +31,9 @@ public:
     void ShellTreeView1Click();
     void pathbtnClick();
 
-    QFileSystemModel* folderModel() const { return m_model; }
+    lanseek::platform::FolderTreeModel* folderModel() const { return m_model; }
 
 private:
     TForm1* m_owner;
-    QFileSystemModel* m_model = nullptr;
+    lanseek::platform::FolderTreeModel* m_model = nullptr;
 };

@@ -4,12 +4,28 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace lanseek::platform {
+
+namespace {
+
+// The program's descriptions already show their patterns ("real播放列表(*.rpm)"), and Qt shows the
+// patterns of a filter after its description as well. The description keeps its words only, so that
+// each pattern is shown once, in the place Qt gives it.
+QString descriptionWithoutPatterns(const QString& description)
+{
+    static const QRegularExpression patternGroup(QStringLiteral("\\s*[(（][^()（）]*\\*[^()（）]*[)）]"));
+    QString words = description;
+    words.remove(patternGroup);
+    return words.trimmed();
+}
+
+} // namespace
 
 QString toQtFilter(const QString& programFilter)
 {
@@ -18,7 +34,11 @@ QString toQtFilter(const QString& programFilter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts[i] + QStringLiteral(" (") + patterns.trimmed() + QLatin1Char(')');
+        patterns = patterns.simplified();
+        QString words = descriptionWithoutPatterns(parts[i]);
+        if (words.isEmpty())
+            words = patterns;
+        filters << words + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

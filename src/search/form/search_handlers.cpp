@@ -113,12 +113,19 @@ void TForm1::ListView1SelectItem(int index, bool selected)
     if (ListView1->subItemCount(index) >= 3)
         return;
     // The search empties the list, so it runs once the list has finished reporting this selection change
-    // rather than from inside it.
+    // rather than from inside it. Rows chosen together (Ctrl+A, Shift+click) are reported one by one
+    // before any of their searches runs; the first search replaces the chart, and a later row that is no
+    // longer there is not searched for. So several rows chosen at once search for the first one, the way
+    // a search run at the moment of the first choice would.
     const QString name = ListView1->subItem(index, lanseek::song::kName);
     QMetaObject::invokeMethod(
         this,
-        [this, name] {
-            guarded([this, &name] {
+        [this, index, name] {
+            guarded([this, index, &name] {
+                const bool stillListed = index < ListView1->Count() && ListView1->subItemCount(index) < 3 &&
+                                         ListView1->subItem(index, lanseek::song::kName) == name;
+                if (!stillListed)
+                    return;
                 Edit1->setText(name);
                 Button1Click();
             });
