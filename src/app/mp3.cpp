@@ -558,10 +558,13 @@ void TForm1::adaptToScreen(QSize screen)
         // Only the program's own controls; the inner parts of Qt's widgets follow their owners.
         if (child->objectName().isEmpty() || child->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        if (child->isWindow()) {
-            // The windows the main window owns (the save-folder chooser) grow with the controls inside
-            // them, or those would lie outside their edges. Menus size themselves to their items.
-            if ((child->windowFlags() & Qt::WindowType_Mask) == Qt::Window)
+        // The windows the main window owns (the save-folder chooser, inside its own skinned frame) grow
+        // with the controls inside them, or those would lie outside their edges; the frame follows its
+        // window by itself. Menus size themselves to their items.
+        const bool framed =
+            !child->isWindow() && child->parentWidget()->isWindow() && child->parentWidget() != window();
+        if (child->isWindow() || framed) {
+            if (framed || (child->windowFlags() & Qt::WindowType_Mask) == Qt::Window)
                 scaleWindowSize(child, num, den);
             continue;
         }

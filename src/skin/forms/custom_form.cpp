@@ -70,7 +70,7 @@ TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
     menuKey->setContext(Qt::WindowShortcut);
     connect(menuKey, &QShortcut::activated, this, [this] { showSystemMenu(); });
 
-    m_tray = new QSystemTrayIcon(this);
+    m_tray = new QSystemTrayIcon(frameIcon(), this);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
             restore();
@@ -186,6 +186,8 @@ bool TSeCustomForm::hookEvent(QEvent* event)
     case QEvent::WindowIconChange:
         if (QWidget* o = owner())
             m_window->setWindowIcon(o->windowIcon());
+        if (m_tray)
+            m_tray->setIcon(frameIcon());
         break;
     default:
         break;

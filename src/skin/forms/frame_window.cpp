@@ -6,10 +6,10 @@
 
 namespace lanseek::skin {
 
-FrameWindow::FrameWindow(TSeCustomForm* form)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_form(form)
+FrameWindow::FrameWindow(TSeCustomForm* form, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_form(form)
 {
-    setObjectName(QStringLiteral("frameWindow"));
+    // Left without a name: it is the frame's, not one of the program's own controls.
     setMouseTracking(true);
 }
 
