@@ -105,8 +105,9 @@ int main(int argc, char** argv)
     TForm1 form(options);
     app.setExceptionHandler([&form](const QString& message) { form.myexception(message); });
 
+    // The window the desktop sees is the skinned frame around the form.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        form.move(screen->availableGeometry().center() - form.rect().center());
+        form.window()->move(screen->availableGeometry().center() - form.window()->rect().center());
     FirstPaintReporter reporter;
     if (qEnvironmentVariableIsSet("LANSEEK_EXIT_AFTER_FIRST_PAINT"))
         form.installEventFilter(&reporter);

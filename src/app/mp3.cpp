@@ -11,7 +11,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -19,7 +18,6 @@
 #include <QMenu>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 
 #include <algorithm>
 
@@ -80,6 +78,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     wireCard();
     startUp(options);
     nameControlsForAccessibility();
+    buildFrame();
 }
 
 TForm1::~TForm1() = default;
@@ -426,27 +425,26 @@ void TForm1::buildMenus()
     SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
     on(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, &TForm1::CustomItem7Click);
-
-    // The top bar stands in for the caption while the frame is the desktop's own: a right click there
-    // opens the system menu.
-    Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Panel1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { SeSkinPopupMenu1->popup(Panel1->mapToGlobal(at)); });
-
-    trayIcon = new QSystemTrayIcon(this);
-    trayIcon->setIcon(lanseek::platform::applicationIcon());
-    trayIcon->setToolTip(QStringLiteral("聆澜"));
-    trayIcon->setContextMenu(SeSkinPopupMenu2);
-    connect(trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            guarded([this] { CustomItem7Click(); });
-    });
 }
 
 void TForm1::onClicks(std::initializer_list<Click> clicks)
 {
     for (const Click& click : clicks)
         on(click.button, &QAbstractButton::clicked, click.handler);
+}
+
+void TForm1::buildFrame()
+{
+    // A tool window with close, system-menu, minimize and tray buttons; its menus are the two above.
+    SeSkinForm1 = std::make_unique<TSeSkinForm>(this);
+    SeSkinForm1->setObjectName(QStringLiteral("SeSkinForm1"));
+    SeSkinForm1->BorderIcons = {kbiClose, kbiSystemMenu, kbiMinimize, kbiTray};
+    SeSkinForm1->Performance = ksfpNoBuffer;
+    SeSkinForm1->StayOnTop = false;
+    SeSkinForm1->SystemMenuLink = SeSkinPopupMenu1;
+    SeSkinForm1->TrayMenuLink = SeSkinPopupMenu2;
+    SeSkinForm1->setSkinEngine(SeSkinEngine1);
+    SeSkinForm1->setBorderStyle(kbsToolWindow);
 }
 
 void TForm1::wireShell()
@@ -562,10 +560,13 @@ void TForm1::adaptToScreen(QSize screen)
         // Only the program's own controls; the inner parts of Qt's widgets follow their owners.
         if (child->objectName().isEmpty() || child->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        if (child->isWindow()) {
-            // The windows the main window owns (the save-folder chooser) grow with the controls inside
-            // them, or those would lie outside their edges. Menus size themselves to their items.
-            if ((child->windowFlags() & Qt::WindowType_Mask) == Qt::Window)
+        // The windows the main window owns (the save-folder chooser, inside its own skinned frame) grow
+        // with the controls inside them, or those would lie outside their edges; the frame follows its
+        // window by itself. Menus size themselves to their items.
+        const bool framed =
+            !child->isWindow() && child->parentWidget()->isWindow() && child->parentWidget() != window();
+        if (child->isWindow() || framed) {
+            if (framed || (child->windowFlags() & Qt::WindowType_Mask) == Qt::Window)
                 scaleWindowSize(child, num, den);
             continue;
         }
@@ -704,43 +705,27 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::CustomItem1Click()
 {
-    if (m_rolledUp) {
-        setFixedSize(m_unrolledSize);
-        m_rolledUp = false;
-    }
-    showNormal();
-    raise();
-    activateWindow();
+    SeSkinForm1->restore();
 }
 
 void TForm1::CustomItem2Click()
 {
-    showMinimized();
+    SeSkinForm1->minimize();
 }
 
 void TForm1::CustomItem3Click()
 {
-    if (m_rolledUp)
-        return;
-    m_unrolledSize = size();
-    m_rolledUp = true;
-    setFixedSize(width(), 1);
+    SeSkinForm1->rollUp();
 }
 
 void TForm1::CustomItem4Click()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        trayIcon->show();
-        hide();
-    } else {
-        showMinimized();
-    }
+    SeSkinForm1->minimizeToTray();
 }
 
 void TForm1::CustomItem7Click()
 {
-    trayIcon->hide();
-    CustomItem1Click();
+    SeSkinForm1->restore();
 }
 
 // ---- Exception policy --------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "platform/ui/dialogs.h"
 #include "search/search_query.h"
 #include "skin/controls/se_controls.h"
+#include "skin/forms/se_skin_form.h"
 
 #include <QPointer>
 #include <QSize>
@@ -34,7 +35,6 @@ struct WebDocument;
 class TIdHTTP;
 class TForm2;
 class QMenu;
-class QSystemTrayIcon;
 class QCloseEvent;
 class QLabel;
 
@@ -186,7 +186,9 @@ public:
     // System and tray menus of the frame
     TSeSkinPopupMenu* SeSkinPopupMenu1 = nullptr;
     TSeSkinPopupMenu* SeSkinPopupMenu2 = nullptr;
-    QSystemTrayIcon* trayIcon = nullptr;
+    // The skinned frame: the window's caption, borders, caption buttons, states and tray icon. Declared
+    // as a member so that it goes while the window is still whole.
+    std::unique_ptr<TSeSkinForm> SeSkinForm1;
 
     // ---- Application shell ---------------------------------------------------------------------------
     void Button3Click();
@@ -202,7 +204,6 @@ public:
     // The program-wide exception handler: every exception escaping a handler ends here.
     void myexception(const QString& message);
     void myexception(const std::exception& error);
-    bool isRolledUp() const { return m_rolledUp; }
     // Runs a handler, handing any exception it throws to myexception.
     template <typename Fn> void guarded(Fn&& fn) noexcept
     {
@@ -358,6 +359,7 @@ private:
     void buildCardPanel();
     void buildHiddenParts();
     void buildMenus();
+    void buildFrame();
     void wireShell();
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
@@ -369,8 +371,6 @@ private:
 
     lanseek::platform::Dialogs* m_dialogs = nullptr;
     bool m_closing = false;
-    bool m_rolledUp = false;
-    QSize m_unrolledSize;
 };
 
 // The client size the window was laid out for.

@@ -195,7 +195,8 @@ TEST_F(StartUp, WindowShowsTheProgramsOwnIcon)
     const QList<QSize> sizes = form->windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
     EXPECT_TRUE(sizes.contains(QSize(256, 256)));
-    EXPECT_EQ(form->trayIcon->icon().availableSizes(), sizes);
+    EXPECT_EQ(form->SeSkinForm1->trayIcon()->icon().availableSizes(), sizes);
+    EXPECT_EQ(form->window()->windowIcon().availableSizes(), sizes);
 }
 
 TEST_F(StartUp, ControlsAreNamedForScreenReaders)

@@ -464,8 +464,10 @@ TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
 {
     auto* chooser = qobject_cast<TForm2*>(form->Form2);
     ASSERT_NE(chooser, nullptr);
-    EXPECT_TRUE(chooser->isWindow());
-    EXPECT_EQ(chooser->parent(), form.get());
+    // A window of its own, inside its skinned frame, that the main window owns.
+    EXPECT_TRUE(chooser->window()->isWindow());
+    EXPECT_NE(chooser->window(), form->window());
+    EXPECT_EQ(chooser->window()->parent(), form.get());
     EXPECT_EQ(chooser->windowTitle(), QStringLiteral("选择保存目录"));
     EXPECT_EQ(chooser->size(), QSize(158, 264));
     EXPECT_FALSE(chooser->isVisible());

@@ -47,16 +47,29 @@ TForm2::TForm2(TForm1* owner)
     });
     connect(pathbtn, &QPushButton::clicked, this, [this] { m_owner->guarded([this] { pathbtnClick(); }); });
     hide();
+
+    // Its frame: a standard window with close and minimize, drawn with the main window's first skin.
+    SeSkinForm1 = std::make_unique<TSeSkinForm>(this);
+    SeSkinForm1->setObjectName(QStringLiteral("SeSkinForm1"));
+    SeSkinForm1->BorderIcons = {kbiClose, kbiMinimize};
+    SeSkinForm1->setBorderStyle(kbsStandard);
+    SeSkinForm1->setCaption(QStringLiteral("选择保存目录"));
+    SeSkinForm1->setSkinEngine(owner->SeSkinEngine1);
 }
+
+TForm2::~TForm2() = default;
 
 void TForm2::showChooser()
 {
+    // The window the desktop sees is the frame around the chooser.
+    QWidget* frame = window();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
-        move(desk.center() - QPoint(width() / 2, height() / 2));
+        frame->move(desk.center() - QPoint(frame->width() / 2, frame->height() / 2));
     }
     show();
-    raise();
+    frame->raise();
+    frame->activateWindow();
 }
 
 void TForm2::ShellTreeView1Click()

@@ -5,8 +5,11 @@
 // and is only shown and hidden afterwards; showing it never blocks the main window.
 
 #include "skin/controls/se_controls.h"
+#include "skin/forms/se_skin_form.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QTreeView;
 class TForm1;
@@ -20,6 +23,7 @@ class TForm2 : public QWidget
 public:
     // A separate top-level window that the main window owns.
     explicit TForm2(TForm1* owner);
+    ~TForm2() override;
 
     QTreeView* ShellTreeView1 = nullptr;
     TSeSkinEdit* pathedit = nullptr;
@@ -30,6 +34,9 @@ public:
 
     void ShellTreeView1Click();
     void pathbtnClick();
+
+    // The chooser's skinned frame; a member, so that it goes while the chooser is still whole.
+    std::unique_ptr<TSeSkinForm> SeSkinForm1;
 
     lanseek::platform::FolderTreeModel* folderModel() const { return m_model; }
 

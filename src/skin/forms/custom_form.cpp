@@ -53,7 +53,7 @@ bool onWayland()
 
 TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
 {
-    m_window = new FrameWindow(this);
+    m_window = new FrameWindow(this, owner->parentWidget());
     m_caption = owner->windowTitle();
     m_window->setWindowTitle(m_caption);
     m_window->setWindowIcon(owner->windowIcon());
@@ -70,7 +70,7 @@ TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
     menuKey->setContext(Qt::WindowShortcut);
     connect(menuKey, &QShortcut::activated, this, [this] { showSystemMenu(); });
 
-    m_tray = new QSystemTrayIcon(this);
+    m_tray = new QSystemTrayIcon(frameIcon(), this);
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
             restore();
@@ -84,6 +84,8 @@ TSeCustomForm::~TSeCustomForm()
     m_hoverTimer.stop();
     if (m_tray)
         m_tray->hide();
+    if (!m_window)
+        return; // the frame window went first, with the window that owned it, and took the owner along
     if (QWidget* o = owner()) {
         o->removeEventFilter(this);
         o->setParent(nullptr);
@@ -148,6 +150,8 @@ void TSeCustomForm::setWindowState(TSeWindowState state)
 
 bool TSeCustomForm::hookEvent(QEvent* event)
 {
+    if (!m_window)
+        return false;
     switch (event->type()) {
     case QEvent::ShowToParent:
         if (m_machine.state() != kwsTray)
@@ -182,6 +186,8 @@ bool TSeCustomForm::hookEvent(QEvent* event)
     case QEvent::WindowIconChange:
         if (QWidget* o = owner())
             m_window->setWindowIcon(o->windowIcon());
+        if (m_tray)
+            m_tray->setIcon(frameIcon());
         break;
     default:
         break;
@@ -291,16 +297,27 @@ QRect TSeCustomForm::gripRect() const
     return {};
 }
 
+bool TSeCustomForm::sizeable() const
+{
+    // An owner of fixed size cannot follow its frame, so such a window is not sized by the mouse.
+    const QWidget* o = owner();
+    const bool fixed = o && o->minimumSize() == o->maximumSize();
+    return Dragging.Sizeable && !fixed && m_machine.state() != kwsMaximized;
+}
+
 FrameZone TSeCustomForm::zoneAt(const QPoint& point) const
 {
     if (clientRect().contains(point))
         return FrameZone::Client;
-    if (TSeSkinObject* tree = formTree())
-        return frameZoneAt(tree, point, Dragging, m_machine.state() == kwsMaximized, gripRect());
+    if (TSeSkinObject* tree = formTree()) {
+        TSeFormDragging dragging = Dragging;
+        dragging.Sizeable = sizeable();
+        return frameZoneAt(tree, point, dragging, m_machine.state() == kwsMaximized, gripRect());
+    }
     // The plain frame: its border sizes, its caption band moves.
     const PlainFrameMetrics m = plainFrameMetrics(m_borderStyle);
     const QRect all = m_window->rect();
-    const bool canSize = Dragging.Sizeable && m_machine.state() != kwsMaximized;
+    const bool canSize = sizeable();
     const int corner = m.border * 3;
     const bool left = point.x() < m.border, right = point.x() >= all.width() - m.border;
     const bool top = point.y() < m.border, bottom = point.y() >= all.height() - m.border;

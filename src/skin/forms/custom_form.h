@@ -125,6 +125,7 @@ private:
     void fitToOwner();
     QRect workArea() const;
     lanseek::skin::FrameZone zoneAt(const QPoint& point) const;
+    bool sizeable() const;
     QRect gripRect() const;
 
     lanseek::skin::FrameWindow* m_window = nullptr;

@@ -6,11 +6,18 @@
 
 namespace lanseek::skin {
 
-FrameWindow::FrameWindow(TSeCustomForm* form)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_form(form)
+FrameWindow::FrameWindow(TSeCustomForm* form, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_form(form)
 {
-    setObjectName(QStringLiteral("frameWindow"));
+    // Left without a name: it is the frame's, not one of the program's own controls.
     setMouseTracking(true);
+}
+
+FrameWindow::~FrameWindow()
+{
+    // Destroyed with its parent: the owner inside goes with it, and its frame component must not free
+    // this window a second time.
+    m_form->m_window = nullptr;
 }
 
 bool FrameWindow::event(QEvent* event)

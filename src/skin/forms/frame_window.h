@@ -13,7 +13,10 @@ class FrameWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit FrameWindow(TSeCustomForm* form);
+    // `parent` is the window the owner belonged to (or nullptr): the frame window is a window of its
+    // own that the parent owns, as the owner was.
+    FrameWindow(TSeCustomForm* form, QWidget* parent);
+    ~FrameWindow() override;
 
 protected:
     bool event(QEvent* event) override;
