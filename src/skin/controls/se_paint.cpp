@@ -1,0 +1,241 @@
+#include "skin/controls/se_paint.h"
+
+#include "skin/skin_engine.h"
+
+#include <QPainter>
+
+namespace lanseek::skin {
+
+QColor toQColor(TColor color)
+{
+    return QColor::fromRgb(colorToPixel(colorToRgb(color)));
+}
+
+QFont fontOf(const TSeSkinObject& object)
+{
+    return object.currentFont().toQFont();
+}
+
+QColor fontColorOf(const TSeSkinObject& object)
+{
+    if (!object.enabled())
+        return QColor(0x80, 0x80, 0x80);
+    return toQColor(object.currentFont().Color);
+}
+
+void drawPart(TSeCanvas& canvas, TSeSkinObject* object, const QRect& rect, int state)
+{
+    if (!object || rect.width() <= 0 || rect.height() <= 0)
+        return;
+    object->setState(state);
+    object->setBounds(rect);
+    object->draw(canvas);
+}
+
+bool isMaskedFace(const TSeSkinObject* object)
+{
+    const auto* bitmap = dynamic_cast<const TSeBitmapObject*>(object);
+    return bitmap && (bitmap->Masked || bitmap->MaskedBorder || bitmap->MaskedAngles);
+}
+
+} // namespace lanseek::skin
+
+using namespace lanseek::skin;
+
+namespace {
+
+// One bitmap serves every control that paints through the shared buffer; it only ever grows.
+TSeBitmap& sharedBuffer(QSize size)
+{
+    static TSeBitmap buffer;
+    if (buffer.width() < size.width() || buffer.height() < size.height())
+        buffer.setSize(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()));
+    return buffer;
+}
+
+QColor opaque(QColor color)
+{
+    color.setAlpha(255);
+    return color;
+}
+
+} // namespace
+
+TSeSkinControl::TSeSkinControl(QWidget* self, const char* defaultObject)
+    : m_self(self), m_client(self, QByteArray(defaultObject))
+{
+    m_client.onCopyTaken = [this](TSeSkinObject* copy) { skinCopyTaken(copy); };
+}
+
+TSeSkinControl::~TSeSkinControl()
+{
+    m_destroying = true;
+    QObject::disconnect(m_engineGone);
+}
+
+void TSeSkinControl::setSkinEngine(TSeSkinEngine* engine)
+{
+    QObject::disconnect(m_engineGone);
+    m_watchedEngine = engine;
+    if (engine) {
+        // The client drops its copy when the engine goes; the control then returns to its plain look.
+        m_engineGone = QObject::connect(engine, &QObject::destroyed, m_self, [this] {
+            QMetaObject::invokeMethod(
+                m_self, [this] { afterProtocolStep(); }, Qt::QueuedConnection);
+        });
+    }
+    m_client.setSkinEngine(engine);
+    afterProtocolStep();
+}
+
+QString TSeSkinControl::SkinObject() const
+{
+    return fromSkinText(m_client.SkinObject());
+}
+
+void TSeSkinControl::setSkinObject(const QString& name)
+{
+    m_client.setSkinObject(toSkinText(name));
+    afterProtocolStep();
+}
+
+void TSeSkinControl::setPerformance(TSePerformance performance)
+{
+    m_performance = performance;
+    if (performance != kspDoubleBuffer)
+        m_ownBuffer.clear();
+    m_self->update();
+}
+
+void TSeSkinControl::setTransparent(bool transparent)
+{
+    if (m_transparent == transparent)
+        return;
+    m_transparent = transparent;
+    m_self->update();
+}
+
+void TSeSkinControl::setBlending(const TSeBlending& blending)
+{
+    m_blending = blending;
+    m_blending.Value = std::clamp(blending.Value, 0, 255);
+    m_self->update();
+}
+
+TSeSkinObject* TSeSkinControl::skinPart(std::initializer_list<const char*> names) const
+{
+    for (const char* name : names) {
+        if (TSeSkinObject* found = m_client.part(name))
+            return found;
+    }
+    return nullptr;
+}
+
+bool TSeSkinControl::handleSkinEvent(QEvent* event)
+{
+    if (!m_client.handleEvent(event))
+        return false;
+    // Before a change the copy is only dropped: the control repaints once, when the change is over.
+    if (event->type() == skinAfterChangeEvent())
+        afterProtocolStep();
+    return true;
+}
+
+void TSeSkinControl::afterProtocolStep()
+{
+    if (m_destroying)
+        return;
+    if (!m_painted.isNull() && !isSkinned())
+        m_painted = QImage();
+    skinChanged();
+    m_self->update();
+}
+
+QImage TSeSkinControl::backgroundImage() const
+{
+    const QSize size = m_self->size();
+    QImage image(size, QImage::Format_ARGB32);
+    QWidget* parent = m_self->parentWidget();
+    if (!parent || m_self->isWindow()) {
+        image.fill(opaque(m_self->palette().color(m_self->backgroundRole())));
+        return image;
+    }
+    const QRect area = m_self->geometry();
+    if (const auto* skinned = dynamic_cast<const TSeSkinControl*>(parent)) {
+        const QImage& painted = skinned->paintedBackground();
+        if (!painted.isNull() && painted.size() == parent->size()) {
+            image.fill(opaque(parent->palette().color(parent->backgroundRole())));
+            QPainter p(&image);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(QPoint(0, 0), painted, area);
+            return image;
+        }
+    }
+    // A parent that keeps no painting is asked to paint that rectangle of itself, without its
+    // children, into the image.
+    image.fill(opaque(parent->palette().color(parent->backgroundRole())));
+    QPainter p(&image);
+    parent->render(&p, QPoint(0, 0), QRegion(area), QWidget::DrawWindowBackground);
+    return image;
+}
+
+void TSeSkinControl::paintSkinned()
+{
+    const QSize size = m_self->size();
+    if (size.width() <= 0 || size.height() <= 0)
+        return;
+
+    TSeBitmap* buffer = nullptr;
+    if (m_performance == kspDoubleBuffer) {
+        if (m_ownBuffer.width() != size.width() || m_ownBuffer.height() != size.height())
+            m_ownBuffer.setSize(size.width(), size.height());
+        buffer = &m_ownBuffer;
+    } else {
+        buffer = &sharedBuffer(size);
+    }
+    const QRect area(QPoint(0, 0), size);
+
+    // What lies beneath: the parent's painting for a transparent control, else the control's colour.
+    QImage background;
+    const QColor own = m_self->palette().color(m_self->backgroundRole());
+    if (m_transparent || m_blending.Enabled || own.alpha() < 255) {
+        background = backgroundImage();
+    } else {
+        background = QImage(size, QImage::Format_ARGB32);
+        background.fill(own);
+    }
+    {
+        QPainter p(&buffer->image());
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(QPoint(0, 0), background);
+    }
+
+    TSeCanvas canvas(buffer);
+    canvas.clip = QRegion(area);
+    drawSkin(canvas);
+
+    // Unmasked copies may have carried key pixels into the buffer; they show the background instead,
+    // and every pixel leaves opaque.
+    for (int y = 0; y < size.height(); ++y) {
+        quint32* line = buffer->scanLine(y);
+        const auto* under = reinterpret_cast<const quint32*>(background.constScanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = TSeBitmap::isKey(line[x]) ? under[x] : (line[x] | 0xFF000000u);
+    }
+    {
+        QPainter p(&buffer->image());
+        p.setClipRect(area);
+        drawSkinText(p);
+    }
+
+    QPainter out(m_self);
+    out.setCompositionMode(QPainter::CompositionMode_Source);
+    if (m_blending.Enabled && m_blending.Value < 255) {
+        out.drawImage(QPoint(0, 0), background);
+        out.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        out.setOpacity(m_blending.Value / 255.0);
+    }
+    out.drawImage(QPoint(0, 0), buffer->image(), area);
+    if (m_keepPainting)
+        m_painted = buffer->image().copy(area);
+}
