@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+#include <cstring>
+#include <vector>
+
 namespace lanseek::skin {
 
 QColor toQColor(TColor color)
@@ -163,19 +166,17 @@ QImage TSeSkinControl::backgroundImage() const
     const QRect area = m_self->geometry();
     if (const auto* skinned = dynamic_cast<const TSeSkinControl*>(parent)) {
         const QImage& painted = skinned->paintedBackground();
-        if (!painted.isNull() && painted.size() == parent->size()) {
-            image.fill(opaque(parent->palette().color(parent->backgroundRole())));
-            QPainter p(&image);
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(QPoint(0, 0), painted, area);
+        if (!painted.isNull() && painted.size() == parent->size() && painted.rect().contains(area)) {
+            for (int y = 0; y < size.height(); ++y)
+                std::memcpy(image.scanLine(y), painted.constScanLine(area.top() + y) + area.left() * 4,
+                            size_t(size.width()) * 4);
             return image;
         }
     }
-    // A parent that keeps no painting is asked to paint that rectangle of itself, without its
-    // children, into the image.
+    // A parent that keeps no painting of its own (the window, a plain container) shows its
+    // background colour there. Asking it to render itself would first bring every one of its children
+    // up to date, for each transparent control, on every paint.
     image.fill(opaque(parent->palette().color(parent->backgroundRole())));
-    QPainter p(&image);
-    parent->render(&p, QPoint(0, 0), QRegion(area), QWidget::DrawWindowBackground);
     return image;
 }
 
@@ -185,8 +186,11 @@ void TSeSkinControl::paintSkinned()
     if (size.width() <= 0 || size.height() <= 0)
         return;
 
+    // A container's painting stays with it for its transparent children, so it paints into its own
+    // buffer and lends that out afterwards; letting go of the loan first keeps the buffer unshared.
     TSeBitmap* buffer = nullptr;
-    if (m_performance == kspDoubleBuffer) {
+    if (m_performance == kspDoubleBuffer || m_keepPainting) {
+        m_painted = QImage();
         if (m_ownBuffer.width() != size.width() || m_ownBuffer.height() != size.height())
             m_ownBuffer.setSize(size.width(), size.height());
         buffer = &m_ownBuffer;
@@ -195,19 +199,33 @@ void TSeSkinControl::paintSkinned()
     }
     const QRect area(QPoint(0, 0), size);
 
-    // What lies beneath: the parent's painting for a transparent control, else the control's colour.
-    QImage background;
+    // What lies beneath: for a transparent control the part of its parent's painting under it (or
+    // the parent's colour when the parent keeps no painting), else the control's own colour.
+    const QImage* under = nullptr;
+    QPoint underAt;
+    quint32 fill = 0;
     const QColor own = m_self->palette().color(m_self->backgroundRole());
+    QWidget* parent = m_self->isWindow() ? nullptr : m_self->parentWidget();
     if (m_transparent || m_blending.Enabled || own.alpha() < 255) {
-        background = backgroundImage();
+        const auto* skinned = dynamic_cast<const TSeSkinControl*>(parent);
+        const QImage* painted = skinned ? &skinned->paintedBackground() : nullptr;
+        if (painted && !painted->isNull() && painted->size() == parent->size() &&
+            painted->rect().contains(m_self->geometry())) {
+            under = painted;
+            underAt = m_self->geometry().topLeft();
+        } else {
+            fill = opaque(parent ? parent->palette().color(parent->backgroundRole()) : own).rgb();
+        }
     } else {
-        background = QImage(size, QImage::Format_ARGB32);
-        background.fill(own);
+        fill = own.rgb();
     }
-    {
-        QPainter p(&buffer->image());
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(QPoint(0, 0), background);
+    for (int y = 0; y < size.height(); ++y) {
+        quint32* line = buffer->scanLine(y);
+        if (under)
+            std::memcpy(line, under->constScanLine(underAt.y() + y) + underAt.x() * 4,
+                        size_t(size.width()) * 4);
+        else
+            std::fill(line, line + size.width(), fill);
     }
 
     TSeCanvas canvas(buffer);
@@ -215,12 +233,19 @@ void TSeSkinControl::paintSkinned()
     drawSkin(canvas);
 
     // Unmasked copies may have carried key pixels into the buffer; they show the background instead,
-    // and every pixel leaves opaque.
+    // and every pixel leaves opaque. The loop has no branch, so that the compiler can widen it.
+    thread_local std::vector<quint32> fillRow;
+    if (!under)
+        fillRow.assign(size_t(size.width()), fill);
     for (int y = 0; y < size.height(); ++y) {
         quint32* line = buffer->scanLine(y);
-        const auto* under = reinterpret_cast<const quint32*>(background.constScanLine(y));
-        for (int x = 0; x < size.width(); ++x)
-            line[x] = TSeBitmap::isKey(line[x]) ? under[x] : (line[x] | 0xFF000000u);
+        const quint32* below =
+            under ? reinterpret_cast<const quint32*>(under->constScanLine(underAt.y() + y)) + underAt.x()
+                  : fillRow.data();
+        for (int x = 0; x < size.width(); ++x) {
+            const quint32 p = line[x];
+            line[x] = (p & 0xFFFFFFu) == TSeBitmap::kKeyColor ? below[x] : (p | 0xFF000000u);
+        }
     }
     {
         QPainter p(&buffer->image());
@@ -228,14 +253,16 @@ void TSeSkinControl::paintSkinned()
         drawSkinText(p);
     }
 
+    // Every pixel is opaque now, so the buffer's part goes out as an opaque picture over the same
+    // memory, which the screen takes without converting it.
+    const QImage result(buffer->image().constBits(), size.width(), size.height(),
+                        buffer->image().bytesPerLine(), QImage::Format_RGB32);
     QPainter out(m_self);
-    out.setCompositionMode(QPainter::CompositionMode_Source);
     if (m_blending.Enabled && m_blending.Value < 255) {
-        out.drawImage(QPoint(0, 0), background);
-        out.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        out.drawImage(QPoint(0, 0), backgroundImage());
         out.setOpacity(m_blending.Value / 255.0);
     }
-    out.drawImage(QPoint(0, 0), buffer->image(), area);
+    out.drawImage(QPoint(0, 0), result);
     if (m_keepPainting)
-        m_painted = buffer->image().copy(area);
+        m_painted = m_ownBuffer.image();
 }
