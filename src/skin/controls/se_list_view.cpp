@@ -144,10 +144,24 @@ void TSeSkinSListView::skinChanged()
         m_lookApplied = true;
         setFrameStyle(QFrame::Box | QFrame::Plain);
         setLineWidth(frameWidthOf(skinPart("Frame")));
+        // Selected rows take the colours of the list's item object in its hot state.
+        if (TSeSkinObject* item = skinPart("Item")) {
+            TSeBitmap sample(24, 20);
+            sample.fill(palette().color(QPalette::Base).rgb());
+            TSeCanvas canvas(&sample);
+            drawPart(canvas, item, sample.rect(), int(SeControlState::Hot));
+            QPalette pal = palette();
+            const quint32 middle = sample.pixel(12, 10);
+            if (!TSeBitmap::isKey(middle))
+                pal.setColor(QPalette::Highlight, QColor::fromRgb(middle | 0xFF000000u));
+            pal.setColor(QPalette::HighlightedText, fontColorOf(*item));
+            setPalette(pal);
+        }
     } else if (m_lookApplied) {
         m_lookApplied = false;
         setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         setLineWidth(1);
+        setPalette(QPalette());
     }
 }
 
