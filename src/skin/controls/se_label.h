@@ -17,6 +17,7 @@ protected:
     bool event(QEvent* event) override;
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
+    bool paintsWholeControl() const override { return false; }
 
 private:
     void applyLook(bool hot);

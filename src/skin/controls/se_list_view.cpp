@@ -89,6 +89,7 @@ protected:
         painter->drawImage(rect.topLeft(), bitmap.image());
     }
     void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
+    bool paintsWholeControl() const override { return false; }
 };
 
 TSeSkinSListView::TSeSkinSListView(QWidget* parent) : QTreeWidget(parent), TSeSkinControl(this, "ListBox")

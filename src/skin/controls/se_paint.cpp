@@ -150,6 +150,7 @@ void TSeSkinControl::afterProtocolStep()
         return;
     if (!m_painted.isNull() && !isSkinned())
         m_painted = QImage();
+    m_self->setAttribute(Qt::WA_OpaquePaintEvent, isSkinned() && paintsWholeControl());
     skinChanged();
     m_self->update();
 }

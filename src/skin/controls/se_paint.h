@@ -87,6 +87,9 @@ protected:
     // control. Texts are thus always drawn over real pixels, never over the key.
     void paintSkinned();
     virtual void drawSkin(TSeCanvas& canvas) = 0;
+    // True for controls whose skinned painting covers every pixel of them with opaque pixels, so
+    // that their parent need not paint beneath them first.
+    virtual bool paintsWholeControl() const { return true; }
     virtual void drawSkinText(QPainter& painter) { (void)painter; }
     // Containers keep their last painting so that transparent children can take their background
     // from it without asking the container to paint again.

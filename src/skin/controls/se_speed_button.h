@@ -60,6 +60,7 @@ protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
+    bool paintsWholeControl() const override { return false; }
 
 private:
     TSeSkinSpeedButton* m_up;
