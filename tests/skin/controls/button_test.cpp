@@ -122,6 +122,30 @@ TEST_P(SkinnedButton, CaptionIsCentredInTheTextFont)
     EXPECT_FALSE(hasKeyPixels(withCaption));
 }
 
+TEST_P(SkinnedButton, BufferingAndBlendingChangeHowNotWhatIsDrawn)
+{
+    TSeSkinButton button(QStringLiteral("搜索"), &host.widget);
+    button.setGeometry(10, 10, 90, 30);
+    button.setSkinEngine(engine.get());
+    const QImage shared = grabOf(button);
+    button.setPerformance(kspDoubleBuffer);
+    EXPECT_EQ(grabOf(button), shared);
+    button.setPerformance(kspNoBuffer);
+    EXPECT_EQ(grabOf(button), shared);
+
+    // Fully blended away only the parent shows; half blended the face shows through it.
+    button.setBlending({true, 0});
+    const QImage gone = grabOf(button);
+    EXPECT_EQ(QColor(gone.pixel(45, 2)), QColor(0x20, 0xc0, 0x40));
+    EXPECT_EQ(QColor(gone.pixel(45, 15)), QColor(0x20, 0xc0, 0x40));
+    button.setBlending({true, 128});
+    const QColor half(grabOf(button).pixel(45, 2));
+    const QColor face(shared.pixel(45, 2));
+    EXPECT_NEAR(half.green(), (0xc0 + face.green()) / 2, 3);
+    button.setBlending({true, 255});
+    EXPECT_EQ(grabOf(button), shared);
+}
+
 TEST_P(SkinnedButton, WithoutItsObjectTheButtonIsPlain)
 {
     TSeSkinButton button(QStringLiteral("搜索"), &host.widget);
