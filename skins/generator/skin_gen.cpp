@@ -209,10 +209,11 @@ void drawGlyph(QPainter& p, Glyph g, const QRectF& r, const QColor& color, qreal
             {c + QPointF(-s * 0.5, -s * 0.25), c + QPointF(0, s * 0.25), c + QPointF(s * 0.5, -s * 0.25)}));
         break;
     case Glyph::Tray:
-        p.drawLine(c + QPointF(0, -s * 0.55), c + QPointF(0, s * 0.2));
-        p.drawPolyline(QPolygonF(
-            {c + QPointF(-s * 0.3, -s * 0.05), c + QPointF(0, s * 0.25), c + QPointF(s * 0.3, -s * 0.05)}));
-        p.drawLine(c + QPointF(-s * 0.5, s * 0.55), c + QPointF(s * 0.5, s * 0.55));
+        // The notification area: the task bar's edge with a small icon resting at its right end. An
+        // arrow into a line would read as "download", which this program also does.
+        p.drawLine(c + QPointF(-s * 0.6, s * 0.55), c + QPointF(s * 0.6, s * 0.55));
+        p.setBrush(color);
+        p.drawRoundedRect(QRectF(c.x() + s * 0.05, c.y() - s * 0.1, s * 0.45, s * 0.4), 1, 1);
         break;
     case Glyph::Left:
         triangle(c + QPointF(-s * 0.3, 0), c + QPointF(s * 0.2, -s * 0.4), c + QPointF(s * 0.2, s * 0.4));
@@ -814,8 +815,18 @@ Shared sharedBitmaps(SkinWriter& w, bool filledButtons)
         }
         s.panelButtons = w.bitmap("panelbuttons", stack(cells));
     }
-    s.progressFrame = w.bitmap("progressframe",
-                               face(16, 14, p.radius, QColor(0xe6, 0xed, 0xf2), p.window, p.border, false));
+    {
+        // The frame's corners must fit inside its 2-pixel margins, or the stretched edges would carry
+        // the curve along as bumps: one clipped corner pixel and a 1-pixel border.
+        QImage frame = canvas(16, 14);
+        QPainter q(&frame);
+        q.fillRect(frame.rect(), p.border);
+        q.fillRect(1, 1, 14, 12, vertical(1, 13, QColor(0xe6, 0xed, 0xf2), p.window));
+        q.end();
+        for (QPoint corner : {QPoint(0, 0), QPoint(15, 0), QPoint(0, 13), QPoint(15, 13)})
+            frame.setPixel(corner, 0u);
+        s.progressFrame = w.bitmap("progressframe", frame);
+    }
     {
         auto bar = [&](int w2, int h2, bool vert) {
             QImage image = canvas(w2, h2);

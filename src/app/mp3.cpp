@@ -52,6 +52,98 @@ TSeSkinButton* button(const QString& name, const QString& caption, QWidget* pare
     return b;
 }
 
+// Every control names the engine that dresses it. The first engine gives the window its main look;
+// the second dresses the panels, tool bars, progress bars and the download controls. Each control
+// asks for its class's own object ("Button", "Edit", "ListBox", ...).
+void assignSkins(TForm1& f)
+{
+    TSeSkinEngine* first = f.SeSkinEngine1;
+    TSeSkinEngine* second = f.SeSkinEngine2;
+
+    // The window's own colour is the first skin's form colour, so the corners of rounded panels and
+    // the gaps between controls match the skin.
+    if (TSeSkinObject* form = first->formObject()) {
+        QPalette pal = f.palette();
+        pal.setColor(QPalette::Window, lanseek::skin::toQColor(form->Color));
+        f.setPalette(pal);
+    }
+
+    // Top bar.
+    f.Panel1->setSkinEngine(second);
+    f.SeSkinComboBox2->setSkinEngine(first);
+    f.SeSkinComboBox1->setSkinEngine(first);
+    f.Edit1->setSkinEngine(first);
+    f.Button1->setSkinEngine(first);
+    f.SeSkinButton1->setSkinEngine(first);
+    f.SeSkinToolBar1->setSkinEngine(second);
+    for (TSeSkinSpeedButton* b : {f.manlistbtn, f.womanlistbtn, f.SeSkinSpeedButton1, f.musiclist,
+                                  f.singerlistbtn, f.SeSkinSpeedButton2, f.stopbtn})
+        b->setSkinEngine(first);
+    f.resultlabel->setSkinEngine(first);
+    f.SeSkinProgressBar6->setSkinEngine(second);
+
+    // Left column.
+    f.Panel2->setSkinEngine(second);
+    f.Button3->setSkinEngine(first);
+    f.Button4->setSkinEngine(first);
+    f.Button5->setSkinEngine(first);
+
+    // First view: result list and play panel.
+    f.ListView1->setSkinEngine(first);
+    f.SeSkinPanel1->setSkinEngine(second);
+    f.SeSkinToolBar3->setSkinEngine(second);
+    f.sendGroupLabel->setSkinEngine(second);
+    f.deleteGroupLabel->setSkinEngine(second);
+    f.storeGroupLabel->setSkinEngine(second);
+    for (TSeSkinSpeedButton* b : {f.dragplaybtn, f.dragdownbtn, f.dragcardbtn, f.playdelbtn, f.playclear,
+                                  f.playsavebtn, f.playloadbtn})
+        b->setSkinEngine(first);
+    f.SeSkinButton4->setSkinEngine(first);
+    f.playListView->setSkinEngine(first);
+    f.SeSkinLabel4->setSkinEngine(first);
+
+    // Download panel.
+    f.Iesetpanel->setSkinEngine(second);
+    f.downloadlistview->setSkinEngine(second);
+    f.downbtn->setSkinEngine(second);
+    f.delbtn->setSkinEngine(second);
+    f.delallbtn->setSkinEngine(second);
+    f.SeSkinButton3->setSkinEngine(second);
+    f.downinimemo->setSkinEngine(first);
+    f.progressLabel->setSkinEngine(first);
+    f.downloadnow->setSkinEngine(second);
+    for (TSeSkinProgressBar* bar : f.progressBars)
+        bar->setSkinEngine(second);
+
+    // Card panel.
+    f.setpanel->setSkinEngine(second);
+    f.cardlistview->setSkinEngine(first);
+    f.cancelbtn->setSkinEngine(first);
+    f.previewLabel->setSkinEngine(second);
+    f.SeSkinPanel2->setSkinEngine(second);
+    f.SeSkinToolBar2->setSkinEngine(second);
+    for (TSeSkinSpeedButton* b : {f.htmlrunbtn, f.h1btn, f.h2btn, f.h3btn, f.h4btn, f.bigbtn, f.strongbtn,
+                                  f.ibtn, f.ubtn, f.centrebtn, f.picbtn, f.backbtn})
+        b->setSkinEngine(first);
+    f.colorcombox->setSkinEngine(second);
+    f.fontsizecombox->setSkinEngine(second);
+    f.nameedit->setSkinEngine(second);
+    f.iememo->setSkinEngine(first);
+    f.previewbtn->setSkinEngine(first);
+    f.iesetbtn->setSkinEngine(first);
+    f.cardsurebtn->setSkinEngine(first);
+
+    // Status bar, hidden parts and the frame's menus.
+    f.SeSkinStatusBar1->setSkinEngine(first);
+    f.Memo1->setSkinEngine(first);
+    f.Button7->setSkinEngine(first);
+    f.Button9->setSkinEngine(first);
+    f.Edit2->setSkinEngine(first);
+    f.threedit->setSkinEngine(first);
+    f.SeSkinPopupMenu1->setSkinEngine(first);
+    f.SeSkinPopupMenu2->setSkinEngine(first);
+}
+
 QStringList songColumns(const QString& nameHeader)
 {
     return {QString(), nameHeader, QStringLiteral("下载地址"), QStringLiteral("大小"),
@@ -107,6 +199,7 @@ void TForm1::buildWindow()
 
     buildHiddenParts();
     buildMenus();
+    assignSkins(*this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -414,17 +507,26 @@ void TForm1::buildMenus()
 {
     SeSkinPopupMenu1 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu1->setObjectName(QStringLiteral("SeSkinPopupMenu1"));
-    const std::pair<QString, Handler> systemItems[] = {
-        {QStringLiteral("还原"), &TForm1::CustomItem1Click},
-        {QStringLiteral("最小化"), &TForm1::CustomItem2Click},
-        {QStringLiteral("收缩"), &TForm1::CustomItem3Click},
-        {QStringLiteral("缩为图标"), &TForm1::CustomItem4Click}};
-    for (const auto& [caption, handler] : systemItems)
-        on(SeSkinPopupMenu1->addAction(caption), &QAction::triggered, handler);
-
     SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
-    on(SeSkinPopupMenu2->addAction(QStringLiteral("还原")), &QAction::triggered, &TForm1::CustomItem7Click);
+    struct MenuItem
+    {
+        TSeSkinPopupMenu* menu;
+        const char* name;
+        QString caption;
+        Handler handler;
+    };
+    const MenuItem items[] = {
+        {SeSkinPopupMenu1, "CustomItem1", QStringLiteral("还原"), &TForm1::CustomItem1Click},
+        {SeSkinPopupMenu1, "CustomItem2", QStringLiteral("最小化"), &TForm1::CustomItem2Click},
+        {SeSkinPopupMenu1, "CustomItem3", QStringLiteral("收缩"), &TForm1::CustomItem3Click},
+        {SeSkinPopupMenu1, "CustomItem4", QStringLiteral("缩为图标"), &TForm1::CustomItem4Click},
+        {SeSkinPopupMenu2, "CustomItem7", QStringLiteral("还原"), &TForm1::CustomItem7Click}};
+    for (const MenuItem& item : items) {
+        TSeSkinItem* entry = item.menu->addItem(item.caption);
+        entry->setObjectName(QString::fromLatin1(item.name));
+        on(entry, &QAction::triggered, item.handler);
+    }
 }
 
 void TForm1::onClicks(std::initializer_list<Click> clicks)

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 std::atomic<int> g_maxSide{TSeBitmap::kDefaultMaxSide};
@@ -133,21 +134,40 @@ void TSeBitmap::drawStyled(const QRect& target, const TSeBitmap& source, const Q
     const QRect sourceBounds = source.rect();
     const int tw = target.width();
     const int th = target.height();
+    // The source column of every target column is worked out once; the rows then only look it up.
+    thread_local std::vector<int> columns;
+    columns.resize(size_t(r.width()));
+    for (int tx = r.left(); tx <= r.right(); ++tx) {
+        const int dx = tx - target.left();
+        const int sx = sourceRect.left() + (style == tsTile ? dx % sw : int(qint64(dx) * sw / tw));
+        columns[size_t(tx - r.left())] = (sx < 0 || sx >= sourceBounds.width()) ? -1 : sx;
+    }
+    int lastRow = -1;
+    int lastSource = -1;
     for (int ty = r.top(); ty <= r.bottom(); ++ty) {
         const int dy = ty - target.top();
         const int sy = sourceRect.top() + (style == tsTile ? dy % sh : int(qint64(dy) * sh / th));
         if (sy < 0 || sy >= sourceBounds.height())
             continue;
+        quint32* to = scanLine(ty) + r.left();
+        // An unmasked row from the same source row as the row above is the row above again.
+        if (!masked && sy == lastSource && lastRow == ty - 1) {
+            std::memcpy(to, scanLine(lastRow) + r.left(), size_t(r.width()) * 4);
+            lastRow = ty;
+            continue;
+        }
+        lastRow = ty;
+        lastSource = sy;
         const quint32* from = source.scanLine(sy);
-        quint32* to = scanLine(ty);
-        for (int tx = r.left(); tx <= r.right(); ++tx) {
-            const int dx = tx - target.left();
-            const int sx = sourceRect.left() + (style == tsTile ? dx % sw : int(qint64(dx) * sw / tw));
-            if (sx < 0 || sx >= sourceBounds.width())
+        const int* map = columns.data();
+        const int n = r.width();
+        for (int i = 0; i < n; ++i) {
+            const int sx = map[i];
+            if (sx < 0)
                 continue;
             const quint32 p = from[sx];
             if (!masked || !isKey(p))
-                to[tx] = p;
+                to[i] = p;
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "app/mp3.h"
 #include "download/download_rules.h"
 #include "platform/ui/folder_tree.h"
+#include "skin/skin_engine.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -38,6 +39,16 @@ TForm2::TForm2(TForm1* owner)
     pathbtn = new TSeSkinButton(QStringLiteral("确定"), this);
     pathbtn->setObjectName(QStringLiteral("pathbtn"));
     pathbtn->setGeometry(0, 240, 158, 24);
+
+    // The chooser is dressed by the main window's first engine, like the main window's own edits and
+    // buttons.
+    pathedit->setSkinEngine(owner->SeSkinEngine1);
+    pathbtn->setSkinEngine(owner->SeSkinEngine1);
+    if (TSeSkinObject* form = owner->SeSkinEngine1 ? owner->SeSkinEngine1->formObject() : nullptr) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, lanseek::skin::toQColor(form->Color));
+        setPalette(pal);
+    }
 
     connect(ShellTreeView1, &QTreeView::clicked, this,
             [this] { m_owner->guarded([this] { ShellTreeView1Click(); }); });

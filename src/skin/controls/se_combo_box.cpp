@@ -1,0 +1,134 @@
+#include "skin/controls/se_combo_box.h"
+
+#include "skin/controls/se_list_box.h"
+
+#include <QEvent>
+#include <QPainter>
+
+using namespace lanseek::skin;
+
+TSeSkinComboBox::TSeSkinComboBox(QWidget* parent) : QComboBox(parent), TSeSkinControl(this, "ComboBox")
+{
+    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
+    m_list = new TSeSkinListBox;
+    setView(m_list);
+}
+
+TSeSkinComboBox::~TSeSkinComboBox()
+{
+    markDestroying();
+}
+
+void TSeSkinComboBox::setSkinEngine(TSeSkinEngine* engine)
+{
+    TSeSkinControl::setSkinEngine(engine);
+    m_list->setSkinEngine(engine);
+}
+
+int TSeSkinComboBox::skinState() const
+{
+    if (!isEnabled())
+        return int(SeControlState::Disabled);
+    if (underMouse())
+        return int(SeControlState::Hot);
+    if (hasFocus() || m_open)
+        return int(SeControlState::Focused);
+    return int(SeControlState::Normal);
+}
+
+int TSeSkinComboBox::buttonState() const
+{
+    if (!isEnabled())
+        return int(SeControlState::Disabled);
+    if (m_open)
+        return int(SeControlState::Pressed);
+    if (underMouse() && buttonRect().contains(mapFromGlobal(QCursor::pos())))
+        return int(SeControlState::Hot);
+    return int(SeControlState::Normal);
+}
+
+QRect TSeSkinComboBox::buttonRect() const
+{
+    const TSeSkinObject* button = skinPart("Button");
+    if (!button)
+        return {};
+    const int inset = std::clamp(button->top(), 0, height() / 2);
+    const int w = std::min(button->width(), width());
+    return QRect(width() - w - inset, inset, w, height() - 2 * inset);
+}
+
+bool TSeSkinComboBox::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
+    case QEvent::HoverMove:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::EnabledChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    return QComboBox::event(event);
+}
+
+void TSeSkinComboBox::showPopup()
+{
+    m_open = true;
+    update();
+    QComboBox::showPopup();
+}
+
+void TSeSkinComboBox::hidePopup()
+{
+    m_open = false;
+    update();
+    QComboBox::hidePopup();
+}
+
+void TSeSkinComboBox::paintEvent(QPaintEvent* event)
+{
+    if (!isSkinned()) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    paintSkinned();
+}
+
+void TSeSkinComboBox::drawSkin(TSeCanvas& canvas)
+{
+    TSeSkinObject* frame = skinPart("Frame");
+    drawPart(canvas, frame ? frame : skinCopy(), rect(), skinState());
+    drawPart(canvas, skinPart("Button"), buttonRect(), buttonState());
+}
+
+void TSeSkinComboBox::drawSkinText(QPainter& painter)
+{
+    QRect content = rect();
+    const QRect button = buttonRect();
+    if (!button.isEmpty())
+        content.setRight(button.left() - 1);
+    int margin = 4;
+    TSeSkinObject* text = skinPart("Text");
+    if (text) {
+        text->setState(skinState());
+        margin = std::max(text->TextMarginLeft, 2);
+    }
+    content.setLeft(content.left() + margin);
+    if (const QIcon icon = itemIcon(currentIndex()); !icon.isNull()) {
+        const QSize size = iconSize();
+        icon.paint(&painter,
+                   QRect(content.left(), (height() - size.height()) / 2, size.width(), size.height()),
+                   Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        content.setLeft(content.left() + size.width() + 4);
+    }
+    painter.setFont(text ? fontOf(*text) : font());
+    painter.setPen(text ? fontColorOf(*text) : palette().color(QPalette::ButtonText));
+    painter.drawText(content, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     painter.fontMetrics().elidedText(currentText(), Qt::ElideRight, content.width()));
+}

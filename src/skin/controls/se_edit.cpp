@@ -1,0 +1,198 @@
+#include "skin/controls/se_edit.h"
+
+#include "skin/controls/se_scroll_bar.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <algorithm>
+
+using namespace lanseek::skin;
+
+namespace lanseek::skin {
+int frameWidthOf(const TSeSkinObject* frame)
+{
+    if (!frame)
+        return 1;
+    return std::clamp(
+        std::max({frame->MarginLeft, frame->MarginRight, frame->MarginTop, frame->MarginBottom}), 1, 8);
+}
+} // namespace lanseek::skin
+
+TSeSkinEdit::TSeSkinEdit(QWidget* parent) : QLineEdit(parent), TSeSkinControl(this, "Edit")
+{
+    setAttribute(Qt::WA_Hover);
+}
+
+TSeSkinEdit::~TSeSkinEdit()
+{
+    markDestroying();
+}
+
+int TSeSkinEdit::skinState() const
+{
+    if (!isEnabled())
+        return int(SeControlState::Disabled);
+    if (underMouse())
+        return int(SeControlState::Hot);
+    if (hasFocus())
+        return int(SeControlState::Focused);
+    return int(SeControlState::Normal);
+}
+
+bool TSeSkinEdit::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::EnabledChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    return QLineEdit::event(event);
+}
+
+void TSeSkinEdit::skinChanged()
+{
+    // While skinned the frame is the skin's and the text is written in the skin's font over it; the
+    // plain look gets its own frame, palette and font back.
+    if (isSkinned()) {
+        if (!m_lookApplied)
+            m_plainMargins = textMargins();
+        m_lookApplied = true;
+        setFrame(false);
+        QPalette pal = palette();
+        pal.setBrush(QPalette::Base, Qt::transparent);
+        if (TSeSkinObject* text = skinPart("Text")) {
+            text->setState(0);
+            pal.setColor(QPalette::Text, fontColorOf(*text));
+            setFont(fontOf(*text));
+            const TSeSkinObject* frame = skinPart("Frame");
+            const int inset = frame ? frame->MarginLeft : 0;
+            setTextMargins(std::max(text->TextMarginLeft - 2, inset), 0,
+                           std::max(text->TextMarginRight - 2, inset), 0);
+        }
+        setPalette(pal);
+    } else if (m_lookApplied) {
+        m_lookApplied = false;
+        setFrame(true);
+        setPalette(QPalette());
+        setFont(QFont());
+        setTextMargins(m_plainMargins);
+    }
+}
+
+void TSeSkinEdit::paintEvent(QPaintEvent* event)
+{
+    if (isSkinned())
+        paintSkinned();
+    QLineEdit::paintEvent(event);
+}
+
+void TSeSkinEdit::drawSkin(TSeCanvas& canvas)
+{
+    TSeSkinObject* frame = skinPart("Frame");
+    drawPart(canvas, frame ? frame : skinCopy(), rect(), skinState());
+}
+
+// ---- memo ----
+
+TSeSkinMemo::TSeSkinMemo(QWidget* parent) : QPlainTextEdit(parent), TSeSkinControl(this, "Edit")
+{
+    setVerticalScrollBar(new TSeSkinScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new TSeSkinScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+TSeSkinMemo::~TSeSkinMemo()
+{
+    markDestroying();
+}
+
+void TSeSkinMemo::setSkinEngine(TSeSkinEngine* engine)
+{
+    TSeSkinControl::setSkinEngine(engine);
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
+            skinned->setSkinEngine(engine);
+    }
+}
+
+bool TSeSkinMemo::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    if (event->type() == QEvent::Paint && isSkinned()) {
+        // The border is the area between the control's edge and its viewport and scroll bars.
+        paintSkinned();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void TSeSkinMemo::skinChanged()
+{
+    if (isSkinned()) {
+        m_lookApplied = true;
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(2);
+    } else if (m_lookApplied) {
+        m_lookApplied = false;
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setLineWidth(1);
+    }
+}
+
+void TSeSkinMemo::drawSkin(TSeCanvas& canvas)
+{
+    const int state = isEnabled() ? (hasFocus() ? int(SeControlState::Focused) : int(SeControlState::Normal))
+                                  : int(SeControlState::Disabled);
+    TSeSkinObject* frame = skinPart("Frame");
+    drawPart(canvas, frame ? frame : skinCopy(), rect(), state);
+}
+
+QStringList TSeSkinMemo::Lines() const
+{
+    QStringList lines;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        lines << block.text();
+    if (lines.size() == 1 && lines.front().isEmpty())
+        lines.clear();
+    return lines;
+}
+
+QStringList TSeSkinMemo::visualLines() const
+{
+    if (lineWrapMode() == QPlainTextEdit::NoWrap)
+        return Lines();
+    const qreal width = std::max<qreal>(1, viewport()->width() - 2 * document()->documentMargin() - 1);
+    QTextOption option = document()->defaultTextOption();
+    option.setWrapMode(wordWrapMode());
+    QStringList lines;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (text.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(text, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << text.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    if (lines.size() == 1 && lines.front().isEmpty())
+        lines.clear();
+    return lines;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "skin/controls/se_paint.h"
+
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+
+// A one-line edit framed by the "Edit" object's "Frame" and written in its "Text" font.
+class TSeSkinEdit : public QLineEdit, public TSeSkinControl
+{
+    Q_OBJECT
+public:
+    explicit TSeSkinEdit(QWidget* parent = nullptr);
+    ~TSeSkinEdit() override;
+
+    // 8 disabled, 5 under the mouse, 7 focused, else 0.
+    int skinState() const;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void skinChanged() override;
+    void drawSkin(TSeCanvas& canvas) override;
+
+private:
+    bool m_lookApplied = false;
+    QMargins m_plainMargins;
+};
+
+// A multi-line edit; its lines are the paragraphs of the text. Skinned, its two-pixel border comes
+// from the "Edit" object's "Frame" and its scroll bars are skinned scroll bars.
+class TSeSkinMemo : public QPlainTextEdit, public TSeSkinControl
+{
+    Q_OBJECT
+public:
+    explicit TSeSkinMemo(QWidget* parent = nullptr);
+    ~TSeSkinMemo() override;
+    void Clear() { clear(); }
+    void Add(const QString& line) { appendPlainText(line); }
+    QStringList Lines() const;
+    // The lines as shown: every wrapped piece of a paragraph counts as a line of its own.
+    QStringList visualLines() const;
+
+    void setSkinEngine(TSeSkinEngine* engine) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void skinChanged() override;
+    void drawSkin(TSeCanvas& canvas) override;
+
+private:
+    bool m_lookApplied = false;
+};
+
+namespace lanseek::skin {
+// The border width a framed scrolling control uses while skinned: the frame's widest margin, at
+// least one pixel.
+int frameWidthOf(const TSeSkinObject* frame);
+} // namespace lanseek::skin

@@ -1,0 +1,326 @@
+#include "skin/controls/se_list_view.h"
+
+#include "skin/controls/se_edit.h"
+#include "skin/controls/se_scroll_bar.h"
+#include "skin/skin_engine.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPainter>
+
+#include <algorithm>
+#include <set>
+
+using namespace lanseek::skin;
+
+namespace {
+constexpr int kImageRole = Qt::UserRole + 1;
+}
+
+QPixmap TImageList::image(int index) const
+{
+    if (index < 0 || index >= m_images.size())
+        return {};
+    return m_images[index];
+}
+
+QIcon TImageList::icon(int index) const
+{
+    const QPixmap pixmap = image(index);
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+// Header sections drawn from the list's engine's "Header" object: "Section" in the section's state
+// and the title in the "Text" font.
+class TSeSkinSListView::SkinHeader : public QHeaderView, public TSeSkinControl
+{
+public:
+    explicit SkinHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), TSeSkinControl(this, "Header")
+    {
+        setAttribute(Qt::WA_Hover);
+    }
+    ~SkinHeader() override { markDestroying(); }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (handleSkinEvent(event))
+            return true;
+        return QHeaderView::event(event);
+    }
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        TSeSkinObject* section = skinPart("Section");
+        if (!isSkinned() || !section || rect.width() <= 0 || rect.height() <= 0) {
+            QHeaderView::paintSection(painter, rect, logicalIndex);
+            return;
+        }
+        // Sections are painted one by one into a bitmap of their own that starts as the list's
+        // window colour, so the skin's key never reaches the screen.
+        TSeBitmap bitmap(rect.width(), rect.height());
+        bitmap.image().fill(palette().color(QPalette::Base).rgb());
+        TSeCanvas canvas(&bitmap);
+        const int state = !isEnabled()                                                                 ? 8
+                          : (rect.contains(viewport()->mapFromGlobal(QCursor::pos())) && underMouse()) ? 5
+                                                                                                       : 0;
+        drawPart(canvas, section, QRect(0, 0, rect.width(), rect.height()), state);
+        for (int y = 0; y < bitmap.height(); ++y) {
+            quint32* line = bitmap.scanLine(y);
+            for (int x = 0; x < bitmap.width(); ++x)
+                line[x] = TSeBitmap::isKey(line[x]) ? 0xFFFFFFFFu : (line[x] | 0xFF000000u);
+        }
+        QPainter p(&bitmap.image());
+        QRect content(0, 0, rect.width(), rect.height());
+        const QVariant decoration = model()->headerData(logicalIndex, orientation(), Qt::DecorationRole);
+        if (const QIcon icon = decoration.value<QIcon>(); !icon.isNull()) {
+            icon.paint(&p, QRect(4, (rect.height() - 16) / 2, 16, 16));
+            content.setLeft(22);
+        }
+        if (TSeSkinObject* text = skinPart("Text")) {
+            text->setState(state);
+            p.setFont(fontOf(*text));
+            p.setPen(fontColorOf(*text));
+            content.setLeft(std::max(content.left(), text->TextMarginLeft));
+        }
+        p.drawText(content.adjusted(0, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString());
+        p.end();
+        painter->drawImage(rect.topLeft(), bitmap.image());
+    }
+    void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
+    bool paintsWholeControl() const override { return false; }
+};
+
+TSeSkinSListView::TSeSkinSListView(QWidget* parent) : QTreeWidget(parent), TSeSkinControl(this, "ListBox")
+{
+    m_header = new SkinHeader(this);
+    setHeader(m_header);
+    setVerticalScrollBar(new TSeSkinScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new TSeSkinScrollBar(Qt::Horizontal, this));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setIconSize(QSize(16, 16));
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TSeSkinSListView::onSelectionChanged);
+}
+
+TSeSkinSListView::~TSeSkinSListView()
+{
+    markDestroying();
+}
+
+void TSeSkinSListView::setSkinEngine(TSeSkinEngine* engine)
+{
+    TSeSkinControl::setSkinEngine(engine);
+    m_header->setSkinEngine(engine);
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
+            skinned->setSkinEngine(engine);
+    }
+}
+
+bool TSeSkinSListView::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    if (event->type() == QEvent::Paint && isSkinned()) {
+        paintSkinned();
+        return true;
+    }
+    if (event->type() == QEvent::EnabledChange)
+        update();
+    return QTreeWidget::event(event);
+}
+
+void TSeSkinSListView::skinChanged()
+{
+    if (isSkinned()) {
+        m_lookApplied = true;
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(frameWidthOf(skinPart("Frame")));
+        // Selected rows take the colours of the list's item object in its hot state.
+        if (TSeSkinObject* item = skinPart("Item")) {
+            TSeBitmap sample(24, 20);
+            sample.fill(palette().color(QPalette::Base).rgb());
+            TSeCanvas canvas(&sample);
+            drawPart(canvas, item, sample.rect(), int(SeControlState::Hot));
+            QPalette pal = palette();
+            const quint32 middle = sample.pixel(12, 10);
+            if (!TSeBitmap::isKey(middle))
+                pal.setColor(QPalette::Highlight, QColor::fromRgb(middle | 0xFF000000u));
+            pal.setColor(QPalette::HighlightedText, fontColorOf(*item));
+            setPalette(pal);
+        }
+    } else if (m_lookApplied) {
+        m_lookApplied = false;
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setLineWidth(1);
+        setPalette(QPalette());
+    }
+}
+
+void TSeSkinSListView::drawSkin(TSeCanvas& canvas)
+{
+    TSeSkinObject* frame = skinPart("Frame");
+    drawPart(canvas, frame ? frame : skinCopy(), rect(),
+             isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled));
+}
+
+void TSeSkinSListView::setColumns(const QStringList& headers, const QList<int>& widths)
+{
+    setColumnCount(static_cast<int>(headers.size()));
+    setHeaderLabels(headers);
+    for (int i = 0; i < widths.size() && i < headers.size(); ++i)
+        setColumnWidth(i, widths[i]);
+}
+
+void TSeSkinSListView::setImages(const TImageList* images)
+{
+    m_images = images;
+    for (int i = 0; i < Count(); ++i)
+        applyImage(topLevelItem(i), topLevelItem(i)->data(0, kImageRole).toInt());
+    setHeaderImage(m_headerImage);
+}
+
+void TSeSkinSListView::setMultiSelect(bool multi)
+{
+    setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+void TSeSkinSListView::setHeaderImage(int imageIndex)
+{
+    m_headerImage = imageIndex;
+    if (QTreeWidgetItem* head = headerItem())
+        head->setIcon(0, m_images ? m_images->icon(imageIndex) : QIcon());
+}
+
+void TSeSkinSListView::applyImage(QTreeWidgetItem* item, int imageIndex) const
+{
+    item->setData(0, kImageRole, imageIndex);
+    item->setIcon(0, m_images ? m_images->icon(imageIndex) : QIcon());
+}
+
+lanseek::platform::ListRow TSeSkinSListView::row(int index) const
+{
+    lanseek::platform::ListRow result;
+    const QTreeWidgetItem* item = topLevelItem(index);
+    if (!item)
+        return result;
+    result.caption = item->text(0);
+    const QVariant image = item->data(0, kImageRole);
+    result.imageIndex = image.isValid() ? image.toInt() : -1;
+    for (int c = 1; c < item->columnCount(); ++c)
+        result.subItems << item->text(c);
+    return result;
+}
+
+void TSeSkinSListView::setRow(int index, const lanseek::platform::ListRow& value)
+{
+    QTreeWidgetItem* item = topLevelItem(index);
+    if (!item)
+        return;
+    // A row keeps exactly the sub-items it is given, so the item is rebuilt rather than edited.
+    auto* fresh = new QTreeWidgetItem;
+    fresh->setText(0, value.caption);
+    applyImage(fresh, value.imageIndex);
+    for (int c = 0; c < value.subItems.size(); ++c)
+        fresh->setText(c + 1, value.subItems[c]);
+    const bool selected = item->isSelected();
+    delete takeTopLevelItem(index);
+    insertTopLevelItem(index, fresh);
+    fresh->setSelected(selected);
+}
+
+int TSeSkinSListView::appendRow(const lanseek::platform::ListRow& value)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, value.caption);
+    applyImage(item, value.imageIndex);
+    for (int c = 0; c < value.subItems.size(); ++c)
+        item->setText(c + 1, value.subItems[c]);
+    addTopLevelItem(item);
+    return Count() - 1;
+}
+
+void TSeSkinSListView::deleteRow(int index)
+{
+    delete takeTopLevelItem(index);
+}
+
+int TSeSkinSListView::subItemCount(int index) const
+{
+    const QTreeWidgetItem* item = topLevelItem(index);
+    return item ? std::max(0, item->columnCount() - 1) : 0;
+}
+
+QString TSeSkinSListView::subItem(int index, int sub) const
+{
+    const QTreeWidgetItem* item = topLevelItem(index);
+    if (!item || sub < 0 || sub + 1 >= item->columnCount())
+        return {};
+    return item->text(sub + 1);
+}
+
+void TSeSkinSListView::setSubItem(int index, int sub, const QString& text)
+{
+    if (QTreeWidgetItem* item = topLevelItem(index); item && sub >= 0)
+        item->setText(sub + 1, text);
+}
+
+QString TSeSkinSListView::caption(int index) const
+{
+    const QTreeWidgetItem* item = topLevelItem(index);
+    return item ? item->text(0) : QString();
+}
+
+bool TSeSkinSListView::isRowSelected(int index) const
+{
+    const QTreeWidgetItem* item = topLevelItem(index);
+    return item && item->isSelected();
+}
+
+void TSeSkinSListView::setRowSelected(int index, bool selected)
+{
+    if (QTreeWidgetItem* item = topLevelItem(index))
+        item->setSelected(selected);
+}
+
+std::vector<int> TSeSkinSListView::selectedRowIndexes() const
+{
+    std::vector<int> rows;
+    for (int i = 0; i < Count(); ++i)
+        if (topLevelItem(i)->isSelected())
+            rows.push_back(i);
+    return rows;
+}
+
+int TSeSkinSListView::firstSelectedRow() const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (topLevelItem(i)->isSelected())
+            return i;
+    return -1;
+}
+
+void TSeSkinSListView::onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    std::set<int> off;
+    for (const QModelIndex& index : deselected.indexes())
+        if (!index.parent().isValid())
+            off.insert(index.row());
+    std::set<int> on;
+    for (const QModelIndex& index : selected.indexes())
+        if (!index.parent().isValid())
+            on.insert(index.row());
+    for (int row : off)
+        emit rowSelectionChanged(row, false);
+    for (int row : on)
+        emit rowSelectionChanged(row, true);
+}

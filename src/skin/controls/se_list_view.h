@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/model/list_row.h"
+#include "skin/controls/se_paint.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QTreeWidget>
+
+#include <vector>
+
+// The shared small icons of the list views: index 0 MP3, 1 RM, 2 WMA, 3 ASF, 4 RAM; any other index
+// stands for no icon.
+class TImageList
+{
+public:
+    void Clear() { m_images.clear(); }
+    void Add(const QPixmap& image) { m_images.push_back(image); }
+    int Count() const { return static_cast<int>(m_images.size()); }
+    QPixmap image(int index) const;
+    QIcon icon(int index) const;
+
+private:
+    QList<QPixmap> m_images;
+};
+
+// A report-style list view: a caption column followed by sub-item columns. Rows are addressed by index;
+// a row's sub-items are the texts of its further columns, and a row may carry fewer sub-items than there
+// are columns. Skinned, its border comes from the "ListBox" object's "Frame" (state 0, or 8 when
+// disabled), its scroll bars are skinned scroll bars and its header sections are drawn from the same
+// engine's "Header" object.
+class TSeSkinSListView : public QTreeWidget, public TSeSkinControl
+{
+    Q_OBJECT
+public:
+    explicit TSeSkinSListView(QWidget* parent = nullptr);
+    ~TSeSkinSListView() override;
+
+    void setSkinEngine(TSeSkinEngine* engine) override;
+
+    void setColumns(const QStringList& headers, const QList<int>& widths);
+    void setImages(const TImageList* images);
+    void setMultiSelect(bool multi);
+    // The icon shown in the header of the caption column (an index into the image list).
+    void setHeaderImage(int imageIndex);
+    int headerImage() const { return m_headerImage; }
+
+    int Count() const { return topLevelItemCount(); }
+    lanseek::platform::ListRow row(int index) const;
+    void setRow(int index, const lanseek::platform::ListRow& row);
+    // Appends a row and returns its index.
+    int appendRow(const lanseek::platform::ListRow& row);
+    void deleteRow(int index);
+    void Clear() { clear(); }
+    int subItemCount(int index) const;
+    QString subItem(int index, int sub) const;
+    void setSubItem(int index, int sub, const QString& text);
+    QString caption(int index) const;
+
+    bool isRowSelected(int index) const;
+    void setRowSelected(int index, bool selected);
+    std::vector<int> selectedRowIndexes() const; // in list order
+    int firstSelectedRow() const;                // -1 when none
+
+signals:
+    // A row became selected (true) or was deselected (false).
+    void rowSelectionChanged(int index, bool selected);
+
+protected:
+    bool event(QEvent* event) override;
+    void skinChanged() override;
+    void drawSkin(TSeCanvas& canvas) override;
+
+private:
+    void applyImage(QTreeWidgetItem* item, int imageIndex) const;
+    void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+
+    const TImageList* m_images = nullptr;
+    int m_headerImage = -1;
+    bool m_lookApplied = false;
+    class SkinHeader;
+    SkinHeader* m_header = nullptr;
+};

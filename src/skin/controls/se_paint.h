@@ -1,0 +1,127 @@
+#pragma once
+
+// The painting base of every skinned control: the client side of the engine's protocol (engine,
+// object name, private copy, notifications) and the buffered painting that puts a skin object on the
+// screen without ever showing the transparent key.
+
+#include "skin/se_bitmap.h"
+#include "skin/skin_client.h"
+#include "skin/skin_objects.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class TSeSkinEngine;
+
+enum TSePerformance { kspNoBuffer, kspSharedBuffer, kspDoubleBuffer };
+
+struct TSeBlending
+{
+    bool Enabled = false;
+    int Value = 255; // 0 shows only the background, 255 only the control
+    bool operator==(const TSeBlending&) const = default;
+};
+
+// The control states a control hands to its skin objects.
+enum class SeControlState : int { Normal = 0, Hot = 5, Pressed = 6, Focused = 7, Disabled = 8 };
+
+namespace lanseek::skin {
+// A skin colour (system colours resolved) as a Qt colour.
+QColor toQColor(TColor color);
+} // namespace lanseek::skin
+
+// Mixed into every skinned control next to its Qt widget class. The widget forwards its events to
+// handleSkinEvent() and, while isSkinned(), paints through paintSkinned().
+class TSeSkinControl
+{
+public:
+    TSeSkinControl(QWidget* self, const char* defaultObject);
+    virtual ~TSeSkinControl();
+    TSeSkinControl(const TSeSkinControl&) = delete;
+    TSeSkinControl& operator=(const TSeSkinControl&) = delete;
+
+    // ---- published properties ----
+    TSeSkinEngine* SkinEngine() const { return m_client.SkinEngine(); }
+    // Controls that carry skinned parts of their own (scroll bars, buttons) hand the engine on.
+    virtual void setSkinEngine(TSeSkinEngine* engine);
+    QString SkinObject() const;
+    void setSkinObject(const QString& name);
+    static QString Version() { return QStringLiteral("3.2.0"); }
+    void setVersion(const QString&) {}
+    TSePerformance Performance() const { return m_performance; }
+    void setPerformance(TSePerformance performance);
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool transparent);
+    TSeBlending Blending() const { return m_blending; }
+    void setBlending(const TSeBlending& blending);
+
+    // Skinned: not being destroyed, an engine whose skin is available, the named object exists and the
+    // private copy is held.
+    bool isSkinned() const { return !m_destroying && m_client.isSkinned(); }
+    // The private copy and its parts, for the control's own painting (nullptr when absent).
+    TSeSkinObject* skinCopy() const { return m_client.skinCopy(); }
+    TSeSkinObject* skinPart(const char* name) const { return m_client.part(name); }
+    // The first of the named parts that exists.
+    TSeSkinObject* skinPart(std::initializer_list<const char*> names) const;
+
+    // What this control last painted beneath its children, for transparent children to paint over.
+    const QImage& paintedBackground() const { return m_painted; }
+
+protected:
+    // Handles the engine's notifications and repaint requests; true when the event was one of them.
+    bool handleSkinEvent(QEvent* event);
+    // Called whenever the copy may have been taken or dropped, so the control can bring its own
+    // properties (fonts, margins, palette) in line with its skinned or plain look.
+    virtual void skinChanged() {}
+    // Called once a fresh copy has been taken.
+    virtual void skinCopyTaken(TSeSkinObject* copy) { (void)copy; }
+
+    // Paints the control from its skin: a buffer of the control's size is filled with what lies
+    // beneath the control (the parent's painting when Transparent, else the control's own colour),
+    // drawSkin() paints the skin objects onto it, every key pixel left is put back to the background,
+    // drawSkinText() adds texts drawn by the control, and the result is blended and copied to the
+    // control. Texts are thus always drawn over real pixels, never over the key.
+    void paintSkinned();
+    virtual void drawSkin(TSeCanvas& canvas) = 0;
+    // True for controls whose skinned painting covers every pixel of them with opaque pixels, so
+    // that their parent need not paint beneath them first.
+    virtual bool paintsWholeControl() const { return true; }
+    virtual void drawSkinText(QPainter& painter) { (void)painter; }
+    // Containers keep their last painting so that transparent children can take their background
+    // from it without asking the container to paint again.
+    void setKeepsPainting(bool keep) { m_keepPainting = keep; }
+    // The pixels under the control: the parent's painting of that rectangle, or the parent's colour.
+    QImage backgroundImage() const;
+
+    void markDestroying() { m_destroying = true; }
+    QWidget* self() const { return m_self; }
+
+private:
+    void afterProtocolStep();
+
+    QWidget* m_self;
+    lanseek::skin::SkinClient m_client;
+    QPointer<TSeSkinEngine> m_watchedEngine;
+    QMetaObject::Connection m_engineGone;
+    TSePerformance m_performance = kspSharedBuffer;
+    bool m_transparent = false;
+    TSeBlending m_blending;
+    bool m_destroying = false;
+    bool m_keepPainting = false;
+    TSeBitmap m_ownBuffer; // kspDoubleBuffer
+    QImage m_painted;
+};
+
+// Font and colour helpers for controls that draw their own texts in a skin object's font.
+namespace lanseek::skin {
+QFont fontOf(const TSeSkinObject& object);
+QColor fontColorOf(const TSeSkinObject& object);
+// Lays out the object to the rectangle in the state and draws it.
+void drawPart(TSeCanvas& canvas, TSeSkinObject* object, const QRect& rect, int state);
+// True when the object is a bitmap object that draws with transparency somewhere.
+bool isMaskedFace(const TSeSkinObject* object);
+} // namespace lanseek::skin

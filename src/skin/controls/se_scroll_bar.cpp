@@ -1,0 +1,88 @@
+#include "skin/controls/se_scroll_bar.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QStyleOptionSlider>
+
+using namespace lanseek::skin;
+
+TSeSkinScrollBar::TSeSkinScrollBar(Qt::Orientation orientation, QWidget* parent)
+    : QScrollBar(orientation, parent), TSeSkinControl(this, "ScrollBar")
+{
+    setAttribute(Qt::WA_Hover);
+    setMouseTracking(true);
+}
+
+TSeSkinScrollBar::~TSeSkinScrollBar()
+{
+    markDestroying();
+}
+
+bool TSeSkinScrollBar::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
+        update();
+    return QScrollBar::event(event);
+}
+
+QRect TSeSkinScrollBar::partRect(QStyle::SubControl part) const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ScrollBar, &option, part, this);
+}
+
+int TSeSkinScrollBar::partState(QStyle::SubControl part) const
+{
+    if (!isEnabled() || minimum() == maximum())
+        return int(SeControlState::Disabled);
+    if (m_pressed == part || (part == QStyle::SC_ScrollBarSlider && isSliderDown()))
+        return int(SeControlState::Pressed);
+    if (underMouse() && partRect(part).contains(mapFromGlobal(QCursor::pos())))
+        return int(SeControlState::Hot);
+    return int(SeControlState::Normal);
+}
+
+void TSeSkinScrollBar::mousePressEvent(QMouseEvent* event)
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    m_pressed =
+        style()->hitTestComplexControl(QStyle::CC_ScrollBar, &option, event->position().toPoint(), this);
+    QScrollBar::mousePressEvent(event);
+    update();
+}
+
+void TSeSkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_pressed = QStyle::SC_None;
+    QScrollBar::mouseReleaseEvent(event);
+    update();
+}
+
+void TSeSkinScrollBar::paintEvent(QPaintEvent* event)
+{
+    if (!isSkinned()) {
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    paintSkinned();
+}
+
+void TSeSkinScrollBar::drawSkin(TSeCanvas& canvas)
+{
+    const bool vertical = orientation() == Qt::Vertical;
+    const int track = isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+    drawPart(canvas, vertical ? skinPart({"VertFrame", "Frame"}) : skinPart({"HorzFrame", "Frame"}), rect(),
+             track);
+    drawPart(canvas, skinPart(vertical ? "TopButton" : "LeftButton"), partRect(QStyle::SC_ScrollBarSubLine),
+             partState(QStyle::SC_ScrollBarSubLine));
+    drawPart(canvas, skinPart(vertical ? "BottomButton" : "RightButton"),
+             partRect(QStyle::SC_ScrollBarAddLine), partState(QStyle::SC_ScrollBarAddLine));
+    if (minimum() != maximum()) {
+        drawPart(canvas, vertical ? skinPart({"VertSlider", "Slider"}) : skinPart({"HorzSlider", "Slider"}),
+                 partRect(QStyle::SC_ScrollBarSlider), partState(QStyle::SC_ScrollBarSlider));
+    }
+}

@@ -1,0 +1,193 @@
+#include "skin/controls/se_speed_button.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+using namespace lanseek::skin;
+
+namespace {
+constexpr int kChevronWidth = 12;
+}
+
+TSeSkinSpeedButton::TSeSkinSpeedButton(const QString& caption, QWidget* parent)
+    : QToolButton(parent), TSeSkinControl(this, "SpeedButton")
+{
+    setText(caption);
+    setAutoRaise(true);
+    setAttribute(Qt::WA_Hover);
+    // Speed buttons never take the focus, so an editor keeps it while a tool button is clicked.
+    setFocusPolicy(Qt::NoFocus);
+}
+
+TSeSkinSpeedButton::~TSeSkinSpeedButton()
+{
+    markDestroying();
+}
+
+void TSeSkinSpeedButton::setShowChevron(bool show)
+{
+    m_showChevron = show;
+    update();
+}
+
+int TSeSkinSpeedButton::skinState() const
+{
+    if (!isEnabled())
+        return int(SeControlState::Disabled);
+    if (isDown())
+        return int(SeControlState::Pressed);
+    const bool checkedDown = isCheckable() && isChecked();
+    if (!Flat())
+        return checkedDown ? int(SeControlState::Focused) : int(SeControlState::Normal);
+    if (underMouse())
+        return int(SeControlState::Hot);
+    if (checkedDown)
+        return int(SeControlState::Focused);
+    return int(SeControlState::Normal);
+}
+
+bool TSeSkinSpeedButton::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
+    case QEvent::EnabledChange:
+        update();
+        break;
+    default:
+        break;
+    }
+    return QToolButton::event(event);
+}
+
+TSeSkinObject* TSeSkinSpeedButton::faceObject() const
+{
+    TSeSkinObject* face = (Flat() && !m_inSpin) ? skinPart("FlatFace") : skinPart("Face");
+    return face ? face : skinCopy();
+}
+
+void TSeSkinSpeedButton::skinCopyTaken(TSeSkinObject* copy)
+{
+    (void)copy;
+    setTransparent(isMaskedFace(faceObject()));
+}
+
+QRect TSeSkinSpeedButton::chevronRect() const
+{
+    return QRect(width() - kChevronWidth, 0, kChevronWidth, height());
+}
+
+void TSeSkinSpeedButton::paintEvent(QPaintEvent* event)
+{
+    if (!isSkinned()) {
+        QToolButton::paintEvent(event);
+        return;
+    }
+    paintSkinned();
+}
+
+void TSeSkinSpeedButton::drawSkin(TSeCanvas& canvas)
+{
+    const int state = skinState();
+    drawPart(canvas, faceObject(), rect(), state);
+    if (m_showChevron) {
+        TSeSkinObject* chevron = Flat() ? skinPart({"FlatChevron", "Chevron"}) : skinPart("Chevron");
+        drawPart(canvas, chevron, chevronRect(), state);
+    }
+}
+
+void TSeSkinSpeedButton::drawSkinText(QPainter& painter)
+{
+    const int state = skinState();
+    QRect content = rect();
+    if (m_showChevron)
+        content.setRight(chevronRect().left() - 1);
+    // Glyph and caption sink by one pixel while the button is pressed or down.
+    if (isDown() || (isCheckable() && isChecked()))
+        content.translate(1, 1);
+    TSeSkinObject* holder = skinPart("Text");
+    const QColor color =
+        holder ? (holder->setState(state), fontColorOf(*holder)) : palette().color(QPalette::ButtonText);
+    if (arrowType() != Qt::NoArrow) {
+        const QPointF c = QRectF(content).center();
+        const qreal s = std::min(content.width(), content.height()) / 4.0;
+        QPainterPath path;
+        if (arrowType() == Qt::UpArrow) {
+            path.moveTo(c + QPointF(0, -s * 0.6));
+            path.lineTo(c + QPointF(-s, s * 0.5));
+            path.lineTo(c + QPointF(s, s * 0.5));
+        } else {
+            path.moveTo(c + QPointF(0, s * 0.6));
+            path.lineTo(c + QPointF(-s, -s * 0.5));
+            path.lineTo(c + QPointF(s, -s * 0.5));
+        }
+        path.closeSubpath();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(path, color);
+        return;
+    }
+    if (!icon().isNull()) {
+        const QSize glyph = iconSize().boundedTo(content.size());
+        const QRect at(content.left() + (content.width() - glyph.width()) / 2,
+                       content.top() + (content.height() - glyph.height()) / 2, glyph.width(),
+                       glyph.height());
+        icon().paint(&painter, at, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        return;
+    }
+    if (text().isEmpty())
+        return;
+    painter.setFont(holder ? fontOf(*holder) : font());
+    painter.setPen(color);
+    painter.drawText(content, Qt::AlignCenter | Qt::TextSingleLine, text());
+}
+
+// ---- spin button ----
+
+TSeSkinSpinButton::TSeSkinSpinButton(QWidget* parent) : QWidget(parent), TSeSkinControl(this, "SpinButton")
+{
+    m_up = new TSeSkinSpeedButton(QString(), this);
+    m_down = new TSeSkinSpeedButton(QString(), this);
+    for (TSeSkinSpeedButton* b : {m_up, m_down}) {
+        b->setFlat(false);
+        b->setInSpinButton(true);
+        b->setSkinObject(QStringLiteral("SpinButton"));
+        b->setAutoRepeat(true);
+    }
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    m_up->setAccessibleName(QStringLiteral("增加"));
+    m_down->setAccessibleName(QStringLiteral("减少"));
+    connect(m_up, &QToolButton::clicked, this, &TSeSkinSpinButton::upClick);
+    connect(m_down, &QToolButton::clicked, this, &TSeSkinSpinButton::downClick);
+    resize(16, 22);
+}
+
+TSeSkinSpinButton::~TSeSkinSpinButton()
+{
+    markDestroying();
+}
+
+void TSeSkinSpinButton::setSkinEngine(TSeSkinEngine* engine)
+{
+    TSeSkinControl::setSkinEngine(engine);
+    m_up->setSkinEngine(engine);
+    m_down->setSkinEngine(engine);
+}
+
+bool TSeSkinSpinButton::event(QEvent* event)
+{
+    if (handleSkinEvent(event))
+        return true;
+    return QWidget::event(event);
+}
+
+void TSeSkinSpinButton::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int half = height() / 2;
+    m_up->setGeometry(0, 0, width(), half);
+    m_down->setGeometry(0, half, width(), height() - half);
+}

@@ -1,0 +1,113 @@
+// The main window and the save-folder chooser dressed by their two skin engines.
+
+#include "download/selectdir.h"
+#include "skin/skin_engine.h"
+#include "support/form_fixture.h"
+
+#include <QApplication>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using lanseek::testing::FormTest;
+
+namespace {
+
+// A pixel of the transparent key, or the dark magenta fringe that anti-aliased text leaves over it.
+bool looksLikeKey(QRgb p)
+{
+    const int r = qRed(p), g = qGreen(p), b = qBlue(p);
+    return r > 0x50 && b > 0x50 && g < 0x30 && std::abs(r - b) < 0x30;
+}
+
+int keyPixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += looksLikeKey(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+} // namespace
+
+using SkinnedWindow = FormTest;
+
+TEST_F(SkinnedWindow, EveryControlNamesTheEngineThatDressesIt)
+{
+    TSeSkinEngine* first = form->SeSkinEngine1;
+    TSeSkinEngine* second = form->SeSkinEngine2;
+    // The second engine dresses the panels, tool bars, progress bars, the download lists and buttons,
+    // the card's colour and font boxes, its title edit and four labels; the first everything else.
+    const QList<TSeSkinControl*> secondEngine = {
+        form->Panel1,           form->Panel2,           form->SeSkinPanel1,      form->Iesetpanel,
+        form->setpanel,         form->SeSkinPanel2,     form->SeSkinToolBar1,    form->SeSkinToolBar2,
+        form->SeSkinToolBar3,   form->downloadlistview, form->downloadnow,       form->downbtn,
+        form->delbtn,           form->delallbtn,        form->SeSkinButton3,     form->colorcombox,
+        form->fontsizecombox,   form->nameedit,         form->previewLabel,      form->sendGroupLabel,
+        form->deleteGroupLabel, form->storeGroupLabel,  form->SeSkinProgressBar6};
+    for (TSeSkinControl* control : secondEngine)
+        EXPECT_EQ(control->SkinEngine(), second)
+            << dynamic_cast<QWidget*>(control)->objectName().toStdString();
+    for (TSeSkinProgressBar* bar : form->progressBars)
+        EXPECT_EQ(bar->SkinEngine(), second);
+
+    int controls = 0;
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        auto* control = dynamic_cast<TSeSkinControl*>(widget);
+        if (!control || widget->objectName().isEmpty())
+            continue;
+        ++controls;
+        ASSERT_NE(control->SkinEngine(), nullptr) << widget->objectName().toStdString();
+        if (!secondEngine.contains(control) && !qobject_cast<TSeSkinProgressBar*>(widget)) {
+            EXPECT_EQ(control->SkinEngine(), first) << widget->objectName().toStdString();
+        }
+        // Labels ask for "Label", which neither skin has; every other control is skinned.
+        const bool label = qobject_cast<TSeSkinLabel*>(widget) != nullptr;
+        EXPECT_EQ(control->isSkinned(), !label) << widget->objectName().toStdString();
+    }
+    EXPECT_GE(controls, 70);
+    for (TSeSkinPopupMenu* menu : {form->SeSkinPopupMenu1, form->SeSkinPopupMenu2}) {
+        EXPECT_EQ(menu->SkinEngine(), first);
+        EXPECT_TRUE(menu->isSkinned());
+    }
+
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->pathedit->SkinEngine(), first);
+    EXPECT_EQ(chooser->pathbtn->SkinEngine(), first);
+    EXPECT_TRUE(chooser->pathbtn->isSkinned());
+}
+
+TEST_F(SkinnedWindow, NoViewShowsTheTransparentKey)
+{
+    form->show();
+    QApplication::processEvents();
+    for (TSeSkinButton* view : {form->Button3, form->Button4, form->Button5}) {
+        view->click();
+        QApplication::processEvents();
+        const QImage shot = form->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(keyPixels(shot), 0) << view->text().toStdString();
+    }
+    form->hide();
+}
+
+TEST_F(SkinnedWindow, SkinChangeAtRunTimeRedressesTheWindow)
+{
+    form->show();
+    QApplication::processEvents();
+    const QRgb before = form->Button3->grab().toImage().pixel(3, 30);
+    form->SeSkinEngine1->setDeltaHue(100);
+    QApplication::processEvents();
+    EXPECT_TRUE(form->Button3->isSkinned());
+    EXPECT_NE(form->Button3->grab().toImage().pixel(3, 30), before);
+    // The second engine's controls are not touched by the first engine's change.
+    EXPECT_TRUE(form->Iesetpanel->isSkinned());
+    form->SeSkinEngine1->setDeltaHue(0);
+    QApplication::processEvents();
+    // Back at hue 0 the face is the original one again, up to the rounding of the two shifts.
+    const QRgb after = form->Button3->grab().toImage().pixel(3, 30);
+    EXPECT_LE(std::abs(qRed(after) - qRed(before)) + std::abs(qGreen(after) - qGreen(before)) +
+                  std::abs(qBlue(after) - qBlue(before)),
+              6);
+    form->hide();
+}
