@@ -53,8 +53,11 @@ void TSeSkinStatusBar::setSizeGrip(bool grip)
 
 QRect TSeSkinStatusBar::gripRect() const
 {
-    const QWidget* window = this->window();
-    const bool resizable = window && window->minimumSize() != window->maximumSize();
+    // The grip sizes the window only when nothing between the bar and its window is of fixed size (a
+    // skinned frame holds the program's window as its client).
+    bool resizable = true;
+    for (const QWidget* w = parentWidget(); w && resizable; w = w->isWindow() ? nullptr : w->parentWidget())
+        resizable = w->minimumSize() != w->maximumSize();
     if (!m_sizeGrip || !resizable)
         return {};
     QSize size(12, 12);

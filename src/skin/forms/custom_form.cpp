@@ -1,5 +1,6 @@
 #include "skin/forms/custom_form.h"
 
+#include "skin/controls/se_status_bar.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_menu.h"
 #include "skin/forms/frame_window.h"
@@ -287,13 +288,15 @@ void TSeCustomForm::paintFrame(QPainter& painter)
 
 QRect TSeCustomForm::gripRect() const
 {
-    // A status bar's size grip counts as the bottom-right corner: the owner tells where it is through a
-    // child named "sizeGrip", when it has one.
+    // The size grip of a visible skinned status bar of the window counts as the bottom-right corner.
     QWidget* o = owner();
     if (!o)
         return {};
-    if (auto* grip = o->findChild<QWidget*>(QStringLiteral("sizeGrip")); grip && grip->isVisible())
-        return QRect(grip->mapTo(m_window, QPoint(0, 0)), grip->size());
+    for (const TSeSkinStatusBar* bar : o->findChildren<TSeSkinStatusBar*>()) {
+        const QRect grip = bar->isVisible() ? bar->gripRect() : QRect();
+        if (!grip.isEmpty())
+            return QRect(bar->mapTo(m_window, grip.topLeft()), grip.size());
+    }
     return {};
 }
 
