@@ -194,7 +194,7 @@ int main(int argc, char** argv)
     }
     std::printf("play online to the first audio buffer (fakesink), %s\n\n", qPrintable(song->origin));
 
-    lanseek::testing::ScriptedDialogs dialogs;
+    lanseek::test::ScriptedDialogs dialogs;
     {
         TForm1Options options;
         options.dialogs = &dialogs;

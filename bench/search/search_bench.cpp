@@ -125,7 +125,7 @@ int main(int argc, char** argv)
         rows = changes.rows.size();
     }
 
-    lanseek::testing::ScriptedDialogs dialogs;
+    lanseek::test::ScriptedDialogs dialogs;
     QTemporaryDir programFolder;
     TForm1Options formOptions;
     formOptions.dialogs = &dialogs;

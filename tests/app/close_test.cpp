@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 using namespace std::chrono_literals;
 
 using CloseQuery = FormTest;

@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QSystemTrayIcon>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <QTextCursor>
 #include <QUrl>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 
 class CardForm : public FormTest
 {
@@ -194,7 +194,7 @@ TEST_F(CardForm, SaveLocationWritesACardThatShowsItsPictureFromItsNewPlace)
     form->iesetbtn->click();
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     const auto& request = dialogs.fileRequests[0];
-    EXPECT_EQ(request.kind, lanseek::testing::ScriptedDialogs::FileRequest::Kind::Save);
+    EXPECT_EQ(request.kind, lanseek::test::ScriptedDialogs::FileRequest::Kind::Save);
     EXPECT_EQ(request.request.proposedName, QStringLiteral("card.html"));
     EXPECT_TRUE(QFileInfo(request.request.initialDir).isDir());
     EXPECT_TRUE(request.request.filter.contains(QStringLiteral("*.html")));

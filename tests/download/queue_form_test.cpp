@@ -43,7 +43,7 @@ std::string readFile(const QString& path)
     return file.readAll().toStdString();
 }
 
-class DownloadQueue : public lanseek::testing::FormTest
+class DownloadQueue : public lanseek::test::FormTest
 {
 protected:
     // Appends a download-list row for a song that the server holds at "/<name>.mp3".

@@ -18,8 +18,8 @@
 #include <string>
 
 using lanseek::SongEntry;
-using lanseek::testing::FormTest;
-using Kind = lanseek::testing::ScriptedDialogs::FileRequest::Kind;
+using lanseek::test::FormTest;
+using Kind = lanseek::test::ScriptedDialogs::FileRequest::Kind;
 
 namespace {
 

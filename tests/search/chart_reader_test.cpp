@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace lanseek::search;
-using lanseek::testing::gbk;
+using lanseek::test::gbk;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace lanseek::testing {
+namespace lanseek::test {
 
 inline std::string gbk(std::string_view utf8)
 {
@@ -29,4 +29,4 @@ inline std::string gbk(std::string_view utf8)
     return out;
 }
 
-} // namespace lanseek::testing
+} // namespace lanseek::test

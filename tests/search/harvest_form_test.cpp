@@ -16,9 +16,9 @@
 
 #include <algorithm>
 
-using lanseek::testing::FormTest;
-using lanseek::testing::gbk;
-using lanseek::testing::ScriptedService;
+using lanseek::test::FormTest;
+using lanseek::test::gbk;
+using lanseek::test::ScriptedService;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-namespace lanseek::testing {
+namespace lanseek::test {
 
 class ScriptedService
 {
@@ -79,4 +79,4 @@ private:
     std::atomic<int> m_delayMs{0};
 };
 
-} // namespace lanseek::testing
+} // namespace lanseek::test

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-using lanseek::testing::FormTest;
+using lanseek::test::FormTest;
 namespace fs = std::filesystem;
 
 namespace {

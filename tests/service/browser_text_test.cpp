@@ -22,9 +22,9 @@ namespace fs = std::filesystem;
 namespace lanseek::service {
 namespace {
 
-using testing::gbkQueryWord;
-using testing::TempDir;
-using testing::writeFile;
+using lanseek::test::gbkQueryWord;
+using lanseek::test::TempDir;
+using lanseek::test::writeFile;
 
 constexpr const char* kChromium = "/usr/bin/chromium";
 
@@ -75,7 +75,7 @@ TEST(BrowserText, ChromiumSeesTheSameLinesAndLinks)
     for (const std::string& word : {std::string("n"), std::string("a"), gbkQueryWord("海边")}) {
         auto res = cli.Get(("/m?tn=baidump3&ct=134217728&rn=&word=" + word + "&lm=-1").c_str());
         ASSERT_TRUE(res);
-        const testing::PageReading expected = testing::readPage(res->body);
+        const lanseek::test::PageReading expected = lanseek::test::readPage(res->body);
 
         TempDir work;
         writeFile(work.path() / "page.html", res->body + kReader);

@@ -130,12 +130,12 @@ TEST(CommandLine, HelpGoesToStandardOutput)
 
 TEST(CommandLine, FirstLineSaysWhereItListensAndWhatItShares)
 {
-    const testing::TestLibrary library;
+    const lanseek::test::TestLibrary library;
     ServiceProcess service({"--library", library.root().string(), "--listen", "127.0.0.1:0"});
     ASSERT_TRUE(service.started());
     const std::string line = service.firstLine();
     const std::string expected = "lanseek-service: sharing " +
-                                 std::to_string(6 + testing::TestLibrary::kBulkSongs) + " songs from " +
+                                 std::to_string(6 + lanseek::test::TestLibrary::kBulkSongs) + " songs from " +
                                  library.root().string() + " on http://127.0.0.1:";
     ASSERT_EQ(line.rfind(expected, 0), 0u) << line;
     const int port = std::stoi(line.substr(expected.size()));

@@ -16,9 +16,9 @@ namespace fs = std::filesystem;
 namespace lanseek::service {
 namespace {
 
-using testing::TempDir;
-using testing::TestLibrary;
-using testing::writeFile;
+using lanseek::test::TempDir;
+using lanseek::test::TestLibrary;
+using lanseek::test::writeFile;
 
 const Song* byName(const LibraryIndex& index, std::string_view name)
 {
@@ -76,7 +76,7 @@ TEST(LibraryIndex, TagsAreReadWhereverTheyLive)
     id3v1.replace(0, 3, "TAG");
     id3v1.replace(3, 12, "Tin Roof Sky");
     id3v1.replace(33, 10, "Copper Fox");
-    writeFile(dir.path() / "v1.mp3", testing::patternBytes(5000) + id3v1);
+    writeFile(dir.path() / "v1.mp3", lanseek::test::patternBytes(5000) + id3v1);
     // ASF tags in a real WMA file from the demo catalogue, under a name that says nothing.
     fs::copy_file(fs::path(LANSEEK_TEST_CATALOGUE) / "林小雨" / "纸飞机" / "林小雨 - 橘子汽水.wma",
                   dir.path() / "x.wma");

@@ -22,11 +22,11 @@ namespace fs = std::filesystem;
 namespace lanseek::service {
 namespace {
 
-using testing::gbkQueryWord;
-using testing::PageReading;
-using testing::patternBytes;
-using testing::readPage;
-using testing::TestLibrary;
+using lanseek::test::gbkQueryWord;
+using lanseek::test::PageReading;
+using lanseek::test::patternBytes;
+using lanseek::test::readPage;
+using lanseek::test::TestLibrary;
 
 class ServiceTest : public ::testing::Test
 {
@@ -236,7 +236,7 @@ TEST_F(ServiceTest, RedirectEndpointSendsOnlyToWebAddresses)
     EXPECT_EQ(res->get_header_value("Location"), "http://example.lan/a.mp3");
 
     // Escapes in a plain address stay escapes on the wire: they cannot end the header line.
-    const std::string raw = testing::rawExchange(
+    const std::string raw = lanseek::test::rawExchange(
         s_service->port(),
         "GET /r?url=http://a/%0d%0aSet-Cookie:x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(raw.rfind("HTTP/1.1 302", 0), 0u) << raw;
@@ -372,15 +372,15 @@ TEST_F(ServiceTest, NothingOutsideTheLibraryIsServed)
             << path << " " << res->status;
         EXPECT_EQ(res->body.find("outside the library"), std::string::npos) << path;
 
-        const std::string raw =
-            testing::rawExchange(s_service->port(), std::string("GET ") + path +
-                                                        " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+        const std::string raw = lanseek::test::rawExchange(
+            s_service->port(),
+            std::string("GET ") + path + " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
         EXPECT_EQ(raw.find(" 200 "), std::string::npos) << path;
         EXPECT_EQ(raw.find("outside the library"), std::string::npos) << path;
     }
-    const std::string absolute =
-        testing::rawExchange(s_service->port(), "GET " + s_library->outside().string() +
-                                                    " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+    const std::string absolute = lanseek::test::rawExchange(
+        s_service->port(),
+        "GET " + s_library->outside().string() + " HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(absolute.find("outside the library"), std::string::npos);
 }
 
@@ -420,8 +420,8 @@ TEST(SearchServiceLifetime, ClientsHangingUpMidSongLeaveItRunning)
 {
     // The program's size probe reads the length and hangs up in the middle of the song; the service must
     // neither die nor stall on such connections.
-    testing::TempDir dir;
-    testing::writeFile(dir.path() / "long.mp3", std::string(16 * 1024 * 1024, 'x'));
+    lanseek::test::TempDir dir;
+    lanseek::test::writeFile(dir.path() / "long.mp3", std::string(16 * 1024 * 1024, 'x'));
     SearchService service(ServiceOptions{dir.path(), "127.0.0.1", 0});
     ASSERT_TRUE(service.start());
     for (int i = 0; i < 3; ++i) {
@@ -481,9 +481,9 @@ TEST(SearchServiceLifetime, StartsOnEphemeralPortsAndStops)
 
 TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
 {
-    testing::TempDir dir;
+    lanseek::test::TempDir dir;
     const fs::path library = dir.path() / "music";
-    testing::writeFile(library / "First Light.mp3", "one");
+    lanseek::test::writeFile(library / "First Light.mp3", "one");
     SearchService service(ServiceOptions{library, "127.0.0.1", 0});
     ASSERT_TRUE(service.start());
     httplib::Client cli("127.0.0.1", service.port());
@@ -491,7 +491,7 @@ TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
         auto res = cli.Get((std::string("/m?tn=baidump3&ct=134217728&rn=&word=") + word + "&lm=0").c_str());
         return res ? readPage(res->body).linksContaining("/r?url=").size() : 999u;
     };
-    testing::writeFile(library / "Second Light.mp3", "two");
+    lanseek::test::writeFile(library / "Second Light.mp3", "two");
     EXPECT_EQ(results("light"), 1u);
     ASSERT_TRUE(service.rescan());
     EXPECT_EQ(results("light"), 2u);

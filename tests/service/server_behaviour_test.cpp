@@ -26,9 +26,9 @@ namespace lanseek::service {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using testing::patternBytes;
-using testing::TempDir;
-using testing::TestLibrary;
+using lanseek::test::patternBytes;
+using lanseek::test::TempDir;
+using lanseek::test::TestLibrary;
 
 struct RawResponse
 {

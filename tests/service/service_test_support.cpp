@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 
-namespace lanseek::service::testing {
+namespace lanseek::test {
 namespace {
 
 std::string convert(std::string_view text, const char* to, const char* from)
@@ -267,4 +267,4 @@ std::string gbkQueryWord(std::string_view utf8)
     return out;
 }
 
-} // namespace lanseek::service::testing
+} // namespace lanseek::test

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lanseek::service::testing {
+namespace lanseek::test {
 
 // A temporary folder removed when the object goes.
 class TempDir
@@ -81,4 +81,4 @@ std::string rawExchange(int port, const std::string& request);
 // GBK bytes of UTF-8 text, percent-encoded, as the program puts a word into a query address.
 std::string gbkQueryWord(std::string_view utf8);
 
-} // namespace lanseek::service::testing
+} // namespace lanseek::test

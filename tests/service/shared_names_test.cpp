@@ -18,12 +18,12 @@ namespace fs = std::filesystem;
 namespace lanseek::service {
 namespace {
 
-using testing::gbkQueryWord;
-using testing::PageReading;
-using testing::patternBytes;
-using testing::readPage;
-using testing::TempDir;
-using testing::writeFile;
+using lanseek::test::gbkQueryWord;
+using lanseek::test::PageReading;
+using lanseek::test::patternBytes;
+using lanseek::test::readPage;
+using lanseek::test::TempDir;
+using lanseek::test::writeFile;
 
 // GBK bytes of a few test strings, written out so that the test does not lean on the codec it checks.
 // 雨巷诗社 / 纸灯笼的约定 / 晚风拥抱 / 石桥居士 / 彩虹桥
@@ -120,15 +120,15 @@ protected:
         s_dir = nullptr;
     }
 
-    static std::vector<testing::PageLink> results(const std::string& word)
+    static std::vector<lanseek::test::PageLink> results(const std::string& word)
     {
         httplib::Client cli("127.0.0.1", s_service->port());
         auto res = cli.Get(("/m?tn=baidump3&ct=134217728&rn=&word=" + word + "&lm=-1").c_str());
         EXPECT_TRUE(res);
-        return res ? readPage(res->body).linksContaining("/r?url=") : std::vector<testing::PageLink>{};
+        return res ? readPage(res->body).linksContaining("/r?url=") : std::vector<lanseek::test::PageLink>{};
     }
     // The body the address of a result link leads to.
-    static std::optional<std::string> fetch(const testing::PageLink& link)
+    static std::optional<std::string> fetch(const lanseek::test::PageLink& link)
     {
         const std::string base = s_service->baseUrl();
         const std::string address = link.href.substr(link.href.find("/r?url=") + 7);

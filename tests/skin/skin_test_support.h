@@ -6,7 +6,10 @@
 #include <QByteArray>
 #include <memory>
 
-namespace lanseek::skin::test {
+namespace lanseek::test {
+
+// The helpers speak of the code under test by its own names.
+using namespace lanseek::skin;
 
 inline std::unique_ptr<TSeSkinSource> embeddedSource(int index)
 {
@@ -37,4 +40,4 @@ inline QByteArray bytes(std::initializer_list<int> list)
     return out;
 }
 
-} // namespace lanseek::skin::test
+} // namespace lanseek::test

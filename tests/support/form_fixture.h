@@ -12,7 +12,7 @@
 
 #include <memory>
 
-namespace lanseek::testing {
+namespace lanseek::test {
 
 class FormTest : public ::testing::Test
 {
@@ -53,4 +53,4 @@ protected:
     std::unique_ptr<TForm1> form;
 };
 
-} // namespace lanseek::testing
+} // namespace lanseek::test

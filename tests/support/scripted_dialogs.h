@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace lanseek::testing {
+namespace lanseek::test {
 
 class ScriptedDialogs : public platform::Dialogs
 {
@@ -72,4 +72,4 @@ private:
     }
 };
 
-} // namespace lanseek::testing
+} // namespace lanseek::test

@@ -47,9 +47,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(test::writeFile(path("one.wav"), test::makeWav(kClipMs, 440)));
-        ASSERT_TRUE(test::writeFile(path("two.wav"), test::makeWav(kClipMs, 660)));
-        ASSERT_TRUE(test::writeFile(path("noise.mp3"), QByteArray(4096, '\x5A')));
+        ASSERT_TRUE(lanseek::test::writeFile(path("one.wav"), lanseek::test::makeWav(kClipMs, 440)));
+        ASSERT_TRUE(lanseek::test::writeFile(path("two.wav"), lanseek::test::makeWav(kClipMs, 660)));
+        ASSERT_TRUE(lanseek::test::writeFile(path("noise.mp3"), QByteArray(4096, '\x5A')));
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -144,7 +144,7 @@ TEST_F(Pipeline, AdvancesThroughTheItemsOfAList)
     const QByteArray asx = "<asx version = \"3.0\">\r\n<title>demo</title>\r\n"
                            "<entry>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
                            "<entry>\r\n<ref href = \"two.wav\"/>\r\n</entry>\r\n</asx>\r\n";
-    ASSERT_TRUE(test::writeFile(path("list.asx"), asx));
+    ASSERT_TRUE(lanseek::test::writeFile(path("list.asx"), asx));
     MediaPipeline p;
     Recorder rec(p);
     std::vector<QString> urls;
@@ -163,11 +163,12 @@ TEST_F(Pipeline, AdvancesThroughTheItemsOfAList)
 TEST_F(Pipeline, PlaysListsSavedWithoutTheirExtension)
 {
     // The save dialog takes the name exactly as typed, so a list may come back without ".asx"/".rpm".
-    ASSERT_TRUE(test::writeFile(path("saved asx"), "\xEF\xBB\xBF  <ASX version = \"3.0\">\r\n"
-                                                   "<entry>\r\n<ref href = \"two.wav\"/>\r\n</entry>\r\n"
-                                                   "<entry>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
-                                                   "</asx>\r\n"));
-    ASSERT_TRUE(test::writeFile(path("saved rpm"), (path("one.wav") + "\r\ntwo.wav\r\n").toUtf8()));
+    ASSERT_TRUE(lanseek::test::writeFile(path("saved asx"),
+                                         "\xEF\xBB\xBF  <ASX version = \"3.0\">\r\n"
+                                         "<entry>\r\n<ref href = \"two.wav\"/>\r\n</entry>\r\n"
+                                         "<entry>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
+                                         "</asx>\r\n"));
+    ASSERT_TRUE(lanseek::test::writeFile(path("saved rpm"), (path("one.wav") + "\r\ntwo.wav\r\n").toUtf8()));
     for (const char* name : {"saved asx", "saved rpm"}) {
         MediaPipeline p;
         Recorder rec(p);
@@ -229,7 +230,7 @@ TEST_P(WebFailures, ShowWhatFailedInChinese)
                                   : QString();
     EXPECT_EQ(madeName, QString::fromUtf8(keep));
 
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     QFile noise(path("noise.mp3"));
     ASSERT_TRUE(noise.open(QIODevice::ReadOnly));
     server.serve("/noise.mp3", noise.readAll(), "audio/mpeg");

@@ -61,8 +61,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(test::writeFile(path("one.wav"), test::makeWav(kClipMs, 440)));
-        ASSERT_TRUE(test::writeFile(path("two.wav"), test::makeWav(kClipMs, 660)));
+        ASSERT_TRUE(lanseek::test::writeFile(path("one.wav"), lanseek::test::makeWav(kClipMs, 440)));
+        ASSERT_TRUE(lanseek::test::writeFile(path("two.wav"), lanseek::test::makeWav(kClipMs, 660)));
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
     // The object parameter value the program writes: "file:///" and the native path unchanged.
@@ -88,7 +88,7 @@ QToolButton* buttonNamed(QWidget& w, const QString& name)
 
 TEST_F(PlayerTest, AsxListPlaysItsItemsInOrderThenStops)
 {
-    ASSERT_TRUE(test::writeFile(path("winmedia.asx"), asxOf({path("one.wav"), path("two.wav")})));
+    ASSERT_TRUE(lanseek::test::writeFile(path("winmedia.asx"), asxOf({path("one.wav"), path("two.wav")})));
     // The play-online page writes the value with a space before its closing quote.
     std::unique_ptr<MediaPlayerControl> c(MediaPlayerControl::fromObjectParams(
         {{"fileName", fileValue("winmedia.asx ")}, {"ShowStatusBar", "1"}}));
@@ -117,7 +117,7 @@ TEST_F(PlayerTest, AsxListPlaysItsItemsInOrderThenStops)
     EXPECT_TRUE(rec.errors.isEmpty()) << rec.errors.join(u'\n').toStdString();
 
     // Play after the end starts the list again from its first item, as the file now reads.
-    ASSERT_TRUE(test::writeFile(path("winmedia.asx"), asxOf({path("two.wav")})));
+    ASSERT_TRUE(lanseek::test::writeFile(path("winmedia.asx"), asxOf({path("two.wav")})));
     rec.items.clear();
     c->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rec.items.empty(); }, kWaitMs));
@@ -134,7 +134,7 @@ TEST_F(PlayerTest, RpmListWithCommentsAndRelativeEntriesPlaysLikewise)
     // "第一.wav" written as GBK bytes (B5 DA D2 BB), relative to the list; the second by absolute path.
     QByteArray rpm = "# two songs\r\n\r\n\xB5\xDA\xD2\xBB.wav\r\n";
     rpm += path("two.wav").toUtf8() + "\n";
-    ASSERT_TRUE(test::writeFile(path(folder + QStringLiteral("/1.RPM")), rpm));
+    ASSERT_TRUE(lanseek::test::writeFile(path(folder + QStringLiteral("/1.RPM")), rpm));
 
     std::unique_ptr<MediaPlayerControl> c(MediaPlayerControl::fromObjectParams(
         {{"AUTOSTART", "-1"}, {"SRC", fileValue(folder + QStringLiteral("/1.RPM"))}}));
@@ -148,9 +148,9 @@ TEST_F(PlayerTest, RpmListWithCommentsAndRelativeEntriesPlaysLikewise)
 
 TEST_F(PlayerTest, FailuresShowInTheStatusLineWithoutThrowing)
 {
-    ASSERT_TRUE(test::writeFile(path("noise.mp3"), QByteArray(4096, '\x5A')));
-    ASSERT_TRUE(
-        test::writeFile(path("empty.asx"), "<asx version = \"3.0\">\r\n<title>demo</title>\r\n</asx>\r\n"));
+    ASSERT_TRUE(lanseek::test::writeFile(path("noise.mp3"), QByteArray(4096, '\x5A')));
+    ASSERT_TRUE(lanseek::test::writeFile(path("empty.asx"),
+                                         "<asx version = \"3.0\">\r\n<title>demo</title>\r\n</asx>\r\n"));
     const struct
     {
         QString value;
@@ -182,7 +182,7 @@ TEST_F(PlayerTest, FailuresShowInTheStatusLineWithoutThrowing)
 
 TEST_F(PlayerTest, ABrokenItemIsSkippedAndTheErrorShownWithoutAStatusLine)
 {
-    ASSERT_TRUE(test::writeFile(path("list.asx"), asxOf({path("gone.wav"), path("one.wav")})));
+    ASSERT_TRUE(lanseek::test::writeFile(path("list.asx"), asxOf({path("gone.wav"), path("one.wav")})));
     MediaPlayerControl c;
     Recorder rec(&c);
     c.setSource(fileValue("list.asx"));
@@ -208,7 +208,7 @@ TEST_F(PlayerTest, ABrokenItemIsSkippedAndTheErrorShownWithoutAStatusLine)
 
 TEST_F(PlayerTest, PlaysWebAddressesAndWebLists)
 {
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     QFile one(path("one.wav"));
     ASSERT_TRUE(one.open(QIODevice::ReadOnly));
     server.serve("/songs/one.wav", one.readAll(), "audio/x-wav");
@@ -266,7 +266,7 @@ TEST_F(PlayerTest, AutostartOffWaitsForPlay)
 
 TEST_F(PlayerTest, ButtonsSliderAndTimeFollowPauseSeekAndStop)
 {
-    ASSERT_TRUE(test::writeFile(path("long.wav"), test::makeWav(3000)));
+    ASSERT_TRUE(lanseek::test::writeFile(path("long.wav"), lanseek::test::makeWav(3000)));
     MediaPlayerControl c;
     c.resize(500, 68);
     c.setSource(fileValue("long.wav"));
@@ -320,7 +320,7 @@ TEST_F(PlayerTest, ButtonsSliderAndTimeFollowPauseSeekAndStop)
 
 TEST_F(PlayerTest, DestroyingTheControlMidWayIsSafe)
 {
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     server.serve("/list.asx", asxOf({path("one.wav")}), "video/x-ms-asf");
     for (int round = 0; round < 3; ++round) {
         auto loading = std::make_unique<MediaPlayerControl>();
@@ -359,9 +359,9 @@ TEST_F(PlayerTest, AnAudioOutputThatCannotBeMadeIsReported)
 
 TEST_F(PlayerTest, TheTitleLineShowsTheItemsTitleOrElseItsAddress)
 {
-    ASSERT_TRUE(
-        test::writeFile(path("titled.wav"), test::makeWav(kClipMs, 440, QStringLiteral("春江花月夜"))));
-    ASSERT_TRUE(test::writeFile(path("pair.asx"), asxOf({path("titled.wav"), path("two.wav")})));
+    ASSERT_TRUE(lanseek::test::writeFile(path("titled.wav"),
+                                         lanseek::test::makeWav(kClipMs, 440, QStringLiteral("春江花月夜"))));
+    ASSERT_TRUE(lanseek::test::writeFile(path("pair.asx"), asxOf({path("titled.wav"), path("two.wav")})));
     MediaPlayerControl c;
     Recorder rec(&c);
     c.setSource(fileValue("pair.asx"));
@@ -381,7 +381,7 @@ TEST_F(PlayerTest, FurtherSourcesOfAnAsxEntryAreTriedOnlyWhenTheFirstFails)
         "<entry>\r\n<ref href = \"gone.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
         "<entry>\r\n<ref href = \"two.wav\"/>\r\n<ref href = \"one.wav\"/>\r\n</entry>\r\n"
         "</asx>\r\n";
-    ASSERT_TRUE(test::writeFile(path("fallback.asx"), asx));
+    ASSERT_TRUE(lanseek::test::writeFile(path("fallback.asx"), asx));
     MediaPlayerControl c;
     Recorder rec(&c);
     c.setSource(fileValue("fallback.asx"));

@@ -48,8 +48,8 @@ TEST(SourceValue, PercentSignsStayLiteralUnlessOnlyTheDecodedFileExists)
     ASSERT_TRUE(dir.isValid());
     const QString literal = dir.filePath(QStringLiteral("a%20b.wav"));
     const QString spaced = dir.filePath(QStringLiteral("c d.wav"));
-    ASSERT_TRUE(test::writeFile(literal, "x"));
-    ASSERT_TRUE(test::writeFile(spaced, "x"));
+    ASSERT_TRUE(lanseek::test::writeFile(literal, "x"));
+    ASSERT_TRUE(lanseek::test::writeFile(spaced, "x"));
     EXPECT_EQ(mediaUrlFromValue(QStringLiteral("file:///") + literal).toLocalFile(), literal);
     EXPECT_EQ(mediaUrlFromValue(QStringLiteral("file:///") + dir.filePath(QStringLiteral("c%20d.wav")))
                   .toLocalFile(),

@@ -26,7 +26,7 @@ protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QUrl write(const QString& name, const QByteArray& bytes)
     {
-        EXPECT_TRUE(test::writeFile(path(name), bytes));
+        EXPECT_TRUE(lanseek::test::writeFile(path(name), bytes));
         return QUrl::fromLocalFile(path(name));
     }
 
@@ -93,7 +93,7 @@ TEST_F(LoadPlaylist, TellsListsWithoutTheirExtensionByContent)
     const QUrl asx =
         write(QStringLiteral("saved"), "<asx>\r\n<entry><ref href=\"1.wav\"/></entry>\r\n</asx>\r\n");
     const QUrl rpm = write(QStringLiteral("saved.txt"), "2.wav\r\n" + path("saved").toUtf8() + "\r\n");
-    const QUrl media = write(QStringLiteral("song"), test::makeWav(20));
+    const QUrl media = write(QStringLiteral("song"), lanseek::test::makeWav(20));
     EXPECT_EQ(sourceKind(asx), PlaylistKind::Asx);
     EXPECT_EQ(sourceKind(rpm), PlaylistKind::Rpm);
     EXPECT_EQ(sourceKind(media), PlaylistKind::None);
@@ -129,7 +129,7 @@ TEST_F(LoadPlaylist, StopsReadingAfterALimitedNumberOfLists)
 
 TEST(LoadWebPlaylist, FetchesListsAndResolvesEntriesAgainstTheirAddress)
 {
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     server.serve("/lists/l.ram", "a.rm\r\n/top.rm\r\nhttp://elsewhere/b.rm\r\n", "audio/x-pn-realaudio");
     server.redirect("/moved.ram", "/lists/l.ram");
     const QString base = server.url("");
@@ -146,7 +146,7 @@ TEST(LoadWebPlaylist, FetchesListsAndResolvesEntriesAgainstTheirAddress)
 
 TEST(LoadWebPlaylist, ReportsMissingAndUnreachableAddresses)
 {
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     const LoadedPlaylist notFound = loadPlaylist(QUrl(server.url("/none.asx")), PlaylistKind::Asx);
     EXPECT_TRUE(notFound.items.empty());
     ASSERT_EQ(notFound.errors.size(), 1);

@@ -46,7 +46,7 @@ TEST(SniffList, LinesOfAddressesOrPathsAreAnRpmList)
 
 TEST(SniffList, MediaAndOrdinaryTextAreNoList)
 {
-    EXPECT_EQ(sniff(test::makeWav(50)), PlaylistKind::None);
+    EXPECT_EQ(sniff(lanseek::test::makeWav(50)), PlaylistKind::None);
     EXPECT_EQ(sniff(QByteArray("ID3\x04\0\0\0\0\0\0\xFF\xFB\x90\x64", 14)), PlaylistKind::None);
     EXPECT_EQ(sniff(QByteArray("\xFF\xFB\x90\x64\xAA\xBB\xCC")), PlaylistKind::None);
     EXPECT_EQ(sniff("Dear friend,\nversion 1.2 is out.\n"), PlaylistKind::None);
@@ -77,7 +77,7 @@ TEST(SniffList, ReadsOnlyRegularFiles)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(test::writeFile(dir.filePath("list"), "a.wav\r\n"));
+    ASSERT_TRUE(lanseek::test::writeFile(dir.filePath("list"), "a.wav\r\n"));
     EXPECT_EQ(sniffPlaylistFile(dir.filePath("list")), PlaylistKind::Rpm);
     EXPECT_EQ(sniffPlaylistFile(dir.filePath("absent")), PlaylistKind::None);
     EXPECT_EQ(sniffPlaylistFile(dir.path()), PlaylistKind::None);

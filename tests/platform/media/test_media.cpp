@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-namespace lanseek::platform::test {
+namespace lanseek::test {
 
 namespace {
 
@@ -120,4 +120,4 @@ int LocalWebServer::hits(const std::string& path) const
     return it == m_impl->hits.end() ? 0 : it->second;
 }
 
-} // namespace lanseek::platform::test
+} // namespace lanseek::test

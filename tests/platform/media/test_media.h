@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace lanseek::platform::test {
+namespace lanseek::test {
 
 // A mono 16-bit PCM WAV file of a sine tone, `ms` long at 8000 Hz, with a title in its INFO list
 // when one is given.
@@ -32,4 +32,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-} // namespace lanseek::platform::test
+} // namespace lanseek::test

@@ -14,7 +14,10 @@
 
 #include <memory>
 
-namespace lanseek::skin::test {
+namespace lanseek::test {
+
+// The helpers speak of the code under test by its own names.
+using namespace lanseek::skin;
 
 inline std::unique_ptr<TSeSkinEngine> embeddedEngine(int index)
 {
@@ -82,4 +85,4 @@ inline bool hasKeyPixels(const QImage& grab)
     return false;
 }
 
-} // namespace lanseek::skin::test
+} // namespace lanseek::test
