@@ -246,6 +246,7 @@ void TSeCustomForm::applyFrame()
 
 void TSeCustomForm::repaintFrame()
 {
+    frameChanged();
     m_window->update();
 }
 

@@ -105,7 +105,9 @@ protected:
     virtual bool frameEvent(QEvent* event);
     // Re-reads the frame after a change of skin or style, keeping the client area's size.
     void applyFrame();
+    // Something the frame shows changed (size, state, activation, caption, a part's look): paint anew.
     void repaintFrame();
+    virtual void frameChanged() {}
     lanseek::skin::FrameWindow* window() const { return m_window; }
 
 private:

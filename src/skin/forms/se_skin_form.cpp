@@ -51,6 +51,7 @@ bool TSeSkinForm::isSkinned() const
 
 void TSeSkinForm::dropSkin()
 {
+    m_painted = QImage();
     m_title = nullptr;
     m_client = nullptr;
     m_copy.reset();
@@ -129,19 +130,22 @@ void TSeSkinForm::paintFrame(QPainter& painter)
     const QSize size = window()->size();
     if (size.isEmpty())
         return;
-    layoutTree();
-    m_copy->setActive(window()->isActiveWindow());
-    m_copy->setState(FrameStateMachine::objectState(WindowState()));
-    // The frame is painted over the skin's own background colour rather than the transparent key, so
-    // that anti-aliased caption text never blends with the key; what lies outside the window's region
-    // is cut away by the mask.
-    TSeBitmap buffer(size.width(), size.height());
-    const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
-    buffer.fill(colorToPixel(background));
-    if (m_client)
-        m_client->setVisible(false);
-    m_copy->draw(TSeCanvas(&buffer));
-    if (m_client)
-        m_client->setVisible(true);
-    painter.drawImage(0, 0, buffer.toDisplayImage());
+    if (m_painted.size() != size) {
+        layoutTree();
+        m_copy->setActive(window()->isActiveWindow());
+        m_copy->setState(FrameStateMachine::objectState(WindowState()));
+        // The frame is painted over the skin's own background colour rather than the transparent key, so
+        // that anti-aliased caption text never blends with the key; what lies outside the window's region
+        // is cut away by the mask.
+        TSeBitmap buffer(size.width(), size.height());
+        const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
+        buffer.fill(colorToPixel(background));
+        if (m_client)
+            m_client->setVisible(false);
+        m_copy->draw(TSeCanvas(&buffer));
+        if (m_client)
+            m_client->setVisible(true);
+        m_painted = buffer.toDisplayImage();
+    }
+    painter.drawImage(0, 0, m_painted);
 }

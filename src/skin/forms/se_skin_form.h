@@ -9,6 +9,7 @@
 #include "skin/skin_engine.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QPointer>
 
 #include <memory>
@@ -37,6 +38,7 @@ protected:
     void paintFrame(QPainter& painter) override;
     void frameResized() override;
     bool frameEvent(QEvent* event) override;
+    void frameChanged() override { m_painted = QImage(); }
 
 private:
     void takeSkin();
@@ -49,4 +51,6 @@ private:
     TSeSkinObject* m_title = nullptr;
     TSeSkinObject* m_client = nullptr;
     QMetaObject::Connection m_engineGone;
+    // The frame as last painted: moving the window shows it again without drawing the tree anew.
+    QImage m_painted;
 };

@@ -225,3 +225,17 @@ TEST_F(SkinFormTest, WithoutASkinThePlainFrameStandsIn)
     EXPECT_EQ(owner->size(), QSize(400, 300));
     EXPECT_EQ(owner->geometry(), form->clientRect());
 }
+
+TEST_F(SkinFormTest, MovingShowsTheSameFrameAndAChangeIsPaintedAnew)
+{
+    QWidget* frame = form->frameWindow();
+    const QImage before = frame->grab().toImage();
+    frame->move(frame->pos() + QPoint(5, 5));
+    EXPECT_EQ(frame->grab().toImage(), before);
+    form->setCaption(QStringLiteral("聆澜 本机ip为: 127.0.0.1"));
+    const QImage renamed = frame->grab().toImage();
+    const QRect band(0, 0, frame->width(), form->clientRect().y());
+    EXPECT_NE(renamed.copy(band), before.copy(band));
+    form->setCaption(QStringLiteral("选择保存目录"));
+    EXPECT_EQ(frame->grab().toImage().copy(band), before.copy(band));
+}
