@@ -87,9 +87,12 @@ int main(int argc, char** argv)
     // The desktop matches the running program to its entry (and the entry's icon) by this name.
     LanseekApplication::setDesktopFileName(QStringLiteral("org.lanseek.lanseek"));
     LanseekApplication::setWindowIcon(lanseek::platform::applicationIcon());
-    // Qt's own buttons and dialogs speak the program's language. Without the catalogues on the machine
-    // they stay in English; nothing else depends on them.
-    lanseek::platform::installQtTranslations(app, lanseek::platform::translationLocale(QLocale::system()));
+    // Qt's own buttons and dialogs speak the program's language, and dates and times (the download
+    // report's first line) are written as that language writes them. Without the catalogues on the
+    // machine Qt's buttons stay in English; nothing else depends on them.
+    const QLocale language = lanseek::platform::translationLocale(QLocale::system());
+    QLocale::setDefault(language);
+    lanseek::platform::installQtTranslations(app, language);
 
     ServiceChoice service;
     std::string error;
