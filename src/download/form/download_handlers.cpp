@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <vector>
 
@@ -425,8 +426,11 @@ void TForm1::fileReport(int progressRow)
     dl::FileReport report;
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
+    // The long time format without its time zone, as desktops show the time of day.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     report.when = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                  locale.toString(now.time(), QLocale::LongFormat);
+                  locale.toString(now.time(), timeFormat.trimmed());
     report.songName = shown.caption;
     report.complete = downloadRun.isComplete(progressRow);
     report.seconds = shown.subItem(1);
