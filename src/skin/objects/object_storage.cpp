@@ -140,7 +140,9 @@ void readObjectsValue(TSeSkinObject& parent, const QByteArray& value, LoadReport
             continue;
         }
         try {
-            applyForm(*child, binary ? readBinaryForm(record) : readTextForm(record), report, depth + 1);
+            // The record outlives the form read from it, so the form may point into it.
+            applyForm(*child, binary ? readBinaryFormInPlace(record) : readTextForm(record), report,
+                      depth + 1);
         } catch (const FormatError&) {
             tally(report, &LoadReport::damagedRecords);
             continue;

@@ -96,7 +96,8 @@ bool readText(const FormValue& v, QByteArray* out)
     }
     if (!v.isString())
         return false;
-    *out = v.bytes;
+    // A deep copy: values read in place point into the record being read, which does not outlive it.
+    *out = QByteArray(v.bytes.constData(), v.bytes.size());
     return true;
 }
 
