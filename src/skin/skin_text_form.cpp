@@ -1,6 +1,7 @@
 #include "skin/skin_form.h"
 #include "skin/skin_types.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -292,6 +293,14 @@ constexpr int hexValue(char c)
                                   : -1;
 }
 
+// Hex digit values by byte, -1 for anything else.
+constexpr auto kHexValues = [] {
+    std::array<signed char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[size_t(c)] = static_cast<signed char>(hexValue(char(c)));
+    return table;
+}();
+
 void TextParser::next()
 {
     const qint64 size = m_size;
@@ -424,16 +433,31 @@ void TextParser::scanHex()
     const qint64 end = close ? close - text : size;
     m_bytes.resize((end - m_pos) / 2);
     char* out = m_bytes.data();
-    qint64 digits = 0;
+    bool half = false; // a high digit is waiting for its low one
     int high = 0;
     while (m_pos < end) {
+        // Whole lines of digit pairs go through the fast loop; white space and damage take the
+        // careful step below, one character at a time.
+        if (!half) {
+            while (m_pos + 1 < end) {
+                const int a = kHexValues[static_cast<unsigned char>(text[m_pos])];
+                const int b = kHexValues[static_cast<unsigned char>(text[m_pos + 1])];
+                if ((a | b) < 0)
+                    break;
+                *out++ = char((a << 4) | b);
+                m_pos += 2;
+            }
+            if (m_pos >= end)
+                break;
+        }
         const char d = text[m_pos++];
-        const int v = hexValue(d);
+        const int v = kHexValues[static_cast<unsigned char>(d)];
         if (v >= 0) {
-            if (digits++ % 2 == 0)
-                high = v;
-            else
+            if (half)
                 *out++ = char((high << 4) | v);
+            else
+                high = v;
+            half = !half;
         } else if (static_cast<unsigned char>(d) > ' ') {
             fail("bad hex digit");
         }
@@ -441,7 +465,7 @@ void TextParser::scanHex()
     if (!close)
         fail("unterminated binary data");
     ++m_pos;
-    if (digits % 2)
+    if (half)
         fail("odd number of hex digits");
     m_bytes.truncate(out - m_bytes.constData());
     m_tok = Tok::Hex;
