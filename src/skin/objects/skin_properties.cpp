@@ -421,11 +421,22 @@ const PropertyIndex* indexOf(const PropertyTable& table)
             out.emplace_back(c.properties, PropertyIndex(*c.properties));
         return out;
     }();
+    // Objects are read one after another, mostly of the same few classes: the table asked for last
+    // comes first. Each thread keeps its own, so no thread waits for another.
+    thread_local const PropertyTable* lastTable = nullptr;
+    thread_local const PropertyIndex* lastIndex = nullptr;
+    if (lastTable == &table)
+        return lastIndex;
+    const PropertyIndex* found = nullptr;
     for (const auto& [t, index] : indexes) {
-        if (t == &table)
-            return index.complete() ? &index : nullptr;
+        if (t == &table) {
+            found = index.complete() ? &index : nullptr;
+            break;
+        }
     }
-    return nullptr;
+    lastTable = &table;
+    lastIndex = found;
+    return found;
 }
 
 } // namespace
