@@ -266,6 +266,7 @@ qint64 SeDecompressionStream::seek(qint64 offset, SeekOrigin origin)
 
 namespace {
 constexpr qint64 kInflateFirstStep = 256 * 1024;
+constexpr qint64 kInflateGuessLimit = 8 * 1024 * 1024;
 constexpr qint64 kSourceChunk = 64 * 1024;
 } // namespace
 
@@ -280,6 +281,7 @@ struct SeInflatingStream::State
     bool damaged = false;  // zlib refused the data after `produced` bytes
     QByteArray input;      // compressed bytes read from a source that is not in memory
     bool inMemory = false; // the source's remaining bytes were handed to zlib where they lie
+    qint64 firstStep = kInflateFirstStep;
 };
 
 SeInflatingStream::SeInflatingStream(SeStream* source) : m_state(std::make_unique<State>())
@@ -296,6 +298,10 @@ SeInflatingStream::SeInflatingStream(SeStream* source) : m_state(std::make_uniqu
         s.inMemory = true;
         s.z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
         s.z.avail_in = uInt(std::min<qint64>(available, std::numeric_limits<uInt>::max()));
+        // Skins inflate to some ten times their compressed size; a first step of that size usually holds
+        // the whole content, so the buffer never has to move. It is capped, since this is a guess made
+        // before any data has been seen.
+        s.firstStep = std::clamp(available * 12, kInflateFirstStep, kInflateGuessLimit);
         // What zlib does not consume stays in the source, as with any reader.
         source->seek(start, SeekOrigin::Begin);
     }
@@ -332,7 +338,7 @@ void SeInflatingStream::ensure(qint64 end)
         // The buffer doubles as real data arrives, never by what a stored length claims, so that zlib
         // runs on long stretches of output and a hostile length costs only the data present.
         if (s.produced == s.out.size())
-            s.out.resize(qsizetype(std::max(kInflateFirstStep, qint64(s.out.size()) * 2)));
+            s.out.resize(qsizetype(std::max(s.firstStep, qint64(s.out.size()) * 2)));
         s.z.next_out = reinterpret_cast<Bytef*>(s.out.data() + s.produced);
         s.z.avail_out = uInt(std::min<qint64>(s.out.size() - s.produced, std::numeric_limits<uInt>::max()));
         const uInt before = s.z.avail_out;

@@ -98,8 +98,9 @@ private:
 // reader (short reads at the end of the data, no writing, no seeking back other than to the start) but
 // inflates in large steps into one buffer that grows by doubling, so that zlib works on long runs of
 // output and nothing passes through small intermediate buffers; a source in memory is inflated from
-// where it lies. It inflates ahead of its reader by at most the size already read, so hostile data
-// that inflates without end costs no more than what is read of it.
+// where it lies. It inflates ahead of its reader by at most the size already read or a first step
+// guessed from the compressed size (capped at a few megabytes), so hostile data that inflates without
+// end costs little more than what is read of it.
 // Damaged compressed data raises the decompression error on the read that reaches the end of the
 // data inflated before the damage; everything before it reads normally.
 class SeInflatingStream : public SeStream
