@@ -51,9 +51,12 @@ void TSeBitmap::fill(quint32 value)
 
 void TSeBitmap::keyMagenta()
 {
-    for (int y = 0; y < height(); ++y) {
+    // The sizes are read once: asked for per pixel, they cost more than the test itself.
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if (nearColor(line[x], 0xFF, 0x00, 0xFF))
                 line[x] = kKey;
         }
@@ -62,9 +65,12 @@ void TSeBitmap::keyMagenta()
 
 void TSeBitmap::keyNearKeyColor()
 {
-    for (int y = 0; y < height(); ++y) {
+    // The sizes are read once: asked for per pixel, they cost more than the test itself.
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if (nearColor(line[x], 0x7F, 0x00, 0x7F))
                 line[x] = kKey;
         }
