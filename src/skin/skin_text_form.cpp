@@ -431,6 +431,9 @@ void TextParser::scanHex()
     // Two digits make a byte; white space (line breaks and indentation) may stand between any two.
     const char* close = static_cast<const char*>(std::memchr(text + m_pos, '}', size_t(size - m_pos)));
     const qint64 end = close ? close - text : size;
+    // A fresh array: the previous one may be shared with a value already read, and resizing it would
+    // first copy it.
+    m_bytes = QByteArray();
     m_bytes.resize((end - m_pos) / 2);
     char* out = m_bytes.data();
     bool half = false; // a high digit is waiting for its low one
