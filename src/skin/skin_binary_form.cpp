@@ -179,10 +179,10 @@ QList<FormProperty> BinaryReader::properties(int depth)
     // Skin objects store a few dozen properties; one allocation for them is cheaper than growing.
     list.reserve(32);
     while (peek() != 0) {
-        FormProperty p;
+        // Built where it is kept: a value is large enough that moving it in costs more than reading it.
+        FormProperty& p = list.emplaceBack();
         p.name = shortString();
         p.value = value(depth);
-        list.append(std::move(p));
     }
     u8();
     return list;

@@ -331,32 +331,18 @@ public:
 
     const PropertyEntry* find(const char* name, qsizetype size) const
     {
-        // Lower-case and hash the key (the whole name, or the part before the first dot) in one pass.
-        char key[kMaxKey];
-        quint32 hash = kHashSeed;
-        qsizetype length = 0;
-        bool parts = false;
-        for (; length < size; ++length) {
-            const char c = name[length];
-            if (c == '.') {
-                parts = true;
-                break;
-            }
-            if (length >= m_longest)
-                return nullptr;
-            key[length] = asciiLower(c);
-            hash = (hash ^ quint8(key[length])) * kHashPrime;
-        }
-        // A font or link needs a part after its dot.
-        if (parts && size <= length + 1)
+        // The key is the whole name, or for a font or link the part before the first dot (which needs
+        // a part after it).
+        const char* dot = static_cast<const char*>(std::memchr(name, '.', size_t(size)));
+        const qsizetype length = dot ? dot - name : size;
+        if (length == 0 || length > m_longest || (dot && size <= length + 1))
             return nullptr;
-        hash = (hash ^ quint32(parts)) * kHashPrime;
-        for (quint32 i = hash & m_mask;; i = (i + 1) & m_mask) {
+        for (quint32 i = hashOf(name, length, dot != nullptr) & m_mask;; i = (i + 1) & m_mask) {
             const Slot& slot = m_slots[i];
             if (!slot.entry)
                 return nullptr;
-            if (slot.parts == parts && slot.key.size() == size_t(length) &&
-                std::memcmp(slot.key.data(), key, size_t(length)) == 0)
+            if (slot.parts == (dot != nullptr) && slot.key.size() == size_t(length) &&
+                sameLowered(slot.key.data(), name, length))
                 return slot.entry;
         }
     }
@@ -373,22 +359,40 @@ private:
         const PropertyEntry* entry = nullptr;
     };
 
+    // The length and the first and last letters, folded: cheap to take from a stored name without
+    // lower-casing it, and different enough between the names of one class for short probe runs.
+    static quint32 hashOf(const char* name, qsizetype length, bool parts)
+    {
+        quint32 hash = kHashSeed;
+        hash = (hash ^ quint32(length)) * kHashPrime;
+        hash = (hash ^ quint8(asciiLower(name[0]))) * kHashPrime;
+        hash = (hash ^ quint8(asciiLower(name[length - 1]))) * kHashPrime;
+        hash = (hash ^ quint8(asciiLower(name[length / 2]))) * kHashPrime;
+        return (hash ^ quint32(parts)) * kHashPrime;
+    }
+
+    // Whether a stored name equals a lower-cased key once its letters are folded.
+    static bool sameLowered(const char* key, const char* name, qsizetype length)
+    {
+        for (qsizetype i = 0; i < length; ++i) {
+            if (asciiLower(name[i]) != key[i])
+                return false;
+        }
+        return true;
+    }
+
     void insert(const PropertyEntry& entry)
     {
         std::string key;
-        quint32 hash = kHashSeed;
-        for (const char* c = entry.name; *c; ++c) {
+        for (const char* c = entry.name; *c; ++c)
             key.push_back(asciiLower(*c));
-            hash = (hash ^ quint8(key.back())) * kHashPrime;
-        }
         // Names longer than a key can hold are left to the slow search, which still finds them.
-        if (qsizetype(key.size()) > kMaxKey) {
+        if (key.empty() || qsizetype(key.size()) > kMaxKey) {
             m_complete = false;
             return;
         }
         const bool parts = hasParts(entry.kind);
-        hash = (hash ^ quint32(parts)) * kHashPrime;
-        for (quint32 i = hash & m_mask;; i = (i + 1) & m_mask) {
+        for (quint32 i = hashOf(key.data(), qsizetype(key.size()), parts) & m_mask;; i = (i + 1) & m_mask) {
             Slot& slot = m_slots[i];
             if (!slot.entry) {
                 slot = {std::move(key), parts, &entry};
