@@ -442,14 +442,21 @@ void TextParser::scanHex()
         // Whole lines of digit pairs go through the fast loop; white space and damage take the
         // careful step below, one character at a time.
         if (!half) {
-            while (m_pos + 1 < end) {
-                const int a = kHexValues[static_cast<unsigned char>(text[m_pos])];
-                const int b = kHexValues[static_cast<unsigned char>(text[m_pos + 1])];
+            // Local copies: stores through a char pointer could alias the members, which would make
+            // the compiler write them back on every byte.
+            const unsigned char* in = reinterpret_cast<const unsigned char*>(text) + m_pos;
+            const unsigned char* last = reinterpret_cast<const unsigned char*>(text) + end - 1;
+            char* to = out;
+            while (in < last) {
+                const int a = kHexValues[in[0]];
+                const int b = kHexValues[in[1]];
                 if ((a | b) < 0)
                     break;
-                *out++ = char((a << 4) | b);
-                m_pos += 2;
+                *to++ = char((a << 4) | b);
+                in += 2;
             }
+            out = to;
+            m_pos = in - reinterpret_cast<const unsigned char*>(text);
             if (m_pos >= end)
                 break;
         }
