@@ -365,7 +365,8 @@ qint64 SeInflatingStream::read(char* data, qint64 count)
 const char* SeInflatingStream::readInPlace(qint64 count, qint64* available)
 {
     State& s = *m_state;
-    count = std::max<qint64>(count, 0);
+    // "Everything there is" may be asked for with the largest count; the end must not overflow.
+    count = std::clamp<qint64>(count, 0, std::numeric_limits<qint64>::max() - s.position);
     ensure(s.position + count);
     const qint64 n = std::min(count, s.produced - s.position);
     const char* at = s.out.constData() + s.position;
