@@ -52,10 +52,16 @@ void TSeBitmap::fill(quint32 value)
 
 void TSeBitmap::keyMagenta()
 {
-    for (int y = 0; y < height(); ++y) {
+    // The sizes are read once: asked for per pixel, they cost more than the test itself.
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x) {
-            if (nearColor(line[x], 0xFF, 0x00, 0xFF))
+        for (int x = 0; x < w; ++x) {
+            // Within 6 of pure magenta: blue and red from 0xFA up, green up to 5. Most pixels fail
+            // the first test, so it comes first.
+            const quint32 p = line[x];
+            if ((p & 0xFFu) >= 0xFAu && (p & 0xFF0000u) >= 0xFA0000u && (p & 0xFF00u) <= 0x0500u)
                 line[x] = kKey;
         }
     }
@@ -63,9 +69,12 @@ void TSeBitmap::keyMagenta()
 
 void TSeBitmap::keyNearKeyColor()
 {
-    for (int y = 0; y < height(); ++y) {
+    // The sizes are read once: asked for per pixel, they cost more than the test itself.
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if (nearColor(line[x], 0x7F, 0x00, 0x7F))
                 line[x] = kKey;
         }

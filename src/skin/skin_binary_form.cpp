@@ -103,7 +103,12 @@ namespace {
 class BinaryReader
 {
 public:
-    explicit BinaryReader(const QByteArray& data) : m_data(data) {}
+    // A borrowing reader hands out names and values that point into the data instead of copies.
+    enum class Copies { Make, Borrow };
+    explicit BinaryReader(const QByteArray& data, Copies copies = Copies::Make)
+        : m_data(data), m_borrow(copies == Copies::Borrow)
+    {
+    }
 
     qint64 remaining() const { return m_data.size() - m_pos; }
     void need(qint64 n) const
@@ -133,11 +138,21 @@ public:
     QByteArray bytes(qint64 n)
     {
         need(n);
-        QByteArray out = m_data.mid(m_pos, n);
+        QByteArray out =
+            m_borrow ? QByteArray::fromRawData(m_data.constData() + m_pos, n) : m_data.mid(m_pos, n);
         m_pos += n;
         return out;
     }
     QByteArray shortString() { return bytes(u8()); }
+    // An object's name is kept by the object, so it is always a copy of its own.
+    QByteArray ownedShortString()
+    {
+        const qint64 n = u8();
+        need(n);
+        QByteArray out(m_data.constData() + m_pos, n);
+        m_pos += n;
+        return out;
+    }
 
     FormValue value(int depth);
     FormObject object(int depth);
@@ -147,6 +162,7 @@ public:
 private:
     const QByteArray& m_data;
     qint64 m_pos = 0;
+    bool m_borrow;
 };
 
 qint64 BinaryReader::integerValue()
@@ -160,11 +176,13 @@ qint64 BinaryReader::integerValue()
 QList<FormProperty> BinaryReader::properties(int depth)
 {
     QList<FormProperty> list;
+    // Skin objects store a few dozen properties; one allocation for them is cheaper than growing.
+    list.reserve(32);
     while (peek() != 0) {
-        FormProperty p;
+        // Built where it is kept: a value is large enough that moving it in costs more than reading it.
+        FormProperty& p = list.emplaceBack();
         p.name = shortString();
         p.value = value(depth);
-        list.append(std::move(p));
     }
     u8();
     return list;
@@ -277,7 +295,7 @@ FormObject BinaryReader::object(int depth)
             o.childIndex = integerValue();
     }
     o.className = shortString();
-    o.name = shortString();
+    o.name = ownedShortString();
     o.properties = properties(depth);
     while (peek() != 0)
         o.children.append(object(depth + 1));
@@ -444,6 +462,14 @@ void putObject(QByteArray& out, const FormObject& o)
 FormObject readBinaryForm(const QByteArray& data)
 {
     BinaryReader reader(data);
+    if (reader.bytes(4) != "TPF0")
+        throw FormatError("binary object form signature missing");
+    return reader.object(0);
+}
+
+FormObject readBinaryFormInPlace(const QByteArray& data)
+{
+    BinaryReader reader(data, BinaryReader::Copies::Borrow);
     if (reader.bytes(4) != "TPF0")
         throw FormatError("binary object form signature missing");
     return reader.object(0);

@@ -100,6 +100,9 @@ constexpr int kMaxFormDepth = 64;
 
 // Binary form: "TPF0", then the object. Throws FormatError on damaged data; never reads past the end.
 FormObject readBinaryForm(const QByteArray& data);
+// The same, for a reader that applies the result at once: class names, property names and values point
+// into `data` and are valid only while it lives and stays unchanged; object names are copies.
+FormObject readBinaryFormInPlace(const QByteArray& data);
 QByteArray writeBinaryForm(const FormObject& object);
 
 // Text form with CR LF line ends. Throws FormatError on text that does not parse.

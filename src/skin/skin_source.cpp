@@ -120,7 +120,7 @@ void TSeSkinFilterCompressed::readSkin(SeStream& stream)
     // The magic is consumed but not compared: old writers did not always put it there.
     char magic[4];
     stream.read(magic, 4);
-    SeDecompressionStream z(&stream);
+    SeInflatingStream z(&stream);
     readContent(z);
 }
 

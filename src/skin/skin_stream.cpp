@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <zlib.h>
 
 namespace lanseek::skin {
@@ -40,6 +41,15 @@ qint64 SeMemoryStream::seek(qint64 offset, SeekOrigin origin)
     qint64 base = origin == SeekOrigin::Begin ? 0 : origin == SeekOrigin::Current ? m_pos : m_data.size();
     m_pos = std::max<qint64>(0, base + offset);
     return m_pos;
+}
+
+const char* SeMemoryStream::readInPlace(qint64 count, qint64* available)
+{
+    const qint64 n = std::clamp<qint64>(m_data.size() - m_pos, 0, std::max<qint64>(count, 0));
+    const char* at = m_data.constData() + std::min<qint64>(m_pos, m_data.size());
+    m_pos += n;
+    *available = n;
+    return at;
 }
 
 qint64 SeDeviceStream::read(char* data, qint64 count)
@@ -252,6 +262,143 @@ qint64 SeDecompressionStream::seek(qint64 offset, SeekOrigin origin)
     return s.position;
 }
 
+// ---- inflating loader stream ----
+
+namespace {
+constexpr qint64 kInflateFirstStep = 256 * 1024;
+constexpr qint64 kInflateGuessLimit = 8 * 1024 * 1024;
+constexpr qint64 kSourceChunk = 64 * 1024;
+} // namespace
+
+struct SeInflatingStream::State
+{
+    SeStream* source = nullptr;
+    z_stream z{};
+    QByteArray out;        // inflated bytes; its size is the capacity, `produced` of it are filled
+    qint64 produced = 0;   // bytes inflated so far
+    qint64 position = 0;   // the reader's position
+    bool ended = false;    // the zlib stream ended, or its input did
+    bool damaged = false;  // zlib refused the data after `produced` bytes
+    QByteArray input;      // compressed bytes read from a source that is not in memory
+    bool inMemory = false; // the source's remaining bytes were handed to zlib where they lie
+    qint64 firstStep = kInflateFirstStep;
+};
+
+SeInflatingStream::SeInflatingStream(SeStream* source) : m_state(std::make_unique<State>())
+{
+    State& s = *m_state;
+    s.source = source;
+    if (inflateInit(&s.z) != Z_OK)
+        throw DecompressionError();
+    // Compressed bytes already in memory are not copied: zlib reads them in place.
+    qint64 available = 0;
+    const qint64 start = source->position();
+    const char* data = source->readInPlace(std::numeric_limits<qint64>::max(), &available);
+    if (data) {
+        s.inMemory = true;
+        s.z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        s.z.avail_in = uInt(std::min<qint64>(available, std::numeric_limits<uInt>::max()));
+        // Skins inflate to some ten times their compressed size; a first step of that size usually holds
+        // the whole content, so the buffer never has to move. It is capped, since this is a guess made
+        // before any data has been seen.
+        s.firstStep = std::clamp(available * 12, kInflateFirstStep, kInflateGuessLimit);
+        // What zlib does not consume stays in the source, as with any reader.
+        source->seek(start, SeekOrigin::Begin);
+    }
+}
+
+SeInflatingStream::~SeInflatingStream()
+{
+    State& s = *m_state;
+    if (s.inMemory)
+        s.source->seek(qint64(s.z.total_in), SeekOrigin::Current);
+    inflateEnd(&s.z);
+}
+
+void SeInflatingStream::ensure(qint64 end)
+{
+    State& s = *m_state;
+    // One byte beyond what is asked for: at the end of the data that makes zlib go on to the trailer
+    // and check it, so damage there is found by the read that reaches it.
+    while (s.produced <= end && !s.ended && !s.damaged) {
+        if (s.z.avail_in == 0) {
+            if (s.inMemory) {
+                s.ended = true; // the compressed data ended before the stream did
+                break;
+            }
+            s.input.resize(kSourceChunk);
+            const qint64 n = s.source->read(s.input.data(), kSourceChunk);
+            if (n <= 0) {
+                s.ended = true;
+                break;
+            }
+            s.z.next_in = reinterpret_cast<Bytef*>(s.input.data());
+            s.z.avail_in = uInt(n);
+        }
+        // The buffer doubles as real data arrives, never by what a stored length claims, so that zlib
+        // runs on long stretches of output and a hostile length costs only the data present.
+        if (s.produced == s.out.size())
+            s.out.resize(qsizetype(std::max(s.firstStep, qint64(s.out.size()) * 2)));
+        s.z.next_out = reinterpret_cast<Bytef*>(s.out.data() + s.produced);
+        s.z.avail_out = uInt(std::min<qint64>(s.out.size() - s.produced, std::numeric_limits<uInt>::max()));
+        const uInt before = s.z.avail_out;
+        const int rc = inflate(&s.z, Z_NO_FLUSH);
+        s.produced += before - s.z.avail_out;
+        if (rc == Z_STREAM_END)
+            s.ended = true;
+        else if (rc != Z_OK && rc != Z_BUF_ERROR)
+            s.damaged = true;
+    }
+    if (s.damaged && end >= s.produced)
+        throw DecompressionError();
+}
+
+qint64 SeInflatingStream::read(char* data, qint64 count)
+{
+    qint64 available = 0;
+    const char* from = readInPlace(count, &available);
+    if (available > 0)
+        std::memcpy(data, from, size_t(available));
+    return available;
+}
+
+const char* SeInflatingStream::readInPlace(qint64 count, qint64* available)
+{
+    State& s = *m_state;
+    // "Everything there is" may be asked for with the largest count; the end must not overflow.
+    count = std::clamp<qint64>(count, 0, std::numeric_limits<qint64>::max() - s.position);
+    ensure(s.position + count);
+    const qint64 n = std::min(count, s.produced - s.position);
+    const char* at = s.out.constData() + s.position;
+    s.position += n;
+    *available = n;
+    return at;
+}
+
+qint64 SeInflatingStream::write(const char*, qint64)
+{
+    throw StreamOperationError();
+}
+
+qint64 SeInflatingStream::seek(qint64 offset, SeekOrigin origin)
+{
+    State& s = *m_state;
+    qint64 target = -1;
+    if (origin == SeekOrigin::Begin && (offset == 0 || offset >= s.position))
+        target = offset;
+    else if (origin == SeekOrigin::Current && offset >= 0)
+        target = s.position + offset;
+    if (target < 0)
+        throw StreamOperationError();
+    // Back to the start reads the same bytes again; forward skips what the data holds.
+    if (target > s.position) {
+        ensure(target);
+        target = std::min(target, s.produced);
+    }
+    s.position = target;
+    return s.position;
+}
+
 // ---- readers and writers ----
 
 qint64 SeReader::readRaw(char* data, qint64 count)
@@ -288,6 +435,15 @@ quint32 SeReader::readU32()
 
 QByteArray SeReader::readBytes(qint64 count)
 {
+    // A stream in memory hands the bytes over at once; others are read in bounded chunks.
+    if (count > 0 && !m_ended) {
+        qint64 available = 0;
+        if (const char* data = m_stream->readInPlace(count, &available)) {
+            if (available < count)
+                m_ended = true;
+            return QByteArray(data, available);
+        }
+    }
     QByteArray out;
     while (count > 0 && !m_ended) {
         const qint64 chunk = std::min(count, kReadChunk);

@@ -20,6 +20,15 @@ public:
     virtual qint64 write(const char* data, qint64 count) = 0;
     virtual qint64 seek(qint64 offset, SeekOrigin origin) = 0;
     qint64 position() { return seek(0, SeekOrigin::Current); }
+    // Streams that hold their data in memory can hand out up to count bytes in place instead of copying
+    // them: the bytes are valid until the next call on the stream, and the position moves past them.
+    // *available receives how many there are (short at the end). nullptr when the stream cannot.
+    virtual const char* readInPlace(qint64 count, qint64* available)
+    {
+        (void)count;
+        *available = 0;
+        return nullptr;
+    }
 };
 
 // A stream over a byte array that it owns; writes grow it.
@@ -31,6 +40,7 @@ public:
     qint64 read(char* data, qint64 count) override;
     qint64 write(const char* data, qint64 count) override;
     qint64 seek(qint64 offset, SeekOrigin origin) override;
+    const char* readInPlace(qint64 count, qint64* available) override;
     const QByteArray& data() const { return m_data; }
 
 private:
@@ -81,6 +91,32 @@ public:
 
 private:
     struct State;
+    std::unique_ptr<State> m_state;
+};
+
+// Inflates a zlib stream read from the source, for the skin loader. It behaves as the decompressor to its
+// reader (short reads at the end of the data, no writing, no seeking back other than to the start) but
+// inflates in large steps into one buffer that grows by doubling, so that zlib works on long runs of
+// output and nothing passes through small intermediate buffers; a source in memory is inflated from
+// where it lies. It inflates ahead of its reader by at most the size already read or a first step
+// guessed from the compressed size (capped at a few megabytes), so hostile data that inflates without
+// end costs little more than what is read of it.
+// Damaged compressed data raises the decompression error on the read that reaches the end of the
+// data inflated before the damage; everything before it reads normally.
+class SeInflatingStream : public SeStream
+{
+public:
+    explicit SeInflatingStream(SeStream* source);
+    ~SeInflatingStream() override;
+    qint64 read(char* data, qint64 count) override;
+    qint64 write(const char* data, qint64 count) override;
+    qint64 seek(qint64 offset, SeekOrigin origin) override;
+    const char* readInPlace(qint64 count, qint64* available) override;
+
+private:
+    struct State;
+    // Makes bytes up to `end` available when the data holds them; throws when damage stops short of it.
+    void ensure(qint64 end);
     std::unique_ptr<State> m_state;
 };
 

@@ -1,8 +1,10 @@
 #include "skin/skin_form.h"
 #include "skin/skin_types.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace lanseek::skin {
@@ -203,10 +205,17 @@ void writeObject(QByteArray& out, const FormObject& o, int level)
 
 enum class Tok { End, Ident, Integer, Real, String, Symbol, Hex };
 
+constexpr char asciiLowerChar(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// One pass over the text. Identifiers and numbers are kept as a view into the text and copied only
+// where a value keeps them; strings and binary data are decoded as they are scanned.
 class TextParser
 {
 public:
-    explicit TextParser(const QByteArray& text) : m_text(text) { next(); }
+    explicit TextParser(const QByteArray& text) : m_data(text.constData()), m_size(text.size()) { next(); }
 
     FormObject object(int depth);
 
@@ -220,10 +229,18 @@ private:
                               .toStdString());
     }
     bool isSymbol(char c) const { return m_tok == Tok::Symbol && m_symbol == c; }
+    // Keywords match whatever the case of their letters.
     bool isIdent(const char* word) const
     {
-        return m_tok == Tok::Ident && m_word.compare(word, Qt::CaseInsensitive) == 0;
+        if (m_tok != Tok::Ident)
+            return false;
+        for (qint64 i = 0; i < m_length; ++i) {
+            if (word[i] == 0 || asciiLowerChar(m_start[i]) != asciiLowerChar(word[i]))
+                return false;
+        }
+        return word[m_length] == 0;
     }
+    QByteArray word() const { return QByteArray(m_start, m_length); }
     void expectSymbol(char c)
     {
         if (!isSymbol(c))
@@ -231,13 +248,20 @@ private:
         next();
     }
     void next();
+    void scanString();
+    void scanHex();
+    qint64 integer() const;
     FormValue value(int depth);
     QList<FormProperty> properties(int depth, bool insideItem);
 
-    const QByteArray& m_text;
+    const char* m_data;
+    qint64 m_size;
     qint64 m_pos = 0;
     Tok m_tok = Tok::End;
-    QByteArray m_word;      // identifier, number text, string bytes or hex digits
+    const char* m_start = nullptr; // identifier or number text
+    qint64 m_length = 0;
+    char m_suffix = 0;      // the lower-cased type suffix of a real number, or 0
+    QByteArray m_bytes;     // string bytes, or the bytes of binary data
     bool m_wide = false;    // the string held a character code above 255
     QList<quint16> m_units; // the string as UTF-16 units, when wide
     char m_symbol = 0;
@@ -260,113 +284,226 @@ bool digit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The value of a hex digit, or -1.
+constexpr int hexValue(char c)
+{
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+// Hex digit values by byte, -1 for anything else.
+constexpr auto kHexValues = [] {
+    std::array<signed char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[size_t(c)] = static_cast<signed char>(hexValue(char(c)));
+    return table;
+}();
+
 void TextParser::next()
 {
-    const qint64 size = m_text.size();
-    while (m_pos < size && static_cast<unsigned char>(m_text[m_pos]) <= ' ')
+    const qint64 size = m_size;
+    const char* text = m_data;
+    while (m_pos < size && static_cast<unsigned char>(text[m_pos]) <= ' ')
         ++m_pos;
-    m_word.clear();
+    m_length = 0;
     if (m_pos >= size) {
         m_tok = Tok::End;
         return;
     }
-    const char c = m_text[m_pos];
+    const char c = text[m_pos];
     if (identStart(c)) {
         const qint64 start = m_pos;
-        while (m_pos < size && identChar(m_text[m_pos]))
+        while (m_pos < size && identChar(text[m_pos]))
             ++m_pos;
-        m_word = m_text.mid(start, m_pos - start);
+        m_start = text + start;
+        m_length = m_pos - start;
         m_tok = Tok::Ident;
         return;
     }
-    if (digit(c) || ((c == '-' || c == '+') && m_pos + 1 < size && digit(m_text[m_pos + 1])) || c == '$') {
+    if (digit(c) || ((c == '-' || c == '+') && m_pos + 1 < size && digit(text[m_pos + 1])) || c == '$') {
         const qint64 start = m_pos;
         ++m_pos;
         bool real = false;
         while (m_pos < size) {
-            const char d = m_text[m_pos];
-            if (digit(d) || (c == '$' && std::isxdigit(static_cast<unsigned char>(d)))) {
+            const char d = text[m_pos];
+            if (digit(d) || (c == '$' && hexValue(d) >= 0)) {
                 ++m_pos;
             } else if (c != '$' &&
                        (d == '.' || d == 'e' || d == 'E' ||
-                        ((d == '-' || d == '+') && (m_text[m_pos - 1] == 'e' || m_text[m_pos - 1] == 'E')))) {
+                        ((d == '-' || d == '+') && (text[m_pos - 1] == 'e' || text[m_pos - 1] == 'E')))) {
                 real = true;
                 ++m_pos;
             } else {
                 break;
             }
         }
-        m_word = m_text.mid(start, m_pos - start);
+        m_start = text + start;
+        m_length = m_pos - start;
         m_tok = real ? Tok::Real : Tok::Integer;
+        m_suffix = 0;
         // A type suffix marks single, currency and date values.
-        if (m_pos < size && (m_text[m_pos] == 's' || m_text[m_pos] == 'c' || m_text[m_pos] == 'd' ||
-                             m_text[m_pos] == 'S' || m_text[m_pos] == 'C' || m_text[m_pos] == 'D')) {
-            m_word.append(char(std::tolower(static_cast<unsigned char>(m_text[m_pos]))));
-            m_tok = Tok::Real;
-            ++m_pos;
+        if (m_pos < size) {
+            const char s = asciiLowerChar(text[m_pos]);
+            if (s == 's' || s == 'c' || s == 'd') {
+                m_suffix = s;
+                m_tok = Tok::Real;
+                ++m_pos;
+            }
         }
         return;
     }
     if (c == '\'' || c == '#') {
-        m_wide = false;
-        m_units.clear();
-        while (m_pos < size && (m_text[m_pos] == '\'' || m_text[m_pos] == '#')) {
-            if (m_text[m_pos] == '\'') {
-                ++m_pos;
-                for (;;) {
-                    if (m_pos >= size || m_text[m_pos] == '\n' || m_text[m_pos] == '\r')
-                        fail("unterminated string");
-                    if (m_text[m_pos] == '\'') {
-                        if (m_pos + 1 < size && m_text[m_pos + 1] == '\'') {
-                            m_word.append('\'');
-                            m_units.append('\'');
-                            m_pos += 2;
-                            continue;
-                        }
-                        ++m_pos;
-                        break;
-                    }
-                    m_word.append(m_text[m_pos]);
-                    m_units.append(quint8(m_text[m_pos]));
-                    ++m_pos;
-                }
-            } else {
-                ++m_pos;
-                qint64 code = 0;
-                const qint64 start = m_pos;
-                while (m_pos < size && digit(m_text[m_pos]) && m_pos - start < 6)
-                    code = code * 10 + (m_text[m_pos++] - '0');
-                if (m_pos == start || code > 0xFFFF)
-                    fail("bad character code");
-                if (code > 255)
-                    m_wide = true;
-                m_word.append(char(code & 0xFF));
-                m_units.append(quint16(code));
-            }
-        }
-        m_tok = Tok::String;
+        scanString();
         return;
     }
     if (c == '{') {
-        ++m_pos;
-        while (m_pos < size && m_text[m_pos] != '}') {
-            const char d = m_text[m_pos++];
-            if (std::isxdigit(static_cast<unsigned char>(d)))
-                m_word.append(d);
-            else if (static_cast<unsigned char>(d) > ' ')
-                fail("bad hex digit");
-        }
-        if (m_pos >= size)
-            fail("unterminated binary data");
-        ++m_pos;
-        if (m_word.size() % 2)
-            fail("odd number of hex digits");
-        m_tok = Tok::Hex;
+        scanHex();
         return;
     }
     m_symbol = c;
     ++m_pos;
     m_tok = Tok::Symbol;
+}
+
+void TextParser::scanString()
+{
+    const qint64 size = m_size;
+    const char* text = m_data;
+    m_bytes.clear();
+    m_wide = false;
+    m_units.clear();
+    auto appendUnit = [this](quint16 unit) {
+        if (m_wide)
+            m_units.append(unit);
+    };
+    while (m_pos < size && (text[m_pos] == '\'' || text[m_pos] == '#')) {
+        if (text[m_pos] == '\'') {
+            ++m_pos;
+            for (;;) {
+                // A run of ordinary characters is copied at once.
+                const qint64 run = m_pos;
+                while (m_pos < size && text[m_pos] != '\'' && text[m_pos] != '\n' && text[m_pos] != '\r')
+                    ++m_pos;
+                m_bytes.append(text + run, m_pos - run);
+                if (m_wide) {
+                    for (qint64 i = run; i < m_pos; ++i)
+                        m_units.append(quint8(text[i]));
+                }
+                if (m_pos >= size || text[m_pos] != '\'')
+                    fail("unterminated string");
+                if (m_pos + 1 < size && text[m_pos + 1] == '\'') {
+                    m_bytes.append('\'');
+                    appendUnit('\'');
+                    m_pos += 2;
+                    continue;
+                }
+                ++m_pos;
+                break;
+            }
+        } else {
+            ++m_pos;
+            qint64 code = 0;
+            const qint64 start = m_pos;
+            while (m_pos < size && digit(text[m_pos]) && m_pos - start < 6)
+                code = code * 10 + (text[m_pos++] - '0');
+            if (m_pos == start || code > 0xFFFF)
+                fail("bad character code");
+            if (code > 255 && !m_wide) {
+                // Until now every unit was one byte; from here on the units are kept as well.
+                m_wide = true;
+                for (char b : std::as_const(m_bytes))
+                    m_units.append(quint8(b));
+            }
+            m_bytes.append(char(code & 0xFF));
+            appendUnit(quint16(code));
+        }
+    }
+    m_tok = Tok::String;
+}
+
+void TextParser::scanHex()
+{
+    const qint64 size = m_size;
+    const char* text = m_data;
+    ++m_pos;
+    // Two digits make a byte; white space (line breaks and indentation) may stand between any two.
+    const char* close = static_cast<const char*>(std::memchr(text + m_pos, '}', size_t(size - m_pos)));
+    const qint64 end = close ? close - text : size;
+    // A fresh array: the previous one may be shared with a value already read, and resizing it would
+    // first copy it.
+    m_bytes = QByteArray();
+    m_bytes.resize((end - m_pos) / 2);
+    char* out = m_bytes.data();
+    bool half = false; // a high digit is waiting for its low one
+    int high = 0;
+    while (m_pos < end) {
+        // Whole lines of digit pairs go through the fast loop; white space and damage take the
+        // careful step below, one character at a time.
+        if (!half) {
+            // Local copies: stores through a char pointer could alias the members, which would make
+            // the compiler write them back on every byte.
+            const unsigned char* in = reinterpret_cast<const unsigned char*>(text) + m_pos;
+            const unsigned char* last = reinterpret_cast<const unsigned char*>(text) + end - 1;
+            char* to = out;
+            while (in < last) {
+                const int a = kHexValues[in[0]];
+                const int b = kHexValues[in[1]];
+                if ((a | b) < 0)
+                    break;
+                *to++ = char((a << 4) | b);
+                in += 2;
+            }
+            out = to;
+            m_pos = in - reinterpret_cast<const unsigned char*>(text);
+            if (m_pos >= end)
+                break;
+        }
+        const char d = text[m_pos++];
+        const int v = kHexValues[static_cast<unsigned char>(d)];
+        if (v >= 0) {
+            if (half)
+                *out++ = char((high << 4) | v);
+            else
+                high = v;
+            half = !half;
+        } else if (static_cast<unsigned char>(d) > ' ') {
+            fail("bad hex digit");
+        }
+    }
+    if (!close)
+        fail("unterminated binary data");
+    ++m_pos;
+    if (half)
+        fail("odd number of hex digits");
+    m_bytes.truncate(out - m_bytes.constData());
+    m_tok = Tok::Hex;
+}
+
+qint64 TextParser::integer() const
+{
+    // Plain decimal numbers of up to 18 digits cannot overflow and are read here; anything else (hex,
+    // longer numbers) goes through the library's conversion, which also reports overflow.
+    const char* p = m_start;
+    qint64 n = m_length;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') {
+        ++p;
+        --n;
+    }
+    if (*p != '$' && n <= 18) {
+        qint64 v = 0;
+        for (qint64 i = 0; i < n; ++i)
+            v = v * 10 + (p[i] - '0');
+        return negative ? -v : v;
+    }
+    bool ok = false;
+    const QByteArray text = word();
+    const qint64 v = text.startsWith('$') ? qint64(text.mid(1).toULongLong(&ok, 16)) : text.toLongLong(&ok);
+    if (!ok)
+        fail("bad integer");
+    return v;
 }
 
 FormValue TextParser::value(int depth)
@@ -375,24 +512,13 @@ FormValue TextParser::value(int depth)
         fail("nested too deeply");
     FormValue v;
     switch (m_tok) {
-    case Tok::Integer: {
-        bool ok = false;
-        const qint64 n =
-            m_word.startsWith('$') ? qint64(m_word.mid(1).toULongLong(&ok, 16)) : m_word.toLongLong(&ok);
-        if (!ok)
-            fail("bad integer");
-        v = FormValue::fromInt(n);
+    case Tok::Integer:
+        v = FormValue::fromInt(integer());
         break;
-    }
     case Tok::Real: {
-        QByteArray text = m_word;
-        char suffix = 0;
-        if (text.endsWith('s') || text.endsWith('c') || text.endsWith('d')) {
-            suffix = text.back();
-            text.chop(1);
-        }
+        const char suffix = m_suffix;
         bool ok = false;
-        const double d = text.toDouble(&ok);
+        const double d = word().toDouble(&ok);
         if (!ok)
             fail("bad number");
         if (suffix == 'c') {
@@ -414,11 +540,11 @@ FormValue TextParser::value(int depth)
                 v.bytes.append(char(u >> 8));
             }
         } else {
-            v = FormValue::fromString(m_word);
+            v = FormValue::fromString(m_bytes);
         }
         break;
     case Tok::Hex:
-        v = FormValue::fromBinary(QByteArray::fromHex(m_word));
+        v = FormValue::fromBinary(m_bytes);
         break;
     case Tok::Ident:
         if (isIdent("True"))
@@ -430,7 +556,7 @@ FormValue TextParser::value(int depth)
         else if (isIdent("Null"))
             v.type = ValueType::Null;
         else
-            v = FormValue::fromIdent(m_word);
+            v = FormValue::fromIdent(word());
         break;
     case Tok::Symbol:
         if (isSymbol('[')) {
@@ -439,7 +565,7 @@ FormValue TextParser::value(int depth)
             while (!isSymbol(']')) {
                 if (m_tok != Tok::Ident)
                     fail("set element expected");
-                v.names.append(m_word);
+                v.names.append(word());
                 next();
                 if (isSymbol(','))
                     next();
@@ -471,7 +597,7 @@ FormValue TextParser::value(int depth)
                     if (m_tok != Tok::Integer)
                         fail("item index expected");
                     item.hasIndex = true;
-                    item.index = m_word.toLongLong();
+                    item.index = word().toLongLong();
                     next();
                     expectSymbol(']');
                 }
@@ -500,7 +626,7 @@ QList<FormProperty> TextParser::properties(int depth, bool insideItem)
         if (m_tok != Tok::Ident)
             fail("property name expected");
         FormProperty p;
-        p.name = m_word;
+        p.name = word();
         next();
         expectSymbol('=');
         p.value = value(depth);
@@ -525,19 +651,19 @@ FormObject TextParser::object(int depth)
         next();
         if (m_tok != Tok::Ident)
             fail("class name expected");
-        o.className = m_word;
+        o.className = word();
         next();
     } else {
         if (m_tok != Tok::Ident)
             fail("object name expected");
-        const QByteArray first = m_word;
+        const QByteArray first = word();
         next();
         if (isSymbol(':')) {
             next();
             if (m_tok != Tok::Ident)
                 fail("class name expected");
             o.name = first;
-            o.className = m_word;
+            o.className = word();
             next();
         } else {
             o.className = first;
@@ -548,7 +674,7 @@ FormObject TextParser::object(int depth)
         if (m_tok != Tok::Integer)
             fail("child index expected");
         o.flags |= 0x02;
-        o.childIndex = m_word.toLongLong();
+        o.childIndex = word().toLongLong();
         next();
         expectSymbol(']');
     }

@@ -135,6 +135,29 @@ const EnumNames kRollKindNames = makeNames(kRollKind);
 const EnumNames kFontStyleNames = makeNames(kFontStyle);
 const EnumNames kFontPitchNames = makeNames(kFontPitch);
 
+namespace {
+
+constexpr char foldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// Colour and charset names match whatever the case of their letters, folding A to Z only, as Qt's
+// case-insensitive comparison of byte arrays does. Compared in place, the first differing byte ends
+// the comparison; that matters for tables searched entry by entry for every colour a skin loads.
+bool sameIdent(const QByteArray& ident, const char* name)
+{
+    const char* p = ident.constData();
+    const qsizetype n = ident.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (name[i] == 0 || foldAscii(p[i]) != foldAscii(name[i]))
+            return false;
+    }
+    return name[n] == 0;
+}
+
+} // namespace
+
 int EnumNames::valueOf(const QByteArray& name) const
 {
     for (int i = 0; i < count; ++i) {
@@ -152,7 +175,7 @@ const char* EnumNames::nameOf(int value) const
 bool colorFromIdent(const QByteArray& ident, TColor* color)
 {
     for (const auto& c : kColors) {
-        if (ident.compare(c.name, Qt::CaseInsensitive) == 0) {
+        if (sameIdent(ident, c.name)) {
             *color = c.value;
             return true;
         }
@@ -172,7 +195,7 @@ QByteArray colorToIdent(TColor color)
 bool charsetFromIdent(const QByteArray& ident, int* charset)
 {
     for (const auto& c : kCharsets) {
-        if (ident.compare(c.name, Qt::CaseInsensitive) == 0) {
+        if (sameIdent(ident, c.name)) {
             *charset = c.value;
             return true;
         }

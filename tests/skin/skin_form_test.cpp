@@ -197,3 +197,64 @@ TEST(ObjectNames, OnlyNamesTheTextFormCanCarryAreAccepted)
     EXPECT_TRUE(isComponentName("Button1"));
     EXPECT_TRUE(isComponentName(""));
 }
+
+TEST(TextForm, ValuesReadExactlyAsWritten)
+{
+    // Binary data may be broken by white space anywhere, even inside a digit pair.
+    const FormObject hex = readTextForm("object A: B\r\n  X = {00 0\r\n   F00 0a}\r\n  Y = {}\r\nend\r\n");
+    EXPECT_EQ(hex.properties[0].value.bytes, bytes({0x00, 0x0F, 0x00, 0x0A}));
+    EXPECT_EQ(hex.properties[1].value.type, ValueType::Binary);
+    EXPECT_TRUE(hex.properties[1].value.bytes.isEmpty());
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = {0G}\r\nend\r\n"), FormatError);
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = {00"), FormatError);
+    EXPECT_THROW(readTextForm("object A: B\r\n  X = {0 0 0}\r\nend\r\n"), FormatError);
+
+    // Numbers: signs, the largest integers, hex, overflow, and the suffixes of the other number types.
+    const FormObject numbers = readTextForm("object A: B\r\n  A = +5\r\n  B = -9223372036854775808\r\n"
+                                            "  C = 123456789012345678\r\n  D = $1F\r\n  E = 2.5S\r\n"
+                                            "  F = 1.25c\r\n  G = 3D\r\nend\r\n");
+    EXPECT_EQ(numbers.properties[0].value.integer, 5);
+    EXPECT_EQ(numbers.properties[1].value.integer, std::numeric_limits<qint64>::min());
+    EXPECT_EQ(numbers.properties[2].value.integer, 123456789012345678);
+    EXPECT_EQ(numbers.properties[3].value.integer, 31);
+    EXPECT_EQ(numbers.properties[4].value.type, ValueType::Single);
+    EXPECT_EQ(numbers.properties[4].value.real, 2.5);
+    EXPECT_EQ(numbers.properties[5].value.type, ValueType::Currency);
+    EXPECT_EQ(numbers.properties[5].value.integer, 12500);
+    EXPECT_EQ(numbers.properties[6].value.type, ValueType::Date);
+    EXPECT_THROW(readTextForm("object A: B\r\n  A = 99999999999999999999\r\nend\r\n"), FormatError);
+
+    // Strings: doubled quotes, codes between runs, and a wide code that makes the whole string wide.
+    const FormObject strings =
+        readTextForm("object A: B\r\n  S = 'it''s'#9'x'\r\n  W = 'a'#20013'b'\r\n  E = ''\r\nend\r\n");
+    EXPECT_EQ(strings.properties[0].value.bytes, "it's\tx");
+    EXPECT_EQ(strings.properties[1].value.type, ValueType::WString);
+    EXPECT_EQ(strings.properties[1].value.bytes, QByteArray("a\0\x2d\x4e"
+                                                            "b\0",
+                                                            6));
+    EXPECT_EQ(strings.properties[2].value.type, ValueType::String);
+    EXPECT_TRUE(strings.properties[2].value.bytes.isEmpty());
+
+    // Keywords match in any case.
+    const FormObject keywords = readTextForm("OBJECT A: B\r\n  T = TRUE\r\n  F = false\r\nEnd\r\n");
+    EXPECT_EQ(keywords.properties[0].value.type, ValueType::True);
+    EXPECT_EQ(keywords.properties[1].value.type, ValueType::False);
+}
+
+TEST(BinaryForm, ReadInPlaceGivesTheSameTreeAndOwnsTheNames)
+{
+    for (int index : {1, 2}) {
+        auto source = embeddedSource(index);
+        for (int i = 0; i < source->objectCount(); ++i) {
+            const QByteArray binary = writeBinaryForm(source->object(i)->toForm());
+            EXPECT_EQ(readBinaryFormInPlace(binary), readBinaryForm(binary));
+        }
+    }
+    // The object's name is a copy: it survives the record it was read from.
+    QByteArray record = oneProperty(bytes({6, 2}) + "ab");
+    const FormObject o = readBinaryFormInPlace(record);
+    record.fill('z');
+    EXPECT_EQ(o.name, "n");
+    EXPECT_THROW(readBinaryFormInPlace(record), FormatError);
+    EXPECT_THROW(readBinaryFormInPlace(oneProperty(bytes({6, 9}) + "ab")), FormatError);
+}

@@ -346,3 +346,117 @@ TEST(SkinContent, DamagedBmpRecordsKeepTheirNames)
     EXPECT_EQ(source.bitmaps()[1]->width(), 2);
     EXPECT_EQ(source.loadReport().damagedRecords, 1);
 }
+
+TEST(SkinStreams, InflatingStreamReadsWhatTheDecompressorReads)
+{
+    const QByteArray body = embeddedSkinStream(1).mid(5);
+    const QByteArray expected = zlibInflate(body);
+    ASSERT_GT(expected.size(), 300000);
+    // Reads of every size from one byte to more than the first step, as the content reader makes them.
+    SeMemoryStream source(body);
+    SeInflatingStream z(&source);
+    QByteArray got;
+    qint64 step = 1;
+    for (;;) {
+        QByteArray chunk(step, '\0');
+        const qint64 n = z.read(chunk.data(), step);
+        got.append(chunk.left(n));
+        if (n < step)
+            break;
+        step = step * 3 % 400009 + 1;
+    }
+    EXPECT_EQ(got, expected);
+    char byte = 0;
+    EXPECT_EQ(z.read(&byte, 1), 0);
+    EXPECT_EQ(z.position(), expected.size());
+
+    // Seeking: forward skips, back to the start reads again, any other way back fails, writing fails.
+    EXPECT_EQ(z.seek(0, SeekOrigin::Begin), 0);
+    EXPECT_EQ(z.seek(100, SeekOrigin::Current), 100);
+    EXPECT_EQ(z.read(&byte, 1), 1);
+    EXPECT_EQ(byte, expected[100]);
+    EXPECT_THROW(z.seek(50, SeekOrigin::Begin), StreamOperationError);
+    EXPECT_THROW(z.seek(-1, SeekOrigin::Current), StreamOperationError);
+    EXPECT_THROW(z.write("a", 1), StreamOperationError);
+    EXPECT_EQ(z.seek(qint64(1) << 40, SeekOrigin::Begin), expected.size());
+
+    // A source that is not in memory is read in chunks and gives the same bytes.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("body.z"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.write(body + "trailing bytes after the stream");
+    file.seek(0);
+    SeDeviceStream device(&file);
+    SeInflatingStream fromFile(&device);
+    QByteArray all(expected.size() + 10, '\0');
+    EXPECT_EQ(fromFile.read(all.data(), all.size()), expected.size());
+    EXPECT_EQ(all.left(expected.size()), expected);
+}
+
+TEST(SkinStreams, InflatingStreamStopsCleanlyAtDamage)
+{
+    const QByteArray plain = QByteArray(200000, 'a') + QByteArray(1000, 'b');
+    const QByteArray good = zlibCompress(plain, 1);
+    char buffer[16];
+
+    // Cut short: the reads come back short, without an error.
+    {
+        SeMemoryStream source(good.left(good.size() / 2));
+        SeInflatingStream z(&source);
+        QByteArray all(plain.size(), '\0');
+        const qint64 n = z.read(all.data(), all.size());
+        EXPECT_GT(n, 0);
+        EXPECT_LT(n, plain.size());
+        EXPECT_EQ(all.left(n), plain.left(n));
+        EXPECT_EQ(z.read(buffer, 1), 0);
+    }
+    // A damaged check value at the end: everything reads until the read that reaches the end.
+    {
+        QByteArray damaged = good;
+        damaged[damaged.size() - 1] = char(damaged[damaged.size() - 1] ^ 0x5A);
+        SeMemoryStream source(damaged);
+        SeInflatingStream z(&source);
+        QByteArray head(plain.size() - 16, '\0');
+        EXPECT_EQ(z.read(head.data(), head.size()), head.size());
+        EXPECT_EQ(head, plain.left(head.size()));
+        try {
+            z.read(buffer, 16);
+            FAIL() << "expected a decompression error";
+        } catch (const DecompressionError& e) {
+            EXPECT_STREQ(e.what(), "error");
+        }
+    }
+    // Damage inside the data: the bytes before it read, the read that needs what follows fails.
+    {
+        QByteArray damaged = zlibCompress(plain, 9);
+        for (qsizetype i = damaged.size() / 2; i < damaged.size() / 2 + 8; ++i)
+            damaged[i] = char(0xFF);
+        SeMemoryStream source(damaged);
+        SeInflatingStream z(&source);
+        QByteArray all(plain.size(), '\0');
+        EXPECT_THROW(z.read(all.data(), all.size()), DecompressionError);
+    }
+}
+
+TEST(SkinContent, DamagedBodiesFailAsTheyAlwaysHave)
+{
+    const QByteArray stored = embeddedSkinStream(1);
+    // The check value at the very end is damaged: the error comes with the last object record, and
+    // what was read before it stays loaded.
+    QByteArray trailer = stored;
+    trailer[trailer.size() - 1] = char(trailer[trailer.size() - 1] ^ 0x33);
+    TSeSkinSource source;
+    try {
+        source.loadStoredForm(trailer);
+        FAIL() << "expected a decompression error";
+    } catch (const DecompressionError& e) {
+        EXPECT_STREQ(e.what(), "error");
+    }
+    EXPECT_EQ(source.bitmapCount(), embeddedSource(1)->bitmapCount());
+    EXPECT_EQ(source.objectCount(), 23);
+
+    // Garbage after the end of the zlib stream is never looked at.
+    TSeSkinSource padded;
+    padded.loadStoredForm(stored + QByteArray(1000, '\x77'));
+    EXPECT_EQ(padded.objectCount(), 24);
+}

@@ -46,7 +46,8 @@ void applyForm(TSeSkinObject& object, const FormObject& form, LoadReport* report
         throw FormatError("object name is not a component name");
     object.setName(form.name);
     for (const FormProperty& p : form.properties) {
-        if (p.name.compare("Objects", Qt::CaseInsensitive) == 0) {
+        // The length first: almost every property is some other one.
+        if (p.name.size() == 7 && p.name.compare("Objects", Qt::CaseInsensitive) == 0) {
             if (p.value.type == ValueType::Binary)
                 readObjectsValue(object, p.value.bytes, report, depth);
             continue;
@@ -140,7 +141,9 @@ void readObjectsValue(TSeSkinObject& parent, const QByteArray& value, LoadReport
             continue;
         }
         try {
-            applyForm(*child, binary ? readBinaryForm(record) : readTextForm(record), report, depth + 1);
+            // The record outlives the form read from it, so the form may point into it.
+            applyForm(*child, binary ? readBinaryFormInPlace(record) : readTextForm(record), report,
+                      depth + 1);
         } catch (const FormatError&) {
             tally(report, &LoadReport::damagedRecords);
             continue;

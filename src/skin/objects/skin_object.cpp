@@ -176,9 +176,11 @@ void TSeSkinObject::resolveLink(TSeBitmapLink& link) const
 {
     if (!m_bitmaps)
         return;
-    const QByteArray wanted = link.Name.toLower();
+    // Compared in place rather than through lower-cased copies: this runs for every link of every
+    // object a skin loads. Both ways fold the letters A to Z only.
     for (auto it = m_bitmaps->rbegin(); it != m_bitmaps->rend(); ++it) {
-        if ((*it)->name().toLower() == wanted) {
+        const QByteArray& name = (*it)->name();
+        if (name.size() == link.Name.size() && name.compare(link.Name, Qt::CaseInsensitive) == 0) {
             link.bitmap = it->get();
             return;
         }

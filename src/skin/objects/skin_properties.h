@@ -64,9 +64,9 @@ struct PropertyTable
     std::span<const PropertyEntry> entries;
 };
 
-// Entries live in static tables, so a faster lookup by name (say a hash of lower-cased names per class,
-// parts of fonts and links under their property's name) can be built once from forEachProperty and keep
-// pointers to the entries.
+// Entries live in static tables, so findProperty answers for the classes of the class list from an
+// index of lower-cased names built once, on first use, that keeps pointers to the entries (fonts and
+// links under their property's name); any other table is searched entry by entry, with the same result.
 
 // Calls f for every entry of a class, those of its bases first: the order in which they are stored.
 void forEachProperty(const PropertyTable& table, const std::function<void(const PropertyEntry&)>& f);

@@ -1,4 +1,5 @@
 #include "skin/skin_objects.h"
+#include "skin/skin_stream.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -51,6 +52,20 @@ QList<FormProperty> written(const TSeSkinObject& object)
     QList<FormProperty> out;
     object.writeProperties(out);
     return out;
+}
+
+char toggledCase(char c)
+{
+    if (c >= 'a' && c <= 'z')
+        return char(c - 32);
+    if (c >= 'A' && c <= 'Z')
+        return char(c + 32);
+    return c;
+}
+
+bool hasDot(const QByteArray& name)
+{
+    return name.contains('.');
 }
 
 QList<const PropertyEntry*> entriesOf(const PropertyTable& table)
@@ -273,4 +288,89 @@ TEST(PropertyTables, BoundsAreReadThroughTheLayout)
     EXPECT_EQ(client->boundsRect(), QRect(0, 0, 40, 30));
     EXPECT_TRUE(parent.readProperty("Width", FormValue::fromInt(-5)));
     EXPECT_EQ(parent.width(), 0);
+}
+
+TEST(PropertyTables, IndexedLookupAgreesWithTheTablesInAnyCase)
+{
+    // The loader finds entries through an index of lower-cased names; every stored name, in mixed case,
+    // must lead to the entry a walk of the table finds, and names that only resemble one to nothing.
+    for (const SkinObjectClass& c : skinObjectClasses()) {
+        SCOPED_TRACE(c.name());
+        auto object = c.create();
+        for (const PropertyEntry* entry : entriesOf(*c.properties)) {
+            QList<FormProperty> out;
+            writeProperty(*entry, *object, out);
+            for (const FormProperty& p : out) {
+                QByteArray mixed = p.name;
+                for (qsizetype i = 0; i < mixed.size(); i += 2)
+                    mixed[i] = toggledCase(mixed[i]);
+                EXPECT_EQ(findProperty(*c.properties, mixed), entry) << mixed.constData();
+                // One letter more, or one less, is another name.
+                EXPECT_EQ(findProperty(*c.properties, p.name + "x"), hasDot(p.name) ? entry : nullptr)
+                    << p.name.constData();
+                if (!hasDot(p.name)) {
+                    EXPECT_EQ(findProperty(*c.properties, p.name.chopped(1)), nullptr) << p.name.constData();
+                }
+            }
+        }
+        // Only the letters A to Z fold: a code-page byte never matches a letter of a name.
+        EXPECT_EQ(findProperty(*c.properties, "Le\xC6t"), nullptr);
+        EXPECT_EQ(findProperty(*c.properties, "Left\xE0"), nullptr);
+        EXPECT_EQ(findProperty(*c.properties, "Left.Top"), nullptr);
+        EXPECT_EQ(findProperty(*c.properties, QByteArray(200, 'a')), nullptr);
+        EXPECT_EQ(findProperty(*c.properties, "FONT.anything"), &kSkinObjectProperties[3]);
+    }
+
+    // A table outside the class list is searched directly and answers alike.
+    static constexpr PropertyEntry extra[] = {property::integer<&TSeSkinObject::MarginLeft>("Extra")};
+    static constexpr PropertyTable table{"TSeLocalTestObject", &kSkinObjectTable, extra};
+    EXPECT_EQ(findProperty(table, "eXTRA"), &extra[0]);
+    EXPECT_EQ(findProperty(table, "font.HEIGHT"), &kSkinObjectProperties[3]);
+    EXPECT_EQ(findProperty(table, "Font"), nullptr);
+}
+
+TEST(PropertyTables, MixedCaseNamesReadFromEveryStoredForm)
+{
+    // Stored names have always matched whatever the case of their letters; skins written by hand rely
+    // on it. The same record is read from the text form and from the binary form inside `Objects`.
+    const QByteArray text = "object Face: TSeBitmapObject\r\n"
+                            "  mArGiNlEfT = 3\r\n"
+                            "  FONT.height = -20\r\n"
+                            "  font.NAME = 'Mono'\r\n"
+                            "  bitmap.name = 'strip'\r\n"
+                            "  BITMAP.Right = 30\r\n"
+                            "  kind = skClient\r\n"
+                            "  WIDTH = 44\r\n"
+                            "end\r\n";
+    const auto check = [](const TSeSkinObject& object) {
+        const auto& face = dynamic_cast<const TSeBitmapObject&>(object);
+        EXPECT_EQ(face.MarginLeft, 3);
+        EXPECT_EQ(face.Font.Height, -20);
+        EXPECT_EQ(face.Font.Name, "Mono");
+        EXPECT_EQ(face.Bitmap.Name, "strip");
+        EXPECT_EQ(face.Bitmap.Right, 30);
+        EXPECT_EQ(face.Kind, skClient);
+        EXPECT_EQ(face.width(), 44);
+    };
+    auto fromText = objectFromText(text);
+    ASSERT_NE(fromText, nullptr);
+    check(*fromText);
+
+    const FormObject form = readTextForm(text);
+    TSeSkinObject parent;
+    SeMemoryStream value;
+    SeWriter writer(&value);
+    writer.writeU32(1 | 0x000F0000u);
+    writer.writeString("TSeBitmapObject");
+    const QByteArray binary = writeBinaryForm(form);
+    writer.writeU32(quint32(binary.size()));
+    writer.writeRaw(binary);
+    LoadReport report;
+    readObjectsValue(parent, value.data(), &report, 0);
+    ASSERT_EQ(parent.childCount(), 1);
+    check(*parent.child(0));
+    // The child keeps copies of its texts, not views into the record it was read from.
+    EXPECT_EQ(parent.child(0)->name(), "Face");
+    EXPECT_TRUE(parent.child(0)->name().isDetached());
+    EXPECT_TRUE(dynamic_cast<TSeBitmapObject*>(parent.child(0))->Bitmap.Name.isDetached());
 }
