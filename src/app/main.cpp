@@ -72,21 +72,24 @@ public:
     {
         if (event->type() == QEvent::Paint && !m_painted) {
             m_painted = true;
-            if (m_exitAfterPaint) {
-                std::printf("painted\n");
-                std::fflush(stdout);
-                std::_Exit(0);
-            }
-            // Started once this paint has been delivered, so the helper thread does not compete with
-            // it for the processor.
-            QMetaObject::invokeMethod(
-                this, [this] { m_mediaWarmUp = std::make_unique<lanseek::platform::MediaEngineWarmUp>(); },
-                Qt::QueuedConnection);
+            // The frame, the form and every control in it are painted in one pass and then shown; a
+            // queued call runs after that pass, when the whole skinned window is on screen.
+            QMetaObject::invokeMethod(this, &FirstPaintWatcher::afterFirstPaint, Qt::QueuedConnection);
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    void afterFirstPaint()
+    {
+        if (m_exitAfterPaint) {
+            std::printf("painted\n");
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        m_mediaWarmUp = std::make_unique<lanseek::platform::MediaEngineWarmUp>();
+    }
+
     const bool m_exitAfterPaint;
     bool m_painted = false;
     std::unique_ptr<lanseek::platform::MediaEngineWarmUp> m_mediaWarmUp;
