@@ -14,10 +14,16 @@ class Window : public QWidget
 protected:
     bool event(QEvent* e) override
     {
+        // Reported once the paint pass is over and the window is shown, as the program reports its own.
         if (e->type() == QEvent::Paint) {
-            std::printf("painted\n");
-            std::fflush(stdout);
-            std::_Exit(0);
+            QMetaObject::invokeMethod(
+                this,
+                [] {
+                    std::printf("painted\n");
+                    std::fflush(stdout);
+                    std::_Exit(0);
+                },
+                Qt::QueuedConnection);
         }
         return QWidget::event(e);
     }

@@ -24,14 +24,20 @@ double timeToFirstPaint(const QString& program)
     process.start(program, {});
     if (!process.waitForStarted(10000))
         return -1;
-    while (process.state() != QProcess::NotRunning || process.bytesAvailable() > 0) {
-        process.waitForReadyRead(100);
-        if (process.readAllStandardOutput().contains("painted")) {
+    // The program writes its line and ends at once, so the line may arrive together with the end of the
+    // process; what is left in the pipe is read after it has ended too.
+    QByteArray output;
+    while (clock.elapsed() <= 30000) {
+        const bool running = process.state() != QProcess::NotRunning;
+        if (running)
+            process.waitForReadyRead(100);
+        output += process.readAllStandardOutput();
+        if (output.contains("painted")) {
             const double ms = clock.nsecsElapsed() / 1e6;
             process.waitForFinished(5000);
             return ms;
         }
-        if (clock.elapsed() > 30000)
+        if (!running)
             break;
     }
     process.kill();

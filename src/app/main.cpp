@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/display_check.h"
 #include "app/mp3.h"
-#include "platform/ui/app_icon.h"
+#include "platform/media/media_engine.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_translations.h"
 #include "service/search_service.h"
@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QScreen>
+#include <QWidget>
 
 #include <curl/curl.h>
 
@@ -49,25 +50,49 @@ bool chooseService(ServiceChoice& choice, std::string& error)
     options.host = "127.0.0.1";
     options.port = 0;
     choice.bundled = std::make_unique<lanseek::service::SearchService>(options);
-    if (!choice.bundled->start(&error))
+    // Only the address is needed before the window opens; the catalogue is indexed on the service's
+    // own thread, and a search made before that has finished waits for it.
+    if (!choice.bundled->startIndexingInBackground(&error))
         return false;
     choice.endpoints.base = QString::fromStdString(choice.bundled->baseUrl());
     return true;
 }
 
-// For the start-up benchmark: reports the first paint of the main window on standard output and ends.
-class FirstPaintReporter : public QObject
+// Sees the window's first paint, whether the frame or the form inside it paints first. Then it starts
+// what the window does not need to appear: the media engine's warm-up. For the start-up benchmark
+// (LANSEEK_EXIT_AFTER_FIRST_PAINT) it reports the paint on standard output and ends the process.
+class FirstPaintWatcher : public QObject
 {
 public:
+    FirstPaintWatcher() : m_exitAfterPaint(qEnvironmentVariableIsSet("LANSEEK_EXIT_AFTER_FIRST_PAINT")) {}
+
+    void watch(QWidget* widget) { widget->installEventFilter(this); }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint) {
+        if (event->type() == QEvent::Paint && !m_painted) {
+            m_painted = true;
+            // The frame, the form and every control in it are painted in one pass and then shown; a
+            // queued call runs after that pass, when the whole skinned window is on screen.
+            QMetaObject::invokeMethod(this, &FirstPaintWatcher::afterFirstPaint, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void afterFirstPaint()
+    {
+        if (m_exitAfterPaint) {
             std::printf("painted\n");
             std::fflush(stdout);
             std::_Exit(0);
         }
-        return QObject::eventFilter(watched, event);
+        m_mediaWarmUp = std::make_unique<lanseek::platform::MediaEngineWarmUp>();
     }
+
+    const bool m_exitAfterPaint;
+    bool m_painted = false;
+    std::unique_ptr<lanseek::platform::MediaEngineWarmUp> m_mediaWarmUp;
 };
 
 } // namespace
@@ -86,7 +111,6 @@ int main(int argc, char** argv)
     LanseekApplication::setApplicationDisplayName(QStringLiteral("聆澜"));
     // The desktop matches the running program to its entry (and the entry's icon) by this name.
     LanseekApplication::setDesktopFileName(QStringLiteral("org.lanseek.lanseek"));
-    LanseekApplication::setWindowIcon(lanseek::platform::applicationIcon());
     // Qt's own buttons and dialogs speak the program's language, and dates and times (the download
     // report's first line) are written as that language writes them. Without the catalogues on the
     // machine Qt's buttons stay in English; nothing else depends on them.
@@ -107,13 +131,15 @@ int main(int argc, char** argv)
     options.service = service.endpoints;
     TForm1 form(options);
     app.setExceptionHandler([&form](const QString& message) { form.myexception(message); });
+    // Every other window and dialog shows the program's icon too; the form has read it already.
+    LanseekApplication::setWindowIcon(form.windowIcon());
 
     // The window the desktop sees is the skinned frame around the form.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.window()->move(screen->availableGeometry().center() - form.window()->rect().center());
-    FirstPaintReporter reporter;
-    if (qEnvironmentVariableIsSet("LANSEEK_EXIT_AFTER_FIRST_PAINT"))
-        form.installEventFilter(&reporter);
+    FirstPaintWatcher firstPaint;
+    firstPaint.watch(form.window());
+    firstPaint.watch(&form);
     form.show();
     form.Edit1->setFocus();
     const int code = LanseekApplication::exec();

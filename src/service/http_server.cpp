@@ -421,11 +421,16 @@ bool HttpServer::listen(std::string* error)
     return true;
 }
 
-void HttpServer::serve()
+void HttpServer::serve(std::function<void()> first)
 {
     if (m_loop && !m_loop->thread.joinable()) {
         Loop* raw = m_loop.get();
-        m_loop->thread = std::thread([raw] { raw->run(); });
+        m_loop->thread = std::thread([raw, first = std::move(first)] {
+            if (first) {
+                first();
+            }
+            raw->run();
+        });
     }
 }
 

@@ -94,8 +94,10 @@ public:
     // Binds the address; clients may connect from here on and wait until serve() is called. False, with
     // the reason in *error, when the address cannot be bound or the server is already listening.
     bool listen(std::string* error);
-    // Starts the loop thread that answers requests. Does nothing unless listening.
-    void serve();
+    // Starts the loop thread that answers requests. Does nothing unless listening. `first`, when given,
+    // runs on that thread before the first request is read: connections made meanwhile wait in the
+    // listen queue and are answered once it has returned.
+    void serve(std::function<void()> first = {});
     // Stops the loop, closes every connection and joins the thread. Safe when not running.
     void stop();
     // The bound port; 0 when not running.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -391,6 +392,14 @@ private:
     std::string m_fallbackBase;
 };
 
+bool failWith(std::string* error, std::string message)
+{
+    if (error != nullptr) {
+        *error = std::move(message);
+    }
+    return false;
+}
+
 } // namespace
 
 struct SearchService::State
@@ -413,18 +422,45 @@ SearchService::~SearchService()
 
 bool SearchService::start(std::string* error)
 {
-    auto fail = [error](std::string message) {
-        if (error != nullptr) {
-            *error = std::move(message);
-        }
-        return false;
-    };
     if (m_state->server) {
-        return fail("the service is already running");
+        return failWith(error, "the service is already running");
     }
-    if (!rescan(error)) {
+    if (!rescan(error) || !bind(error)) {
         return false;
     }
+    m_state->server->serve();
+    return true;
+}
+
+bool SearchService::startIndexingInBackground(std::string* error)
+{
+    if (m_state->server) {
+        return failWith(error, "the service is already running");
+    }
+    // What would make indexing fail at once is found out here, so the caller still hears of it.
+    std::error_code ec;
+    if (!fs::is_directory(m_state->options.library, ec)) {
+        return failWith(error, "cannot read the music library " + m_state->options.library.string() +
+                                   ": not a folder");
+    }
+    if (!m_state->index.load()) {
+        // Nothing is served from this placeholder: serving starts once the real index is in.
+        m_state->index.store(std::make_shared<const LibraryIndex>());
+    }
+    if (!bind(error)) {
+        return false;
+    }
+    m_state->server->serve([this] {
+        std::string failure;
+        if (!rescan(&failure)) {
+            std::fprintf(stderr, "search service: %s\n", failure.c_str());
+        }
+    });
+    return true;
+}
+
+bool SearchService::bind(std::string* error)
+{
     const ServiceOptions& options = m_state->options;
     HttpServerOptions http;
     http.host = options.host;
@@ -440,7 +476,6 @@ bool SearchService::start(std::string* error)
     m_state->server = std::move(server);
     // The routes' fallback links name the bound port, so they are made between binding and serving.
     m_state->routes = std::make_unique<Routes>(m_state->index.load(), baseUrl());
-    m_state->server->serve();
     return true;
 }
 

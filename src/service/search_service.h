@@ -37,7 +37,15 @@ public:
     // Indexes the library, binds and starts serving on a background thread. False (with the reason in
     // *error) when the folder cannot be read or the address cannot be bound; starting twice is an error.
     bool start(std::string* error = nullptr);
-    // Stops serving and joins the background thread. Safe to call when not running.
+    // Binds at once and returns, so that the address is known; the library is indexed on the service's
+    // own thread, which then starts serving. Requests that arrive meanwhile wait (the connection is
+    // accepted by the system and held in the listen queue) and are answered from the finished index, so
+    // a client never sees the service half-ready. False (with the reason in *error) when the folder does
+    // not exist or the address cannot be bound; a folder that becomes unreadable before it is indexed
+    // leaves the service answering with no songs. Starting twice is an error.
+    bool startIndexingInBackground(std::string* error = nullptr);
+    // Stops serving and joins the background thread. Safe to call when not running; while the library
+    // is still being indexed it waits for that to end.
     void stop();
 
     // Reads the library folder again, so songs added or removed since are offered or dropped. Requests
@@ -51,6 +59,9 @@ public:
     std::size_t songCount() const;
 
 private:
+    // Binds the listen address and makes the routes; serving is started by the caller.
+    bool bind(std::string* error);
+
     struct State;
     std::unique_ptr<State> m_state;
 };

@@ -11,6 +11,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -173,4 +177,73 @@ TEST_F(ServiceSearch, ChartRowChosenRunsASearch)
     ASSERT_GT(form->ListView1->Count(), 0);
     EXPECT_EQ(form->ListView1->row(form->ListView1->Count() - 1).caption,
               QString::number(form->ListView1->Count()));
+}
+
+// The program starts its bundled service before the window and lets it index its catalogue meanwhile;
+// a search the user starts before that has finished must still find its songs.
+class ServiceStillIndexing : public FormTest
+{
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        ASSERT_TRUE(library.isValid());
+        const fs::path root = library.path().toStdString();
+        for (int i = 1; i <= 3; ++i)
+            writeFile(root / ("Zhou Yu - Rain " + std::to_string(i) + ".mp3"), 1536);
+        // Indexing reads the singer list first; as a pipe it holds indexing until the test writes it.
+        singers = root / "singers.txt";
+        ASSERT_EQ(::mkfifo(singers.c_str(), 0600), 0);
+        lanseek::service::ServiceOptions options;
+        options.library = root;
+        service = std::make_unique<lanseek::service::SearchService>(options);
+        std::string error;
+        ASSERT_TRUE(service->startIndexingInBackground(&error)) << error;
+        makeForm(QSize(1024, 768), QString::fromStdString(service->baseUrl()));
+    }
+    void TearDown() override
+    {
+        releaseIndexing();
+        FormTest::TearDown();
+        if (service)
+            service->stop();
+    }
+    // Opening the pipe for writing waits until indexing has opened it; then indexing goes on.
+    void releaseIndexing()
+    {
+        if (released || singers.empty())
+            return;
+        released = true;
+        const int fd = ::open(singers.c_str(), O_WRONLY);
+        if (fd >= 0) {
+            const std::string list = "男 Zhou Yu\n";
+            [[maybe_unused]] const auto put = ::write(fd, list.data(), list.size());
+            ::close(fd);
+        }
+    }
+
+    QTemporaryDir library;
+    fs::path singers;
+    bool released = false;
+    std::unique_ptr<lanseek::service::SearchService> service;
+};
+
+TEST_F(ServiceStillIndexing, SearchStartedBeforeTheCatalogueIsReadyGetsItsResults)
+{
+    QSignalSpy pages(form->WebBrowser1, &TWebBrowser::OnDocumentComplete);
+    form->Edit1->setText(QStringLiteral("rain"));
+    ASSERT_EQ(service->songCount(), 0u);
+    form->Button1->click();
+    // The service cannot answer while indexing is held, so the search is still waiting, not failed.
+    QTest::qWait(200);
+    EXPECT_TRUE(form->WebBrowser1->Busy());
+    EXPECT_EQ(pages.count(), 0);
+
+    releaseIndexing();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pages.count() > 0 && !form->WebBrowser1->Busy(); }, 20000));
+    EXPECT_TRUE(form->WebBrowser1->lastError().isEmpty()) << form->WebBrowser1->lastError().toStdString();
+    ASSERT_EQ(form->ListView1->Count(), 3);
+    EXPECT_EQ(form->ListView1->row(0).subItem(0), QStringLiteral("Zhou Yu - Rain 1"));
+    EXPECT_EQ(form->ListView1->row(2).subItem(0), QStringLiteral("Zhou Yu - Rain 3"));
+    EXPECT_EQ(form->resultlabel->text(), QStringLiteral(" 搜索结果  3"));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/media/gst_handles.h"
 #include "platform/media/http_probe.h"
+#include "platform/media/media_engine.h"
 #include "platform/media/media_source.h"
 #include "platform/media/play_failure.h"
 #include "platform/media/playlist_loader.h"
@@ -11,21 +12,11 @@
 #include <QTimer>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 namespace lanseek::platform {
 
 namespace {
-
-void ensureGstInitialized()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (!gst_is_initialized())
-            gst_init(nullptr, nullptr);
-    });
-}
 
 // playbin's "flags": we only ever play audio, so video and subtitles are never decoded and no
 // video window can appear.
@@ -393,7 +384,7 @@ bool MediaPipeline::Impl::ensurePipeline()
         return true;
     if (pipelineFailed)
         return false;
-    ensureGstInitialized();
+    initMediaEngine();
     pipeline.reset(gst_element_factory_make("playbin", nullptr));
     if (!pipeline) {
         pipelineFailed = true;
