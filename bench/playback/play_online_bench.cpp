@@ -226,7 +226,7 @@ int main(int argc, char** argv)
         // One first play in this process; the parent collects the figure.
         const bool warm = args.value(modeAt + 1) == QStringLiteral("warm");
         std::unique_ptr<lanseek::platform::MediaEngineWarmUp> warmUp;
-        lanseek::testing::ScriptedDialogs dialogs;
+        lanseek::test::ScriptedDialogs dialogs;
         TForm1Options options;
         options.dialogs = &dialogs;
         options.programFolder = folder.path();

@@ -24,9 +24,9 @@ namespace fs = std::filesystem;
 namespace lanseek::service {
 namespace {
 
-using testing::gbkQueryWord;
-using testing::readPage;
-using testing::TestLibrary;
+using lanseek::test::gbkQueryWord;
+using lanseek::test::readPage;
+using lanseek::test::TestLibrary;
 
 // A library whose singer list is a pipe: indexing reads that list first and cannot get past it until
 // the test writes the list, so the test decides when the index is ready.

@@ -50,8 +50,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        m_wav = test::makeWav(kClipMs, 440);
-        ASSERT_TRUE(test::writeFile(m_dir.filePath(QStringLiteral("tone.wav")), m_wav));
+        m_wav = lanseek::test::makeWav(kClipMs, 440);
+        ASSERT_TRUE(lanseek::test::writeFile(m_dir.filePath(QStringLiteral("tone.wav")), m_wav));
     }
     QString fileSource() const
     {
@@ -64,7 +64,7 @@ protected:
 
 TEST_F(EngineStart, PlaysFromTheWebAndFromFilesWhileTheWarmUpIsUnderWay)
 {
-    test::LocalWebServer server;
+    lanseek::test::LocalWebServer server;
     server.serve("/tone.wav", m_wav, "audio/x-wav");
     // The first pipeline is made at once, so it meets the warm-up's initialisation or plugin loading
     // part-way; either way it plays, and the warm-up ends on its own.
