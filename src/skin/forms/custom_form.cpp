@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRubberBand>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
@@ -262,6 +263,19 @@ bool TSeCustomForm::frameEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
         repaintFrame();
+    if (event->type() == QEvent::WindowStateChange && MinimizeApplication && !m_applying) {
+        // The desktop minimized or restored the window (its task bar, a keyboard shortcut): the frame's
+        // state follows.
+        if (m_window->isMinimized()) {
+            m_machine.noteApplicationMinimized(context());
+        } else {
+            const FrameSteps steps = m_machine.noteApplicationRestored(context());
+            if (!steps.empty())
+                QMetaObject::invokeMethod(
+                    this, [this, steps] { apply(steps); }, Qt::QueuedConnection);
+            repaintFrame();
+        }
+    }
     return false;
 }
 
@@ -506,6 +520,7 @@ bool TSeCustomForm::allowed(const ActionEvent& event)
 
 void TSeCustomForm::apply(const FrameSteps& steps)
 {
+    const QScopedValueRollback<bool> applying(m_applying, true);
     for (const FrameStep& step : steps) {
         switch (step.kind) {
         case FrameStep::Kind::SetBounds:

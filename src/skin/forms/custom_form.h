@@ -138,6 +138,7 @@ private:
     bool m_shownOnce = false;
     bool m_layingOut = false;
     bool m_closing = false;
+    bool m_applying = false; // the frame itself is changing the window's state
 
     // Mouse in the frame.
     lanseek::skin::FrameZone m_pressedZone = lanseek::skin::FrameZone::Client;

@@ -128,6 +128,21 @@ void FrameStateMachine::enterFromRestore(TSeWindowState target, const FrameConte
     }
 }
 
+void FrameStateMachine::noteApplicationMinimized(const FrameContext& context)
+{
+    if (m_state != kwsMinimized && m_state != kwsTray)
+        leave(kwsMinimized, context);
+}
+
+FrameSteps FrameStateMachine::noteApplicationRestored(const FrameContext& context)
+{
+    if (m_state != kwsMinimized)
+        return {};
+    FrameSteps steps = restore(context);
+    std::erase(steps, step(FrameStep::Kind::RestoreApplication));
+    return steps;
+}
+
 FrameSteps FrameStateMachine::restore(const FrameContext& context)
 {
     FrameSteps steps;

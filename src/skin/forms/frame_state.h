@@ -58,6 +58,12 @@ public:
     FrameSteps minimizeToTray(const FrameContext& context);
     FrameSteps restore(const FrameContext& context);
 
+    // The application (or the desktop) minimized or restored the window by itself: a window that is not
+    // minimized or in the tray becomes minimized; a minimized one comes back as restore says, less the
+    // application's own step.
+    void noteApplicationMinimized(const FrameContext& context);
+    FrameSteps noteApplicationRestored(const FrameContext& context);
+
     // The tree state that the frame's skin objects show for a window state: normal 0, maximized 2,
     // minimized 3, rolled up 4, tray 3.
     static int objectState(TSeWindowState state);

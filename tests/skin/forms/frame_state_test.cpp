@@ -151,3 +151,28 @@ TEST(FrameStates, ObjectStatesForEachWindowState)
     EXPECT_EQ(FrameStateMachine::objectState(kwsRollup), 4);
     EXPECT_EQ(FrameStateMachine::objectState(kwsTray), 3);
 }
+
+TEST(FrameStates, TheDesktopMinimizingAndRestoringIsFollowed)
+{
+    FrameStateMachine m;
+    m.maximize(at(kNormal));
+    m.noteApplicationMinimized(at(kMaximized, 954));
+    EXPECT_EQ(m.state(), kwsMinimized);
+    EXPECT_EQ(m.previousState(), kwsMaximized);
+    // Restored by the desktop: back to maximized without asking the application again.
+    EXPECT_TRUE(m.noteApplicationRestored(at(kMaximized, 954)).empty());
+    EXPECT_EQ(m.state(), kwsMaximized);
+    // A window in the tray is not made minimized, and a restore of a window that is not minimized
+    // changes nothing.
+    FrameStateMachine tray;
+    tray.minimizeToTray(at(kNormal));
+    tray.noteApplicationMinimized(at(kNormal));
+    EXPECT_EQ(tray.state(), kwsTray);
+    EXPECT_TRUE(tray.noteApplicationRestored(at(kNormal)).empty());
+    EXPECT_EQ(tray.state(), kwsTray);
+    // From normal, the normal bounds come back.
+    FrameStateMachine normal;
+    normal.noteApplicationMinimized(at(kNormal));
+    EXPECT_EQ(normal.noteApplicationRestored(at(kNormal)), FrameSteps{setBounds(kNormal)});
+    EXPECT_EQ(normal.state(), kwsNormal);
+}
