@@ -134,6 +134,17 @@ TSeSkinObject* TSeSkinControl::skinPart(std::initializer_list<const char*> names
     return nullptr;
 }
 
+TSeSkinObject* TSeSkinControl::skinPartOrCopy(const char* name) const
+{
+    TSeSkinObject* found = m_client.part(name);
+    return found ? found : m_client.skinCopy();
+}
+
+int TSeSkinControl::enabledState() const
+{
+    return m_self->isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+}
+
 bool TSeSkinControl::handleSkinEvent(QEvent* event)
 {
     if (!m_client.handleEvent(event))
