@@ -1,5 +1,7 @@
 #include "card/card_markup.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 using namespace lanseek::card;
@@ -87,4 +89,17 @@ TEST(Colours, FixedNamesThenSchemeNamesInOrder)
 TEST(Colours, HexDigitsAreUpperCase)
 {
     EXPECT_EQ(hexDigits(QColor(0xab, 0x0c, 0xff)), QStringLiteral("AB0CFF"));
+}
+
+TEST(Colours, SchemeIndexesReadTheirPaletteRoles)
+{
+    const QPalette p = QGuiApplication::palette();
+    EXPECT_EQ(paletteSystemColour(5), p.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(paletteSystemColour(11), p.color(QPalette::Inactive, QPalette::Window));
+    EXPECT_EQ(paletteSystemColour(17), p.color(QPalette::Disabled, QPalette::Text));
+    EXPECT_EQ(paletteSystemColour(24), p.color(QPalette::Active, QPalette::ToolTipBase));
+    EXPECT_EQ(paletteSystemColour(28), p.color(QPalette::Inactive, QPalette::Highlight).lighter(130));
+    // Indexes the scheme does not describe are black.
+    for (int index : {-1, 25, 26, 29})
+        EXPECT_EQ(paletteSystemColour(index), QColor(Qt::black)) << index;
 }
