@@ -50,26 +50,25 @@ void TSeBitmap::fill(quint32 value)
         m_image.fill(value);
 }
 
-void TSeBitmap::keyMagenta()
+void TSeBitmap::keyNear(int red, int green, int blue)
 {
     for (int y = 0; y < height(); ++y) {
         quint32* line = scanLine(y);
         for (int x = 0; x < width(); ++x) {
-            if (nearColor(line[x], 0xFF, 0x00, 0xFF))
+            if (nearColor(line[x], blue, green, red))
                 line[x] = kKey;
         }
     }
 }
 
+void TSeBitmap::keyMagenta()
+{
+    keyNear(0xFF, 0x00, 0xFF);
+}
+
 void TSeBitmap::keyNearKeyColor()
 {
-    for (int y = 0; y < height(); ++y) {
-        quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x) {
-            if (nearColor(line[x], 0x7F, 0x00, 0x7F))
-                line[x] = kKey;
-        }
-    }
+    keyNear(0x7F, 0x00, 0x7F);
 }
 
 void TSeBitmap::setOpaque()
