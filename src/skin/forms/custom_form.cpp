@@ -123,26 +123,24 @@ void TSeCustomForm::setWindowState(TSeWindowState state)
         m_initialState = state;
         return;
     }
+    // A state the window is already in needs no step; most steps toggle and would take it back out.
+    if (m_machine.state() == state)
+        return;
     switch (state) {
     case kwsNormal:
-        if (m_machine.state() != kwsNormal)
-            restore();
+        restore();
         break;
     case kwsMaximized:
-        if (m_machine.state() != kwsMaximized)
-            maximize();
+        maximize();
         break;
     case kwsMinimized:
-        if (m_machine.state() != kwsMinimized)
-            minimize();
+        minimize();
         break;
     case kwsRollup:
-        if (m_machine.state() != kwsRollup)
-            rollUp();
+        rollUp();
         break;
     case kwsTray:
-        if (m_machine.state() != kwsTray)
-            minimizeToTray();
+        minimizeToTray();
         break;
     }
 }
