@@ -25,6 +25,50 @@ namespace {
 
 constexpr int kTrayTipLength = 63;
 
+// Carries out one of the frame's own commands. The system menu and the window state property both
+// come here, so the two can never take a window to a state by different steps.
+void runFrameCommand(TSeCustomForm& form, FrameCommand command)
+{
+    switch (command) {
+    case FrameCommand::Restore:
+        form.restore();
+        break;
+    case FrameCommand::Minimize:
+        form.minimize();
+        break;
+    case FrameCommand::Maximize:
+        form.maximize();
+        break;
+    case FrameCommand::Rollup:
+        form.rollUp();
+        break;
+    case FrameCommand::MinimizeToTray:
+        form.minimizeToTray();
+        break;
+    case FrameCommand::Close:
+        form.close();
+        break;
+    }
+}
+
+// The command that takes a window to a state.
+FrameCommand commandFor(TSeWindowState state)
+{
+    switch (state) {
+    case kwsMaximized:
+        return FrameCommand::Maximize;
+    case kwsMinimized:
+        return FrameCommand::Minimize;
+    case kwsRollup:
+        return FrameCommand::Rollup;
+    case kwsTray:
+        return FrameCommand::MinimizeToTray;
+    case kwsNormal:
+        break;
+    }
+    return FrameCommand::Restore;
+}
+
 Qt::CursorShape cursorFor(FrameZone zone)
 {
     switch (zone) {
@@ -124,25 +168,8 @@ void TSeCustomForm::setWindowState(TSeWindowState state)
         return;
     }
     // A state the window is already in needs no step; most steps toggle and would take it back out.
-    if (m_machine.state() == state)
-        return;
-    switch (state) {
-    case kwsNormal:
-        restore();
-        break;
-    case kwsMaximized:
-        maximize();
-        break;
-    case kwsMinimized:
-        minimize();
-        break;
-    case kwsRollup:
-        rollUp();
-        break;
-    case kwsTray:
-        minimizeToTray();
-        break;
-    }
+    if (m_machine.state() != state)
+        runFrameCommand(*this, commandFor(state));
 }
 
 // ---- events of the owner -------------------------------------------------------------------------------
@@ -628,28 +655,7 @@ QMenu* TSeCustomForm::builtInMenu()
         if (!item.shortcut.isEmpty())
             action->setShortcut(QKeySequence(item.shortcut));
         const FrameCommand command = item.command;
-        connect(action, &QAction::triggered, this, [this, command] {
-            switch (command) {
-            case FrameCommand::Restore:
-                restore();
-                break;
-            case FrameCommand::Minimize:
-                minimize();
-                break;
-            case FrameCommand::Maximize:
-                maximize();
-                break;
-            case FrameCommand::Rollup:
-                rollUp();
-                break;
-            case FrameCommand::MinimizeToTray:
-                minimizeToTray();
-                break;
-            case FrameCommand::Close:
-                close();
-                break;
-            }
-        });
+        connect(action, &QAction::triggered, this, [this, command] { runFrameCommand(*this, command); });
     }
     return m_builtInMenu.get();
 }
