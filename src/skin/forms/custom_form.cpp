@@ -25,29 +25,30 @@ namespace {
 
 constexpr int kTrayTipLength = 63;
 
-// Carries out one of the frame's own commands. The system menu and the window state property both
-// come here, so the two can never take a window to a state by different steps.
+// The step that carries out each of the frame's own commands. The system menu and the window state
+// property both run commands through this table, so the two can never take a window to a state by
+// different steps.
+struct CommandStep
+{
+    FrameCommand command;
+    void (TSeCustomForm::*step)();
+};
+constexpr CommandStep kCommandSteps[] = {
+    {FrameCommand::Restore, &TSeCustomForm::restore},
+    {FrameCommand::Minimize, &TSeCustomForm::minimize},
+    {FrameCommand::Maximize, &TSeCustomForm::maximize},
+    {FrameCommand::Rollup, &TSeCustomForm::rollUp},
+    {FrameCommand::MinimizeToTray, &TSeCustomForm::minimizeToTray},
+    {FrameCommand::Close, &TSeCustomForm::close},
+};
+
 void runFrameCommand(TSeCustomForm& form, FrameCommand command)
 {
-    switch (command) {
-    case FrameCommand::Restore:
-        form.restore();
-        break;
-    case FrameCommand::Minimize:
-        form.minimize();
-        break;
-    case FrameCommand::Maximize:
-        form.maximize();
-        break;
-    case FrameCommand::Rollup:
-        form.rollUp();
-        break;
-    case FrameCommand::MinimizeToTray:
-        form.minimizeToTray();
-        break;
-    case FrameCommand::Close:
-        form.close();
-        break;
+    for (const CommandStep& entry : kCommandSteps) {
+        if (entry.command == command) {
+            (form.*entry.step)();
+            return;
+        }
     }
 }
 
