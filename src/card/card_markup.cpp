@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <iterator>
 #include <map>
 
 namespace lanseek::card {
@@ -20,6 +21,25 @@ QString selected(const EditorState& editor)
 }
 
 } // namespace
+
+const TagCommand& tagCommand(CardTag tag)
+{
+    // In the order of CardTag. Every command but centring acts only on the editor with the focus.
+    static const TagCommand kCommands[] = {
+        {QStringLiteral("<br><marquee>"), QStringLiteral("</marquee>"), true},
+        {QStringLiteral("<h1>"), QStringLiteral("</h1>"), true},
+        {QStringLiteral("<h2>"), QStringLiteral("</h2>"), true},
+        {QStringLiteral("<h3>"), QStringLiteral("</h3>"), true},
+        {QStringLiteral("<h4>"), QStringLiteral("</h4>"), true},
+        {QStringLiteral("<big>"), QStringLiteral("</big>"), true},
+        {QStringLiteral("<strong>"), QStringLiteral("</strong>"), true},
+        {QStringLiteral("<i>"), QStringLiteral("</i>"), true},
+        {QStringLiteral("<u>"), QStringLiteral("</u>"), true},
+        {QStringLiteral("<center>"), QStringLiteral("</center>"), false},
+    };
+    static_assert(std::size(kCommands) == static_cast<std::size_t>(CardTag::Centre) + 1);
+    return kCommands[static_cast<std::size_t>(tag)];
+}
 
 MarkupOutcome wrap(const TagCommand& command, const EditorState& cardText, const EditorState& title)
 {

@@ -103,3 +103,24 @@ TEST(Colours, SchemeIndexesReadTheirPaletteRoles)
     for (int index : {-1, 25, 26, 29})
         EXPECT_EQ(paletteSystemColour(index), QColor(Qt::black)) << index;
 }
+
+TEST(TagCommands, EachClosesWhatItOpensAndOnlyCentringIgnoresTheFocus)
+{
+    const CardTag all[] = {CardTag::Marquee,   CardTag::Heading1, CardTag::Heading2, CardTag::Heading3,
+                           CardTag::Heading4,  CardTag::Big,      CardTag::Strong,   CardTag::Italic,
+                           CardTag::Underline, CardTag::Centre};
+    QStringList openings;
+    for (CardTag tag : all) {
+        const TagCommand& command = tagCommand(tag);
+        // The closing tag ends the last element the opening starts.
+        const qsizetype last = command.opening.lastIndexOf(u'<');
+        EXPECT_EQ(command.closing, QStringLiteral("</") + command.opening.mid(last + 1))
+            << command.opening.toStdString();
+        EXPECT_EQ(command.focusTest, tag != CardTag::Centre) << command.opening.toStdString();
+        openings << command.opening;
+    }
+    openings.removeDuplicates();
+    EXPECT_EQ(openings.size(), 10);
+    EXPECT_EQ(tagCommand(CardTag::Marquee).opening, QStringLiteral("<br><marquee>"));
+    EXPECT_EQ(tagCommand(CardTag::Heading3).opening, QStringLiteral("<h3>"));
+}
