@@ -116,8 +116,6 @@ private:
 
     QWidget* m_self;
     lanseek::skin::SkinClient m_client;
-    QPointer<TSeSkinEngine> m_watchedEngine;
-    QMetaObject::Connection m_engineGone;
     TSePerformance m_performance = kspSharedBuffer;
     bool m_transparent = false;
     TSeBlending m_blending;
