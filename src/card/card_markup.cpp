@@ -3,6 +3,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <iterator>
+#include <map>
+
 namespace lanseek::card {
 
 namespace {
@@ -18,6 +21,25 @@ QString selected(const EditorState& editor)
 }
 
 } // namespace
+
+const TagCommand& tagCommand(CardTag tag)
+{
+    // In the order of CardTag. Every command but centring acts only on the editor with the focus.
+    static const TagCommand kCommands[] = {
+        {QStringLiteral("<br><marquee>"), QStringLiteral("</marquee>"), true},
+        {QStringLiteral("<h1>"), QStringLiteral("</h1>"), true},
+        {QStringLiteral("<h2>"), QStringLiteral("</h2>"), true},
+        {QStringLiteral("<h3>"), QStringLiteral("</h3>"), true},
+        {QStringLiteral("<h4>"), QStringLiteral("</h4>"), true},
+        {QStringLiteral("<big>"), QStringLiteral("</big>"), true},
+        {QStringLiteral("<strong>"), QStringLiteral("</strong>"), true},
+        {QStringLiteral("<i>"), QStringLiteral("</i>"), true},
+        {QStringLiteral("<u>"), QStringLiteral("</u>"), true},
+        {QStringLiteral("<center>"), QStringLiteral("</center>"), false},
+    };
+    static_assert(std::size(kCommands) == static_cast<std::size_t>(CardTag::Centre) + 1);
+    return kCommands[static_cast<std::size_t>(tag)];
+}
 
 MarkupOutcome wrap(const TagCommand& command, const EditorState& cardText, const EditorState& title)
 {
@@ -118,69 +140,51 @@ std::vector<NamedColour> colourBoxEntries(const SystemColour& systemColour)
 
 QColor paletteSystemColour(int index)
 {
-    const QPalette p = QGuiApplication::palette();
+    // The desktop colour scheme as this platform's palette describes it, by system colour index. The
+    // two caption gradients are their caption's highlight, lightened.
+    struct SchemeRole
+    {
+        QPalette::ColorGroup group;
+        QPalette::ColorRole role;
+        bool lighter = false;
+    };
     using R = QPalette::ColorRole;
-    auto active = [&p](R role) { return p.color(QPalette::Active, role); };
-    auto inactive = [&p](R role) { return p.color(QPalette::Inactive, role); };
-    // The desktop colour scheme as this platform's palette describes it.
-    switch (index) {
-    case 0:
-        return active(R::Button); // scroll bar
-    case 1:
-        return active(R::Dark); // desktop
-    case 2:
-        return active(R::Highlight); // active caption
-    case 3:
-        return inactive(R::Highlight); // inactive caption
-    case 4:
-        return active(R::Window); // menu
-    case 5:
-        return active(R::Base); // window
-    case 6:
-        return active(R::Shadow); // window frame
-    case 7:
-        return active(R::WindowText); // menu text
-    case 8:
-        return active(R::Text); // window text
-    case 9:
-        return active(R::HighlightedText); // caption text
-    case 10:
-        return active(R::Window); // active border
-    case 11:
-        return inactive(R::Window); // inactive border
-    case 12:
-        return active(R::Mid); // application workspace
-    case 13:
-        return active(R::Highlight); // highlight
-    case 14:
-        return active(R::HighlightedText); // highlighted text
-    case 15:
-        return active(R::Button); // button face
-    case 16:
-        return active(R::Dark); // button shadow
-    case 17:
-        return p.color(QPalette::Disabled, R::Text); // grey text
-    case 18:
-        return active(R::ButtonText); // button text
-    case 19:
-        return inactive(R::HighlightedText); // inactive caption text
-    case 20:
-        return active(R::Light); // button highlight
-    case 21:
-        return active(R::Shadow); // 3-D dark shadow
-    case 22:
-        return active(R::Midlight); // 3-D light
-    case 23:
-        return active(R::ToolTipText); // info text
-    case 24:
-        return active(R::ToolTipBase); // info background
-    case 27:
-        return active(R::Highlight).lighter(130); // gradient of the active caption
-    case 28:
-        return inactive(R::Highlight).lighter(130); // gradient of the inactive caption
-    default:
+    constexpr QPalette::ColorGroup A = QPalette::Active;
+    constexpr QPalette::ColorGroup I = QPalette::Inactive;
+    static const std::map<int, SchemeRole> scheme = {
+        {0, {A, R::Button}},                 // scroll bar
+        {1, {A, R::Dark}},                   // desktop
+        {2, {A, R::Highlight}},              // active caption
+        {3, {I, R::Highlight}},              // inactive caption
+        {4, {A, R::Window}},                 // menu
+        {5, {A, R::Base}},                   // window
+        {6, {A, R::Shadow}},                 // window frame
+        {7, {A, R::WindowText}},             // menu text
+        {8, {A, R::Text}},                   // window text
+        {9, {A, R::HighlightedText}},        // caption text
+        {10, {A, R::Window}},                // active border
+        {11, {I, R::Window}},                // inactive border
+        {12, {A, R::Mid}},                   // application workspace
+        {13, {A, R::Highlight}},             // highlight
+        {14, {A, R::HighlightedText}},       // highlighted text
+        {15, {A, R::Button}},                // button face
+        {16, {A, R::Dark}},                  // button shadow
+        {17, {QPalette::Disabled, R::Text}}, // grey text
+        {18, {A, R::ButtonText}},            // button text
+        {19, {I, R::HighlightedText}},       // inactive caption text
+        {20, {A, R::Light}},                 // button highlight
+        {21, {A, R::Shadow}},                // 3-D dark shadow
+        {22, {A, R::Midlight}},              // 3-D light
+        {23, {A, R::ToolTipText}},           // info text
+        {24, {A, R::ToolTipBase}},           // info background
+        {27, {A, R::Highlight, true}},       // gradient of the active caption
+        {28, {I, R::Highlight, true}},       // gradient of the inactive caption
+    };
+    const auto found = scheme.find(index);
+    if (found == scheme.end())
         return Qt::black;
-    }
+    const QColor colour = QGuiApplication::palette().color(found->second.group, found->second.role);
+    return found->second.lighter ? colour.lighter(130) : colour;
 }
 
 } // namespace lanseek::card

@@ -44,7 +44,20 @@ struct MarkupOutcome
 
 inline const QString kAskForSelection = QStringLiteral("请选择相应内容后再点击本按钮！");
 
-// The ten tag commands (跑, 1, 2, 3, 4, 大, 重, 斜, 底, 中).
+// The ten tag commands, in the order of their buttons (跑, 1, 2, 3, 4, 大, 重, 斜, 底, 中).
+enum class CardTag {
+    Marquee,
+    Heading1,
+    Heading2,
+    Heading3,
+    Heading4,
+    Big,
+    Strong,
+    Italic,
+    Underline,
+    Centre
+};
+const TagCommand& tagCommand(CardTag tag);
 MarkupOutcome wrap(const TagCommand& command, const EditorState& cardText, const EditorState& title);
 // A change of colour or font: no focus test, and no message when nothing is selected.
 MarkupOutcome applyFont(const QString& openingTag, const EditorState& cardText, const EditorState& title);

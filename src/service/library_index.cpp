@@ -141,59 +141,56 @@ bool isInsideFolder(const fs::path& folder, const fs::path& candidate)
     return true;
 }
 
+namespace {
+
+// Each media type once: its file extension, the text that names it and the type it is served as.
+struct MediaTypeInfo
+{
+    MediaType type;
+    std::string_view extension;
+    std::string_view text;
+    std::string_view mime;
+};
+
+constexpr MediaTypeInfo kMediaTypes[] = {
+    {MediaType::Mp3, ".mp3", "mp3", "audio/mpeg"},
+    {MediaType::Rm, ".rm", "rm", "application/vnd.rn-realmedia"},
+    {MediaType::Wma, ".wma", "wma", "audio/x-ms-wma"},
+    {MediaType::Asf, ".asf", "asf", "video/x-ms-asf"},
+    {MediaType::Ram, ".ram", "ram", "audio/x-pn-realaudio"},
+};
+
+const MediaTypeInfo* infoOf(MediaType type)
+{
+    for (const MediaTypeInfo& info : kMediaTypes) {
+        if (info.type == type)
+            return &info;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::optional<MediaType> mediaTypeOfFile(const fs::path& file)
 {
     const std::string extension = asciiLower(file.extension().string());
-    if (extension == ".mp3") {
-        return MediaType::Mp3;
-    }
-    if (extension == ".rm") {
-        return MediaType::Rm;
-    }
-    if (extension == ".wma") {
-        return MediaType::Wma;
-    }
-    if (extension == ".asf") {
-        return MediaType::Asf;
-    }
-    if (extension == ".ram") {
-        return MediaType::Ram;
+    for (const MediaTypeInfo& info : kMediaTypes) {
+        if (extension == info.extension)
+            return info.type;
     }
     return std::nullopt;
 }
 
 std::string_view mediaTypeText(MediaType type)
 {
-    switch (type) {
-    case MediaType::Mp3:
-        return "mp3";
-    case MediaType::Rm:
-        return "rm";
-    case MediaType::Wma:
-        return "wma";
-    case MediaType::Asf:
-        return "asf";
-    case MediaType::Ram:
-        return "ram";
-    }
-    return "mp3";
+    const MediaTypeInfo* info = infoOf(type);
+    return info ? info->text : "mp3";
 }
 
 std::string_view mediaTypeMime(MediaType type)
 {
-    switch (type) {
-    case MediaType::Mp3:
-        return "audio/mpeg";
-    case MediaType::Rm:
-        return "application/vnd.rn-realmedia";
-    case MediaType::Wma:
-        return "audio/x-ms-wma";
-    case MediaType::Asf:
-        return "video/x-ms-asf";
-    case MediaType::Ram:
-        return "audio/x-pn-realaudio";
-    }
-    return "application/octet-stream";
+    const MediaTypeInfo* info = infoOf(type);
+    return info ? info->mime : "application/octet-stream";
 }
 
 SongNaming nameSong(const fs::path& file, bool inSubfolder)

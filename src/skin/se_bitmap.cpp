@@ -50,7 +50,7 @@ void TSeBitmap::fill(quint32 value)
         m_image.fill(value);
 }
 
-void TSeBitmap::keyMagenta()
+void TSeBitmap::keyNear(int red, int green, int blue)
 {
     // The sizes are read once: asked for per pixel, they cost more than the test itself.
     const int w = width();
@@ -58,27 +58,20 @@ void TSeBitmap::keyMagenta()
     for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
         for (int x = 0; x < w; ++x) {
-            // Within 6 of pure magenta: blue and red from 0xFA up, green up to 5. Most pixels fail
-            // the first test, so it comes first.
-            const quint32 p = line[x];
-            if ((p & 0xFFu) >= 0xFAu && (p & 0xFF0000u) >= 0xFA0000u && (p & 0xFF00u) <= 0x0500u)
+            if (nearColor(line[x], blue, green, red))
                 line[x] = kKey;
         }
     }
 }
 
+void TSeBitmap::keyMagenta()
+{
+    keyNear(0xFF, 0x00, 0xFF);
+}
+
 void TSeBitmap::keyNearKeyColor()
 {
-    // The sizes are read once: asked for per pixel, they cost more than the test itself.
-    const int w = width();
-    const int h = height();
-    for (int y = 0; y < h; ++y) {
-        quint32* line = scanLine(y);
-        for (int x = 0; x < w; ++x) {
-            if (nearColor(line[x], 0x7F, 0x00, 0x7F))
-                line[x] = kKey;
-        }
-    }
+    keyNear(0x7F, 0x00, 0x7F);
 }
 
 void TSeBitmap::setOpaque()

@@ -70,6 +70,8 @@ public:
     static void setMaxSide(int side);
 
 private:
+    // Pixels within 6 of the colour on each of blue, green and red become the key.
+    void keyNear(int red, int green, int blue);
     QByteArray m_name;
     QImage m_image;
 };

@@ -22,6 +22,8 @@ void SkinClient::setSkinEngine(TSeSkinEngine* engine)
             dropCopy();
             m_engine = nullptr;
             m_control->update();
+            if (onEngineGone)
+                onEngineGone();
         });
     }
     if (engine && engine->isSkinAvailable())

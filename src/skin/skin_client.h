@@ -40,6 +40,8 @@ public:
 
     // Called after a fresh copy has been taken (for example to read fonts or decide transparency).
     std::function<void(TSeSkinObject* copy)> onCopyTaken;
+    // Called when the engine has gone, after the copy went with it.
+    std::function<void()> onEngineGone;
 
 private:
     void takeCopy();

@@ -172,44 +172,47 @@ const char* EnumNames::nameOf(int value) const
     return value >= 0 && value < count ? names[value] : nullptr;
 }
 
-bool colorFromIdent(const QByteArray& ident, TColor* color)
+// The value of an identifier in a table of named values, compared without regard to case.
+template <std::size_t N, class Value>
+bool valueOfIdent(const NamedValue (&table)[N], const QByteArray& ident, Value* value)
 {
-    for (const auto& c : kColors) {
+    for (const auto& c : table) {
         if (sameIdent(ident, c.name)) {
-            *color = c.value;
+            *value = c.value;
             return true;
         }
     }
     return false;
+}
+
+// The identifier of a value in a table of named values, empty when the table has none.
+template <std::size_t N> QByteArray identOfValue(const NamedValue (&table)[N], qint32 value)
+{
+    for (const auto& c : table) {
+        if (c.value == value)
+            return QByteArray(c.name);
+    }
+    return {};
+}
+
+bool colorFromIdent(const QByteArray& ident, TColor* color)
+{
+    return valueOfIdent(kColors, ident, color);
 }
 
 QByteArray colorToIdent(TColor color)
 {
-    for (const auto& c : kColors) {
-        if (c.value == color)
-            return QByteArray(c.name);
-    }
-    return {};
+    return identOfValue(kColors, color);
 }
 
 bool charsetFromIdent(const QByteArray& ident, int* charset)
 {
-    for (const auto& c : kCharsets) {
-        if (sameIdent(ident, c.name)) {
-            *charset = c.value;
-            return true;
-        }
-    }
-    return false;
+    return valueOfIdent(kCharsets, ident, charset);
 }
 
 QByteArray charsetToIdent(int charset)
 {
-    for (const auto& c : kCharsets) {
-        if (c.value == charset)
-            return QByteArray(c.name);
-    }
-    return {};
+    return identOfValue(kCharsets, charset);
 }
 
 TColor colorToRgb(TColor color)

@@ -1,5 +1,7 @@
 #include "card/card_markup.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 using namespace lanseek::card;
@@ -87,4 +89,38 @@ TEST(Colours, FixedNamesThenSchemeNamesInOrder)
 TEST(Colours, HexDigitsAreUpperCase)
 {
     EXPECT_EQ(hexDigits(QColor(0xab, 0x0c, 0xff)), QStringLiteral("AB0CFF"));
+}
+
+TEST(Colours, SchemeIndexesReadTheirPaletteRoles)
+{
+    const QPalette p = QGuiApplication::palette();
+    EXPECT_EQ(paletteSystemColour(5), p.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(paletteSystemColour(11), p.color(QPalette::Inactive, QPalette::Window));
+    EXPECT_EQ(paletteSystemColour(17), p.color(QPalette::Disabled, QPalette::Text));
+    EXPECT_EQ(paletteSystemColour(24), p.color(QPalette::Active, QPalette::ToolTipBase));
+    EXPECT_EQ(paletteSystemColour(28), p.color(QPalette::Inactive, QPalette::Highlight).lighter(130));
+    // Indexes the scheme does not describe are black.
+    for (int index : {-1, 25, 26, 29})
+        EXPECT_EQ(paletteSystemColour(index), QColor(Qt::black)) << index;
+}
+
+TEST(TagCommands, EachClosesWhatItOpensAndOnlyCentringIgnoresTheFocus)
+{
+    const CardTag all[] = {CardTag::Marquee,   CardTag::Heading1, CardTag::Heading2, CardTag::Heading3,
+                           CardTag::Heading4,  CardTag::Big,      CardTag::Strong,   CardTag::Italic,
+                           CardTag::Underline, CardTag::Centre};
+    QStringList openings;
+    for (CardTag tag : all) {
+        const TagCommand& command = tagCommand(tag);
+        // The closing tag ends the last element the opening starts.
+        const qsizetype last = command.opening.lastIndexOf(u'<');
+        EXPECT_EQ(command.closing, QStringLiteral("</") + command.opening.mid(last + 1))
+            << command.opening.toStdString();
+        EXPECT_EQ(command.focusTest, tag != CardTag::Centre) << command.opening.toStdString();
+        openings << command.opening;
+    }
+    openings.removeDuplicates();
+    EXPECT_EQ(openings.size(), 10);
+    EXPECT_EQ(tagCommand(CardTag::Marquee).opening, QStringLiteral("<br><marquee>"));
+    EXPECT_EQ(tagCommand(CardTag::Heading3).opening, QStringLiteral("<h3>"));
 }

@@ -83,43 +83,43 @@ void TForm1::runTagCommand(const TagCommand& command)
 
 void TForm1::htmlrunbtnClick()
 {
-    runTagCommand({QStringLiteral("<br><marquee>"), QStringLiteral("</marquee>"), true});
+    runTagCommand(tagCommand(CardTag::Marquee));
 }
 void TForm1::h1btnClick()
 {
-    runTagCommand({QStringLiteral("<h1>"), QStringLiteral("</h1>"), true});
+    runTagCommand(tagCommand(CardTag::Heading1));
 }
 void TForm1::h2btnClick()
 {
-    runTagCommand({QStringLiteral("<h2>"), QStringLiteral("</h2>"), true});
+    runTagCommand(tagCommand(CardTag::Heading2));
 }
 void TForm1::h3btnClick()
 {
-    runTagCommand({QStringLiteral("<h3>"), QStringLiteral("</h3>"), true});
+    runTagCommand(tagCommand(CardTag::Heading3));
 }
 void TForm1::h4btnClick()
 {
-    runTagCommand({QStringLiteral("<h4>"), QStringLiteral("</h4>"), true});
+    runTagCommand(tagCommand(CardTag::Heading4));
 }
 void TForm1::bigbtnClick()
 {
-    runTagCommand({QStringLiteral("<big>"), QStringLiteral("</big>"), true});
+    runTagCommand(tagCommand(CardTag::Big));
 }
 void TForm1::strongbtnClick()
 {
-    runTagCommand({QStringLiteral("<strong>"), QStringLiteral("</strong>"), true});
+    runTagCommand(tagCommand(CardTag::Strong));
 }
 void TForm1::ibtnClick()
 {
-    runTagCommand({QStringLiteral("<i>"), QStringLiteral("</i>"), true});
+    runTagCommand(tagCommand(CardTag::Italic));
 }
 void TForm1::ubtnClick()
 {
-    runTagCommand({QStringLiteral("<u>"), QStringLiteral("</u>"), true});
+    runTagCommand(tagCommand(CardTag::Underline));
 }
 void TForm1::centrebtnClick()
 {
-    runTagCommand({QStringLiteral("<center>"), QStringLiteral("</center>"), false});
+    runTagCommand(tagCommand(CardTag::Centre));
 }
 
 void TForm1::colorcomboxChange()

@@ -9,38 +9,19 @@
 
 namespace lanseek::platform::gst {
 
-struct ObjectUnref
+// Releases an object through its library's release function; a null handle releases nothing.
+template <class T, void (*kRelease)(T*)> struct Release
 {
-    void operator()(gpointer object) const
+    void operator()(T* object) const
     {
         if (object)
-            gst_object_unref(object);
+            kRelease(object);
     }
 };
-struct MessageUnref
-{
-    void operator()(GstMessage* message) const
-    {
-        if (message)
-            gst_message_unref(message);
-    }
-};
-struct TagListUnref
-{
-    void operator()(GstTagList* tags) const
-    {
-        if (tags)
-            gst_tag_list_unref(tags);
-    }
-};
-struct ErrorFree
-{
-    void operator()(GError* error) const
-    {
-        if (error)
-            g_error_free(error);
-    }
-};
+using ObjectUnref = Release<void, gst_object_unref>;
+using MessageUnref = Release<GstMessage, gst_message_unref>;
+using TagListUnref = Release<GstTagList, gst_tag_list_unref>;
+using ErrorFree = Release<GError, g_error_free>;
 struct Free
 {
     void operator()(gpointer memory) const { g_free(memory); }

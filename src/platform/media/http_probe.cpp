@@ -1,5 +1,7 @@
 #include "platform/media/http_probe.h"
 
+#include "platform/media/media_fetch.h"
+
 #include <curl/curl.h>
 
 #include <memory>
@@ -47,14 +49,7 @@ ProbeResult probeHttp(const QUrl& url, const std::atomic<bool>* cancel)
         return result;
     const QByteArray address = url.toEncoded();
     CURL* h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 5L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, 10L);
+    setMediaFetchOptions(h, address, 5, 10);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, cancel);

@@ -239,36 +239,6 @@ void MediaPlayerControl::resizeEvent(QResizeEvent* event)
     updateTitleLabel();
 }
 
-MediaPlayerControl::State MediaPlayerControl::state() const
-{
-    return m_pipeline.state();
-}
-
-int MediaPlayerControl::currentIndex() const
-{
-    return m_pipeline.currentIndex();
-}
-
-int MediaPlayerControl::itemCount() const
-{
-    return m_pipeline.itemCount();
-}
-
-qint64 MediaPlayerControl::positionMs() const
-{
-    return m_pipeline.positionMs();
-}
-
-qint64 MediaPlayerControl::durationMs() const
-{
-    return m_pipeline.durationMs();
-}
-
-QString MediaPlayerControl::statusText() const
-{
-    return m_pipeline.statusText();
-}
-
 QString MediaPlayerControl::titleText() const
 {
     return m_titleLabel->toolTip();

@@ -48,12 +48,13 @@ public:
     void stop();
     void seek(qint64 positionMs);
 
-    State state() const;
-    int currentIndex() const; // -1 before the first item starts
-    int itemCount() const;    // 0 until the source has been read
-    qint64 positionMs() const;
-    qint64 durationMs() const; // -1 when unknown
-    QString statusText() const;
+    // What the pipeline reports, as it reports it.
+    State state() const { return m_pipeline.state(); }
+    int currentIndex() const { return m_pipeline.currentIndex(); } // -1 before the first item starts
+    int itemCount() const { return m_pipeline.itemCount(); }       // 0 until the source has been read
+    qint64 positionMs() const { return m_pipeline.positionMs(); }
+    qint64 durationMs() const { return m_pipeline.durationMs(); } // -1 when unknown
+    QString statusText() const { return m_pipeline.statusText(); }
     QString titleText() const;
 
     MediaPipeline& pipeline() { return m_pipeline; }

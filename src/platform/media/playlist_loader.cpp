@@ -1,5 +1,7 @@
 #include "platform/media/playlist_loader.h"
 
+#include "platform/media/media_fetch.h"
+
 #include "platform/media/playlist_sniff.h"
 #include "platform/media/playlist_text.h"
 
@@ -60,14 +62,7 @@ std::optional<QByteArray> fetchHttp(const QUrl& url, QString& error, const std::
     state.cancel = cancel;
     const QByteArray address = url.toEncoded();
     CURL* h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 10L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, 30L);
+    setMediaFetchOptions(h, address, 10, 30);
     curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);

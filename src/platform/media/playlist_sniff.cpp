@@ -85,21 +85,8 @@ bool startsAsx(QStringView text)
 
 bool isAddressList(QStringView text)
 {
-    int addresses = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        qsizetype end = i;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        const QStringView line = text.mid(i, end - i).trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#')) {
-            if (!isAddressLine(line))
-                return false;
-            ++addresses;
-        }
-        i = end + 1;
-    }
-    return addresses > 0;
+    const std::vector<QStringView> lines = listLines(text);
+    return !lines.empty() && std::all_of(lines.begin(), lines.end(), isAddressLine);
 }
 
 } // namespace

@@ -190,9 +190,9 @@ QString decodePlaylistText(const QByteArray& bytes)
     return fromGbk(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-std::vector<PlaylistEntry> parseLinePlaylist(QStringView text)
+std::vector<QStringView> listLines(QStringView text)
 {
-    std::vector<PlaylistEntry> entries;
+    std::vector<QStringView> lines;
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype end = i;
@@ -200,13 +200,21 @@ std::vector<PlaylistEntry> parseLinePlaylist(QStringView text)
             ++end;
         const QStringView line = text.mid(i, end - i).trimmed();
         if (!line.isEmpty() && !line.startsWith(u'#'))
-            entries.push_back({line.toString(), false});
+            lines.push_back(line);
         i = end;
         if (i < text.size() && text[i] == u'\r')
             ++i;
         if (i < text.size() && text[i] == u'\n')
             ++i;
     }
+    return lines;
+}
+
+std::vector<PlaylistEntry> parseLinePlaylist(QStringView text)
+{
+    std::vector<PlaylistEntry> entries;
+    for (QStringView line : listLines(text))
+        entries.push_back({line.toString(), false});
     return entries;
 }
 

@@ -28,8 +28,12 @@ struct PlaylistEntry
 // GBK byte sequence), since the program writes its lists in GBK.
 QString decodePlaylistText(const QByteArray& bytes);
 
-// One address per line; lines end with LF, CR LF or a lone CR. Surrounding whitespace is trimmed,
-// blank lines and lines starting with "#" are skipped.
+// The lines of a line list that name something: lines end with LF, CR LF or a lone CR, surrounding
+// whitespace is trimmed, blank lines and lines starting with "#" are skipped. The views point into
+// the text.
+std::vector<QStringView> listLines(QStringView text);
+
+// One address per line, the lines as listLines() reads them.
 std::vector<PlaylistEntry> parseLinePlaylist(QStringView text);
 
 // The href of every <ref> and <entryref> element in document order. Element and attribute names are

@@ -37,21 +37,25 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+// The first position at or after i that is not white space (the end when there is none).
+size_t skipSpaces(std::string_view s, size_t i)
+{
+    while (i < s.size() && isSpace(s[i])) {
+        ++i;
+    }
+    return i;
+}
+
 // The charset parameter of a Content-Type value or of a meta content attribute, or empty.
 std::string charsetParameter(std::string_view value)
 {
     const std::string l = lower(value);
     size_t at = l.find("charset");
     while (at != std::string::npos) {
-        size_t i = at + 7;
-        while (i < l.size() && isSpace(l[i])) {
-            ++i;
-        }
+        size_t i = skipSpaces(l, at + 7);
         if (i < l.size() && l[i] == '=') {
             ++i;
-            while (i < l.size() && isSpace(l[i])) {
-                ++i;
-            }
+            i = skipSpaces(l, i);
             if (i < l.size() && (l[i] == '"' || l[i] == '\'')) {
                 const char quote = l[i++];
                 const size_t end = l.find(quote, i);
@@ -89,16 +93,12 @@ bool nextAttribute(std::string_view s, size_t& i, Attribute& attr)
         attr.name += static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
         ++i;
     }
-    while (i < s.size() && isSpace(s[i])) {
-        ++i;
-    }
+    i = skipSpaces(s, i);
     if (i >= s.size() || s[i] != '=') {
         return true;
     }
     ++i;
-    while (i < s.size() && isSpace(s[i])) {
-        ++i;
-    }
+    i = skipSpaces(s, i);
     if (i < s.size() && (s[i] == '"' || s[i] == '\'')) {
         const char quote = s[i++];
         const size_t end = s.find(quote, i);

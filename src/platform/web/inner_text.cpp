@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 namespace lanseek::platform {
@@ -27,19 +28,33 @@ bool neverRendered(const QString& tag)
 
 enum class Display { None, Inline, Block, Paragraph, Table, TableRow, TableCell };
 
+struct NamedDisplay
+{
+    const char* name;
+    Display display;
+};
+
+// The display a name stands for in a table of names, if the table has it.
+template <std::size_t N>
+std::optional<Display> displayNamed(const QString& name, const NamedDisplay (&table)[N])
+{
+    for (const NamedDisplay& entry : table) {
+        if (name == QLatin1String(entry.name)) {
+            return entry.display;
+        }
+    }
+    return std::nullopt;
+}
+
 Display defaultDisplay(const QString& tag)
 {
-    if (tag == QLatin1String("p")) {
-        return Display::Paragraph;
-    }
-    if (tag == QLatin1String("table")) {
-        return Display::Table;
-    }
-    if (tag == QLatin1String("tr")) {
-        return Display::TableRow;
-    }
-    if (tag == QLatin1String("td") || tag == QLatin1String("th")) {
-        return Display::TableCell;
+    static constexpr NamedDisplay kElements[] = {{"p", Display::Paragraph},
+                                                 {"table", Display::Table},
+                                                 {"tr", Display::TableRow},
+                                                 {"td", Display::TableCell},
+                                                 {"th", Display::TableCell}};
+    if (const std::optional<Display> display = displayNamed(tag, kElements)) {
+        return *display;
     }
     if (tagIn(tag,
               {"html",    "body",   "address", "article",   "aside",  "blockquote", "center",   "dd",
@@ -62,17 +77,12 @@ Display displayOf(const HtmlNode& element)
     if (declared.isEmpty()) {
         return defaultDisplay(element.tag);
     }
-    if (declared == QLatin1String("none")) {
-        return Display::None;
-    }
-    if (declared == QLatin1String("table")) {
-        return Display::Table;
-    }
-    if (declared == QLatin1String("table-row")) {
-        return Display::TableRow;
-    }
-    if (declared == QLatin1String("table-cell")) {
-        return Display::TableCell;
+    static constexpr NamedDisplay kDeclared[] = {{"none", Display::None},
+                                                 {"table", Display::Table},
+                                                 {"table-row", Display::TableRow},
+                                                 {"table-cell", Display::TableCell}};
+    if (const std::optional<Display> display = displayNamed(declared, kDeclared)) {
+        return *display;
     }
     if (tagIn(declared, {"block", "list-item", "flex", "grid", "flow-root", "table-caption"})) {
         return element.tag == QLatin1String("p") ? Display::Paragraph : Display::Block;

@@ -6,38 +6,10 @@
 using namespace lanseek::skin;
 
 TSeSkinButton::TSeSkinButton(const QString& caption, QWidget* parent)
-    : QPushButton(caption, parent), TSeSkinControl(this, "Button")
+    : SkinnedWidget("Button", caption, parent)
 {
     setAttribute(Qt::WA_Hover);
-}
-
-TSeSkinButton::~TSeSkinButton()
-{
-    markDestroying();
-}
-
-void TSeSkinButton::setShowGlyph(bool show)
-{
-    m_showGlyph = show;
-    update();
-}
-
-void TSeSkinButton::setShowCaption(bool show)
-{
-    m_showCaption = show;
-    update();
-}
-
-void TSeSkinButton::setWordWrap(bool wrap)
-{
-    m_wordWrap = wrap;
-    update();
-}
-
-void TSeSkinButton::setActiveDefault(bool active)
-{
-    m_activeDefault = active;
-    update();
+    repaintOn({QEvent::HoverEnter, QEvent::HoverLeave, QEvent::EnabledChange});
 }
 
 int TSeSkinButton::skinState() const
@@ -53,43 +25,15 @@ int TSeSkinButton::skinState() const
     return int(SeControlState::Normal);
 }
 
-bool TSeSkinButton::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-    case QEvent::HoverLeave:
-    case QEvent::EnabledChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    return QPushButton::event(event);
-}
-
 void TSeSkinButton::skinCopyTaken(TSeSkinObject* copy)
 {
     TSeSkinObject* face = copy->findObject("Face");
     setTransparent(isMaskedFace(face));
 }
 
-void TSeSkinButton::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QPushButton::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinButton::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* face = skinPart("Face");
-    if (!face)
-        face = skinCopy();
-    drawPart(canvas, face, rect(), skinState());
+    drawPart(canvas, skinPartOrCopy("Face"), rect(), skinState());
 }
 
 void TSeSkinButton::drawSkinText(QPainter& painter)
@@ -110,9 +54,7 @@ void TSeSkinButton::drawSkinText(QPainter& painter)
     }
     if (!m_showCaption || text().isEmpty())
         return;
-    TSeSkinObject* holder = skinPart("Text");
-    if (!holder)
-        holder = skinCopy();
+    TSeSkinObject* holder = skinPartOrCopy("Text");
     holder->setState(state);
     const QFont font = fontOf(*holder);
     painter.setFont(font);

@@ -1,27 +1,26 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QPushButton>
 
 enum TSeButtonState { kbsNormal, kbsPressed };
 
 // A push button whose face, caption font and state come from the "Button" skin object.
-class TSeSkinButton : public QPushButton, public TSeSkinControl
+class TSeSkinButton : public lanseek::skin::SkinnedWidget<QPushButton>
 {
     Q_OBJECT
 public:
     explicit TSeSkinButton(const QString& caption, QWidget* parent = nullptr);
-    ~TSeSkinButton() override;
 
     bool ShowGlyph() const { return m_showGlyph; }
-    void setShowGlyph(bool show);
+    void setShowGlyph(bool show) { setAndRepaint(m_showGlyph, show); }
     bool ShowCaption() const { return m_showCaption; }
-    void setShowCaption(bool show);
+    void setShowCaption(bool show) { setAndRepaint(m_showCaption, show); }
     bool WordWrap() const { return m_wordWrap; }
-    void setWordWrap(bool wrap);
+    void setWordWrap(bool wrap) { setAndRepaint(m_wordWrap, wrap); }
     bool ActiveDefault() const { return m_activeDefault; }
-    void setActiveDefault(bool active);
+    void setActiveDefault(bool active) { setAndRepaint(m_activeDefault, active); }
     // Pressed while the button is held down (or set down).
     TSeButtonState State() const { return isDown() ? kbsPressed : kbsNormal; }
     void setState(TSeButtonState state) { setDown(state == kbsPressed); }
@@ -31,8 +30,6 @@ public:
     int skinState() const;
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void skinCopyTaken(TSeSkinObject* copy) override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;

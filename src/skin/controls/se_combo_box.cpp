@@ -7,17 +7,14 @@
 
 using namespace lanseek::skin;
 
-TSeSkinComboBox::TSeSkinComboBox(QWidget* parent) : QComboBox(parent), TSeSkinControl(this, "ComboBox")
+TSeSkinComboBox::TSeSkinComboBox(QWidget* parent) : SkinnedWidget("ComboBox", parent)
 {
     setAttribute(Qt::WA_Hover);
+    repaintOn({QEvent::HoverEnter, QEvent::HoverLeave, QEvent::HoverMove, QEvent::FocusIn, QEvent::FocusOut,
+               QEvent::EnabledChange});
     setMouseTracking(true);
     m_list = new TSeSkinListBox;
     setView(m_list);
-}
-
-TSeSkinComboBox::~TSeSkinComboBox()
-{
-    markDestroying();
 }
 
 void TSeSkinComboBox::setSkinEngine(TSeSkinEngine* engine)
@@ -58,25 +55,6 @@ QRect TSeSkinComboBox::buttonRect() const
     return QRect(width() - w - inset, inset, w, height() - 2 * inset);
 }
 
-bool TSeSkinComboBox::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-    case QEvent::HoverLeave:
-    case QEvent::HoverMove:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::EnabledChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    return QComboBox::event(event);
-}
-
 void TSeSkinComboBox::showPopup()
 {
     m_open = true;
@@ -91,19 +69,9 @@ void TSeSkinComboBox::hidePopup()
     QComboBox::hidePopup();
 }
 
-void TSeSkinComboBox::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QComboBox::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinComboBox::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(), skinState());
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), skinState());
     drawPart(canvas, skinPart("Button"), buttonRect(), buttonState());
 }
 

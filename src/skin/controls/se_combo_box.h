@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QComboBox>
 
@@ -9,12 +9,11 @@ class TSeSkinListBox;
 // A drop-down chooser framed by the "ComboBox" object's "Frame", with its "Button" at the right (as
 // wide as the "Button" object) and the current entry in its "Text" font. The drop-down list is a
 // skinned list box on the same engine.
-class TSeSkinComboBox : public QComboBox, public TSeSkinControl
+class TSeSkinComboBox : public lanseek::skin::SkinnedWidget<QComboBox>
 {
     Q_OBJECT
 public:
     explicit TSeSkinComboBox(QWidget* parent = nullptr);
-    ~TSeSkinComboBox() override;
 
     void setSkinEngine(TSeSkinEngine* engine) override;
     TSeSkinListBox* listBox() const { return m_list; }
@@ -27,8 +26,6 @@ public:
     QRect buttonRect() const;
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void showPopup() override;
     void hidePopup() override;
     void drawSkin(TSeCanvas& canvas) override;

@@ -19,16 +19,25 @@ int frameWidthOf(const TSeSkinObject* frame)
     return std::clamp(
         std::max({frame->MarginLeft, frame->MarginRight, frame->MarginTop, frame->MarginBottom}), 1, 8);
 }
-} // namespace lanseek::skin
 
-TSeSkinEdit::TSeSkinEdit(QWidget* parent) : QLineEdit(parent), TSeSkinControl(this, "Edit")
+void showSkinnedFrame(QFrame& control, int width)
 {
-    setAttribute(Qt::WA_Hover);
+    control.setFrameStyle(QFrame::Box | QFrame::Plain);
+    control.setLineWidth(width);
 }
 
-TSeSkinEdit::~TSeSkinEdit()
+void showPlainFrame(QFrame& control)
 {
-    markDestroying();
+    control.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    control.setLineWidth(1);
+}
+} // namespace lanseek::skin
+
+TSeSkinEdit::TSeSkinEdit(QWidget* parent) : SkinnedWidget("Edit", parent)
+{
+    setAttribute(Qt::WA_Hover);
+    repaintOn(
+        {QEvent::HoverEnter, QEvent::HoverLeave, QEvent::FocusIn, QEvent::FocusOut, QEvent::EnabledChange});
 }
 
 int TSeSkinEdit::skinState() const
@@ -40,24 +49,6 @@ int TSeSkinEdit::skinState() const
     if (hasFocus())
         return int(SeControlState::Focused);
     return int(SeControlState::Normal);
-}
-
-bool TSeSkinEdit::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-    case QEvent::HoverLeave:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-    case QEvent::EnabledChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    return QLineEdit::event(event);
 }
 
 void TSeSkinEdit::skinChanged()
@@ -99,55 +90,32 @@ void TSeSkinEdit::paintEvent(QPaintEvent* event)
 
 void TSeSkinEdit::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(), skinState());
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), skinState());
 }
 
 // ---- memo ----
 
-TSeSkinMemo::TSeSkinMemo(QWidget* parent) : QPlainTextEdit(parent), TSeSkinControl(this, "Edit")
+TSeSkinMemo::TSeSkinMemo(QWidget* parent) : SkinnedWidget("Edit", parent)
 {
     setVerticalScrollBar(new TSeSkinScrollBar(Qt::Vertical, this));
     setHorizontalScrollBar(new TSeSkinScrollBar(Qt::Horizontal, this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-TSeSkinMemo::~TSeSkinMemo()
-{
-    markDestroying();
-}
-
 void TSeSkinMemo::setSkinEngine(TSeSkinEngine* engine)
 {
     TSeSkinControl::setSkinEngine(engine);
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
-        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
-            skinned->setSkinEngine(engine);
-    }
-}
-
-bool TSeSkinMemo::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    if (event->type() == QEvent::Paint && isSkinned()) {
-        // The border is the area between the control's edge and its viewport and scroll bars.
-        paintSkinned();
-        return true;
-    }
-    return QPlainTextEdit::event(event);
+    setScrollBarsEngine(*this, engine);
 }
 
 void TSeSkinMemo::skinChanged()
 {
     if (isSkinned()) {
         m_lookApplied = true;
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setLineWidth(2);
+        showSkinnedFrame(*this, 2);
     } else if (m_lookApplied) {
         m_lookApplied = false;
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        setLineWidth(1);
+        showPlainFrame(*this);
     }
 }
 
@@ -155,8 +123,7 @@ void TSeSkinMemo::drawSkin(TSeCanvas& canvas)
 {
     const int state = isEnabled() ? (hasFocus() ? int(SeControlState::Focused) : int(SeControlState::Normal))
                                   : int(SeControlState::Disabled);
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(), state);
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), state);
 }
 
 QStringList TSeSkinMemo::Lines() const

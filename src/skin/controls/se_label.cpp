@@ -4,23 +4,15 @@
 
 using namespace lanseek::skin;
 
-TSeSkinLabel::TSeSkinLabel(const QString& caption, QWidget* parent)
-    : QLabel(caption, parent), TSeSkinControl(this, "Label")
+TSeSkinLabel::TSeSkinLabel(const QString& caption, QWidget* parent) : SkinnedWidget("Label", caption, parent)
 {
-}
-
-TSeSkinLabel::~TSeSkinLabel()
-{
-    markDestroying();
 }
 
 bool TSeSkinLabel::event(QEvent* event)
 {
-    if (handleSkinEvent(event))
-        return true;
     if (isSkinned() && (event->type() == QEvent::Enter || event->type() == QEvent::Leave))
         applyLook(event->type() == QEvent::Enter);
-    return QLabel::event(event);
+    return SkinnedWidget::event(event);
 }
 
 void TSeSkinLabel::skinChanged()

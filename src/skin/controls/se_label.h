@@ -1,17 +1,16 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QLabel>
 
 // A text label. Skinned, it takes its colour and font from its object (the font of state 5 while the
 // mouse is over it) and writes its text plainly; otherwise it keeps its own colour and font.
-class TSeSkinLabel : public QLabel, public TSeSkinControl
+class TSeSkinLabel : public lanseek::skin::SkinnedWidget<QLabel, lanseek::skin::SkinnedPaint::Own>
 {
     Q_OBJECT
 public:
     explicit TSeSkinLabel(const QString& caption, QWidget* parent = nullptr);
-    ~TSeSkinLabel() override;
 
 protected:
     bool event(QEvent* event) override;

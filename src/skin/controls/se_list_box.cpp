@@ -90,7 +90,7 @@ private:
     TSeSkinListBox* m_list;
 };
 
-TSeSkinListBox::TSeSkinListBox(QWidget* parent) : QListView(parent), TSeSkinControl(this, "ListBox")
+TSeSkinListBox::TSeSkinListBox(QWidget* parent) : SkinnedWidget("ListBox", parent)
 {
     m_items = new QStandardItemModel(this);
     setModel(m_items);
@@ -101,18 +101,10 @@ TSeSkinListBox::TSeSkinListBox(QWidget* parent) : QListView(parent), TSeSkinCont
     viewport()->setAttribute(Qt::WA_Hover);
 }
 
-TSeSkinListBox::~TSeSkinListBox()
-{
-    markDestroying();
-}
-
 void TSeSkinListBox::setSkinEngine(TSeSkinEngine* engine)
 {
     TSeSkinControl::setSkinEngine(engine);
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
-        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
-            skinned->setSkinEngine(engine);
-    }
+    setScrollBarsEngine(*this, engine);
 }
 
 QStringList TSeSkinListBox::Items() const
@@ -145,34 +137,19 @@ void TSeSkinListBox::setItemIndex(int index)
     setCurrentIndex(model()->index(index, 0));
 }
 
-bool TSeSkinListBox::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    if (event->type() == QEvent::Paint && isSkinned()) {
-        paintSkinned();
-        return true;
-    }
-    return QListView::event(event);
-}
-
 void TSeSkinListBox::skinChanged()
 {
     if (isSkinned()) {
         m_lookApplied = true;
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setLineWidth(frameWidthOf(skinPart("Frame")));
+        showSkinnedFrame(*this, frameWidthOf(skinPart("Frame")));
     } else if (m_lookApplied) {
         m_lookApplied = false;
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        setLineWidth(1);
+        showPlainFrame(*this);
     }
     doItemsLayout();
 }
 
 void TSeSkinListBox::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(),
-             isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled));
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QListView>
 
@@ -9,12 +9,12 @@ class QStandardItemModel;
 // A list of text items. Skinned, its border is the "ListBox" object's "Frame", every item is drawn
 // over its "Item" object (5 while selected or under the mouse, else 0; 8 when disabled) and checkable
 // items show "Checked", "Unchecked" or "Mixed". Combo boxes use one as their drop-down list.
-class TSeSkinListBox : public QListView, public TSeSkinControl
+class TSeSkinListBox
+    : public lanseek::skin::SkinnedWidget<QListView, lanseek::skin::SkinnedPaint::ScrollAreaFrame>
 {
     Q_OBJECT
 public:
     explicit TSeSkinListBox(QWidget* parent = nullptr);
-    ~TSeSkinListBox() override;
 
     void setSkinEngine(TSeSkinEngine* engine) override;
 
@@ -26,7 +26,6 @@ public:
     void setItemIndex(int index);
 
 protected:
-    bool event(QEvent* event) override;
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
 

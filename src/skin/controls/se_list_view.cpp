@@ -33,22 +33,15 @@ QIcon TImageList::icon(int index) const
 
 // Header sections drawn from the list's engine's "Header" object: "Section" in the section's state
 // and the title in the "Text" font.
-class TSeSkinSListView::SkinHeader : public QHeaderView, public TSeSkinControl
+class TSeSkinSListView::SkinHeader : public SkinnedWidget<QHeaderView, SkinnedPaint::Own>
 {
 public:
-    explicit SkinHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), TSeSkinControl(this, "Header")
+    explicit SkinHeader(QWidget* parent) : SkinnedWidget("Header", Qt::Horizontal, parent)
     {
         setAttribute(Qt::WA_Hover);
     }
-    ~SkinHeader() override { markDestroying(); }
 
 protected:
-    bool event(QEvent* event) override
-    {
-        if (handleSkinEvent(event))
-            return true;
-        return QHeaderView::event(event);
-    }
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
     {
         TSeSkinObject* section = skinPart("Section");
@@ -92,8 +85,9 @@ protected:
     bool paintsWholeControl() const override { return false; }
 };
 
-TSeSkinSListView::TSeSkinSListView(QWidget* parent) : QTreeWidget(parent), TSeSkinControl(this, "ListBox")
+TSeSkinSListView::TSeSkinSListView(QWidget* parent) : SkinnedWidget("ListBox", parent)
 {
+    repaintOn({QEvent::EnabledChange});
     m_header = new SkinHeader(this);
     setHeader(m_header);
     setVerticalScrollBar(new TSeSkinScrollBar(Qt::Vertical, this));
@@ -111,40 +105,18 @@ TSeSkinSListView::TSeSkinSListView(QWidget* parent) : QTreeWidget(parent), TSeSk
             &TSeSkinSListView::onSelectionChanged);
 }
 
-TSeSkinSListView::~TSeSkinSListView()
-{
-    markDestroying();
-}
-
 void TSeSkinSListView::setSkinEngine(TSeSkinEngine* engine)
 {
     TSeSkinControl::setSkinEngine(engine);
     m_header->setSkinEngine(engine);
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
-        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
-            skinned->setSkinEngine(engine);
-    }
-}
-
-bool TSeSkinSListView::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    if (event->type() == QEvent::Paint && isSkinned()) {
-        paintSkinned();
-        return true;
-    }
-    if (event->type() == QEvent::EnabledChange)
-        update();
-    return QTreeWidget::event(event);
+    setScrollBarsEngine(*this, engine);
 }
 
 void TSeSkinSListView::skinChanged()
 {
     if (isSkinned()) {
         m_lookApplied = true;
-        setFrameStyle(QFrame::Box | QFrame::Plain);
-        setLineWidth(frameWidthOf(skinPart("Frame")));
+        showSkinnedFrame(*this, frameWidthOf(skinPart("Frame")));
         // Selected rows take the colours of the list's item object in its hot state.
         if (TSeSkinObject* item = skinPart("Item")) {
             TSeBitmap sample(24, 20);
@@ -160,17 +132,14 @@ void TSeSkinSListView::skinChanged()
         }
     } else if (m_lookApplied) {
         m_lookApplied = false;
-        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        setLineWidth(1);
+        showPlainFrame(*this);
         setPalette(QPalette());
     }
 }
 
 void TSeSkinSListView::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(),
-             isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled));
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
 }
 
 void TSeSkinSListView::setColumns(const QStringList& headers, const QList<int>& widths)

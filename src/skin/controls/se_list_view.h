@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/model/list_row.h"
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QList>
 #include <QPixmap>
@@ -29,12 +29,12 @@ private:
 // are columns. Skinned, its border comes from the "ListBox" object's "Frame" (state 0, or 8 when
 // disabled), its scroll bars are skinned scroll bars and its header sections are drawn from the same
 // engine's "Header" object.
-class TSeSkinSListView : public QTreeWidget, public TSeSkinControl
+class TSeSkinSListView
+    : public lanseek::skin::SkinnedWidget<QTreeWidget, lanseek::skin::SkinnedPaint::ScrollAreaFrame>
 {
     Q_OBJECT
 public:
     explicit TSeSkinSListView(QWidget* parent = nullptr);
-    ~TSeSkinSListView() override;
 
     void setSkinEngine(TSeSkinEngine* engine) override;
 
@@ -67,7 +67,6 @@ signals:
     void rowSelectionChanged(int index, bool selected);
 
 protected:
-    bool event(QEvent* event) override;
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
 

@@ -68,25 +68,21 @@ TSeSkinControl::TSeSkinControl(QWidget* self, const char* defaultObject)
     : m_self(self), m_client(self, QByteArray(defaultObject))
 {
     m_client.onCopyTaken = [this](TSeSkinObject* copy) { skinCopyTaken(copy); };
+    // The client drops its copy when the engine goes; the control then returns to its plain look, once
+    // the engine's destruction is over.
+    m_client.onEngineGone = [this] {
+        QMetaObject::invokeMethod(
+            m_self, [this] { afterProtocolStep(); }, Qt::QueuedConnection);
+    };
 }
 
 TSeSkinControl::~TSeSkinControl()
 {
     m_destroying = true;
-    QObject::disconnect(m_engineGone);
 }
 
 void TSeSkinControl::setSkinEngine(TSeSkinEngine* engine)
 {
-    QObject::disconnect(m_engineGone);
-    m_watchedEngine = engine;
-    if (engine) {
-        // The client drops its copy when the engine goes; the control then returns to its plain look.
-        m_engineGone = QObject::connect(engine, &QObject::destroyed, m_self, [this] {
-            QMetaObject::invokeMethod(
-                m_self, [this] { afterProtocolStep(); }, Qt::QueuedConnection);
-        });
-    }
     m_client.setSkinEngine(engine);
     afterProtocolStep();
 }
@@ -132,6 +128,17 @@ TSeSkinObject* TSeSkinControl::skinPart(std::initializer_list<const char*> names
             return found;
     }
     return nullptr;
+}
+
+TSeSkinObject* TSeSkinControl::skinPartOrCopy(const char* name) const
+{
+    TSeSkinObject* found = m_client.part(name);
+    return found ? found : m_client.skinCopy();
+}
+
+int TSeSkinControl::enabledState() const
+{
+    return m_self->isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
 }
 
 bool TSeSkinControl::handleSkinEvent(QEvent* event)

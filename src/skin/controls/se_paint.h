@@ -67,6 +67,10 @@ public:
     TSeSkinObject* skinPart(const char* name) const { return m_client.part(name); }
     // The first of the named parts that exists.
     TSeSkinObject* skinPart(std::initializer_list<const char*> names) const;
+    // The named part, or the whole copy when the skin has no such part.
+    TSeSkinObject* skinPartOrCopy(const char* name) const;
+    // The state of a control whose look changes only with being enabled: 0, or 8 when disabled.
+    int enabledState() const;
 
     // What this control last painted beneath its children, for transparent children to paint over.
     const QImage& paintedBackground() const { return m_painted; }
@@ -97,6 +101,13 @@ protected:
     // The pixels under the control: the parent's painting of that rectangle, or the parent's colour.
     QImage backgroundImage() const;
 
+    // Sets a property that changes the control's look and has the control repainted.
+    template <class T> void setAndRepaint(T& field, const T& value)
+    {
+        field = value;
+        m_self->update();
+    }
+
     void markDestroying() { m_destroying = true; }
     QWidget* self() const { return m_self; }
 
@@ -105,8 +116,6 @@ private:
 
     QWidget* m_self;
     lanseek::skin::SkinClient m_client;
-    QPointer<TSeSkinEngine> m_watchedEngine;
-    QMetaObject::Connection m_engineGone;
     TSePerformance m_performance = kspSharedBuffer;
     bool m_transparent = false;
     TSeBlending m_blending;

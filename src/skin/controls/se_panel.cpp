@@ -11,41 +11,12 @@ constexpr int kPlainButtonSide = 16;
 }
 
 TSeSkinPanel::TSeSkinPanel(const QString& caption, QWidget* parent)
-    : QFrame(parent), TSeSkinControl(this, "Panel"), m_caption(caption)
+    : SkinnedWidget("Panel", parent), m_caption(caption)
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     setAttribute(Qt::WA_Hover);
     setKeepsPainting(true);
-}
-
-TSeSkinPanel::~TSeSkinPanel()
-{
-    markDestroying();
-}
-
-void TSeSkinPanel::setCaption(const QString& caption)
-{
-    m_caption = caption;
-    update();
-}
-
-void TSeSkinPanel::setShowCaption(bool show)
-{
-    m_showCaption = show;
-    update();
-}
-
-void TSeSkinPanel::setShowRollButton(bool show)
-{
-    m_rollButton = show;
-    update();
-}
-
-void TSeSkinPanel::setShowHideButton(bool show)
-{
-    m_hideButton = show;
-    update();
 }
 
 int TSeSkinPanel::captionHeight() const
@@ -97,11 +68,10 @@ int TSeSkinPanel::buttonState() const
 
 bool TSeSkinPanel::event(QEvent* event)
 {
-    if (handleSkinEvent(event))
-        return true;
+    // Only the caption button follows the mouse, so only its rectangle is repainted.
     if (hasCaptionButton() && (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave))
         update(rollButtonRect());
-    return QFrame::event(event);
+    return SkinnedWidget::event(event);
 }
 
 void TSeSkinPanel::mousePressEvent(QMouseEvent* event)
@@ -161,9 +131,8 @@ void TSeSkinPanel::paintEvent(QPaintEvent* event)
 
 void TSeSkinPanel::drawSkin(TSeCanvas& canvas)
 {
-    const int state = isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(), state);
+    const int state = enabledState();
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), state);
     if (!m_showCaption)
         return;
     TSeSkinObject* caption = skinPart("Caption");
@@ -199,16 +168,11 @@ void TSeSkinPanel::drawSkinText(QPainter& painter)
 
 // ---- tool bar ----
 
-TSeSkinToolBar::TSeSkinToolBar(QWidget* parent) : QFrame(parent), TSeSkinControl(this, "ToolBar")
+TSeSkinToolBar::TSeSkinToolBar(QWidget* parent) : SkinnedWidget("ToolBar", parent)
 {
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     setKeepsPainting(true);
-}
-
-TSeSkinToolBar::~TSeSkinToolBar()
-{
-    markDestroying();
 }
 
 void TSeSkinToolBar::addControl(QWidget* control, int gapBefore)
@@ -220,25 +184,7 @@ void TSeSkinToolBar::addControl(QWidget* control, int gapBefore)
     m_nextLeft += control->width() + 1;
 }
 
-bool TSeSkinToolBar::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    return QFrame::event(event);
-}
-
-void TSeSkinToolBar::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QFrame::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinToolBar::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(),
-             isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled));
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
 }

@@ -28,7 +28,7 @@ void TSeSkinItem::bindSkin(TSeSkinObject* item, TSeSkinObject* separator)
     m_separator = separator;
 }
 
-TSeSkinPopupMenu::TSeSkinPopupMenu(QWidget* parent) : QMenu(parent), TSeSkinControl(this, "PopupMenu") {}
+TSeSkinPopupMenu::TSeSkinPopupMenu(QWidget* parent) : SkinnedWidget("PopupMenu", parent) {}
 
 TSeSkinPopupMenu::~TSeSkinPopupMenu()
 {
@@ -86,11 +86,9 @@ int TSeSkinPopupMenu::itemState(const QAction* action) const
 
 bool TSeSkinPopupMenu::event(QEvent* event)
 {
-    if (handleSkinEvent(event))
-        return true;
     if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionChanged)
         bindItems();
-    return QMenu::event(event);
+    return SkinnedWidget::event(event);
 }
 
 void TSeSkinPopupMenu::skinChanged()
@@ -115,19 +113,9 @@ void TSeSkinPopupMenu::skinChanged()
     }
 }
 
-void TSeSkinPopupMenu::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QMenu::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinPopupMenu::drawSkin(TSeCanvas& canvas)
 {
-    TSeSkinObject* frame = skinPart("Frame");
-    drawPart(canvas, frame ? frame : skinCopy(), rect(), int(SeControlState::Normal));
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), int(SeControlState::Normal));
     for (QAction* action : actions()) {
         if (!action->isVisible())
             continue;

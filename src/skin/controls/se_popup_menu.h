@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QAction>
 #include <QMenu>
@@ -35,7 +35,7 @@ private:
 
 // A popup menu whose window is the "PopupMenu" object's "Frame" and whose items are drawn with its
 // "Item" and "Separator" objects, inside the frame's margins.
-class TSeSkinPopupMenu : public QMenu, public TSeSkinControl
+class TSeSkinPopupMenu : public lanseek::skin::SkinnedWidget<QMenu>
 {
     Q_OBJECT
 public:
@@ -52,7 +52,6 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;

@@ -6,17 +6,11 @@
 
 using namespace lanseek::skin;
 
-TSeSkinProgressBar::TSeSkinProgressBar(QWidget* parent)
-    : QProgressBar(parent), TSeSkinControl(this, "ProgressBar")
+TSeSkinProgressBar::TSeSkinProgressBar(QWidget* parent) : SkinnedWidget("ProgressBar", parent)
 {
     setTextVisible(false);
     setTransparent(true);
     sync();
-}
-
-TSeSkinProgressBar::~TSeSkinProgressBar()
-{
-    markDestroying();
 }
 
 double TSeSkinProgressBar::fraction(int min, int max, int position)
@@ -93,25 +87,9 @@ QRect TSeSkinProgressBar::barRect() const
     return QRect(content.left(), content.top(), length, content.height());
 }
 
-bool TSeSkinProgressBar::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    return QProgressBar::event(event);
-}
-
-void TSeSkinProgressBar::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QProgressBar::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinProgressBar::drawSkin(TSeCanvas& canvas)
 {
-    const int state = isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+    const int state = enabledState();
     TSeSkinObject* bar =
         orientation() == Qt::Vertical ? skinPart({"BarVert", "Bar"}) : skinPart({"BarHorz", "Bar"});
     drawPart(canvas, skinPart("Frame"), rect(), state);

@@ -1,18 +1,17 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QProgressBar>
 
 // A progress bar whose position is stored unchanged even outside its range. Skinned, it draws the
 // "ProgressBar" object's "Frame" over the whole control and its bar ("BarHorz" or "BarVert", else
 // "Bar") across the filled part of the content; the plain look shows the position clamped.
-class TSeSkinProgressBar : public QProgressBar, public TSeSkinControl
+class TSeSkinProgressBar : public lanseek::skin::SkinnedWidget<QProgressBar>
 {
     Q_OBJECT
 public:
     explicit TSeSkinProgressBar(QWidget* parent = nullptr);
-    ~TSeSkinProgressBar() override;
 
     int Min() const { return m_min; }
     int Max() const { return m_max; }
@@ -34,8 +33,6 @@ public:
     QRect barRect() const;
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void drawSkin(TSeCanvas& canvas) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "skin/controls/se_scroll_bar.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QStyleOptionSlider>
@@ -7,24 +8,11 @@
 using namespace lanseek::skin;
 
 TSeSkinScrollBar::TSeSkinScrollBar(Qt::Orientation orientation, QWidget* parent)
-    : QScrollBar(orientation, parent), TSeSkinControl(this, "ScrollBar")
+    : SkinnedWidget("ScrollBar", orientation, parent)
 {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
-}
-
-TSeSkinScrollBar::~TSeSkinScrollBar()
-{
-    markDestroying();
-}
-
-bool TSeSkinScrollBar::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    if (event->type() == QEvent::HoverMove || event->type() == QEvent::HoverLeave)
-        update();
-    return QScrollBar::event(event);
+    repaintOn({QEvent::HoverMove, QEvent::HoverLeave});
 }
 
 QRect TSeSkinScrollBar::partRect(QStyle::SubControl part) const
@@ -62,15 +50,6 @@ void TSeSkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
     update();
 }
 
-void TSeSkinScrollBar::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QScrollBar::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinScrollBar::drawSkin(TSeCanvas& canvas)
 {
     const bool vertical = orientation() == Qt::Vertical;
@@ -86,3 +65,13 @@ void TSeSkinScrollBar::drawSkin(TSeCanvas& canvas)
                  partRect(QStyle::SC_ScrollBarSlider), partState(QStyle::SC_ScrollBarSlider));
     }
 }
+
+namespace lanseek::skin {
+void setScrollBarsEngine(QAbstractScrollArea& area, TSeSkinEngine* engine)
+{
+    for (QScrollBar* bar : {area.verticalScrollBar(), area.horizontalScrollBar()}) {
+        if (auto* skinned = dynamic_cast<TSeSkinScrollBar*>(bar))
+            skinned->setSkinEngine(engine);
+    }
+}
+} // namespace lanseek::skin

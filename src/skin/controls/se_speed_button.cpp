@@ -11,24 +11,14 @@ constexpr int kChevronWidth = 12;
 }
 
 TSeSkinSpeedButton::TSeSkinSpeedButton(const QString& caption, QWidget* parent)
-    : QToolButton(parent), TSeSkinControl(this, "SpeedButton")
+    : SkinnedWidget("SpeedButton", parent)
 {
     setText(caption);
     setAutoRaise(true);
     setAttribute(Qt::WA_Hover);
+    repaintOn({QEvent::HoverEnter, QEvent::HoverLeave, QEvent::EnabledChange});
     // Speed buttons never take the focus, so an editor keeps it while a tool button is clicked.
     setFocusPolicy(Qt::NoFocus);
-}
-
-TSeSkinSpeedButton::~TSeSkinSpeedButton()
-{
-    markDestroying();
-}
-
-void TSeSkinSpeedButton::setShowChevron(bool show)
-{
-    m_showChevron = show;
-    update();
 }
 
 int TSeSkinSpeedButton::skinState() const
@@ -47,22 +37,6 @@ int TSeSkinSpeedButton::skinState() const
     return int(SeControlState::Normal);
 }
 
-bool TSeSkinSpeedButton::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    switch (event->type()) {
-    case QEvent::HoverEnter:
-    case QEvent::HoverLeave:
-    case QEvent::EnabledChange:
-        update();
-        break;
-    default:
-        break;
-    }
-    return QToolButton::event(event);
-}
-
 TSeSkinObject* TSeSkinSpeedButton::faceObject() const
 {
     TSeSkinObject* face = (Flat() && !m_inSpin) ? skinPart("FlatFace") : skinPart("Face");
@@ -78,15 +52,6 @@ void TSeSkinSpeedButton::skinCopyTaken(TSeSkinObject* copy)
 QRect TSeSkinSpeedButton::chevronRect() const
 {
     return QRect(width() - kChevronWidth, 0, kChevronWidth, height());
-}
-
-void TSeSkinSpeedButton::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QToolButton::paintEvent(event);
-        return;
-    }
-    paintSkinned();
 }
 
 void TSeSkinSpeedButton::drawSkin(TSeCanvas& canvas)
@@ -146,7 +111,7 @@ void TSeSkinSpeedButton::drawSkinText(QPainter& painter)
 
 // ---- spin button ----
 
-TSeSkinSpinButton::TSeSkinSpinButton(QWidget* parent) : QWidget(parent), TSeSkinControl(this, "SpinButton")
+TSeSkinSpinButton::TSeSkinSpinButton(QWidget* parent) : SkinnedWidget("SpinButton", parent)
 {
     m_up = new TSeSkinSpeedButton(QString(), this);
     m_down = new TSeSkinSpeedButton(QString(), this);
@@ -165,23 +130,11 @@ TSeSkinSpinButton::TSeSkinSpinButton(QWidget* parent) : QWidget(parent), TSeSkin
     resize(16, 22);
 }
 
-TSeSkinSpinButton::~TSeSkinSpinButton()
-{
-    markDestroying();
-}
-
 void TSeSkinSpinButton::setSkinEngine(TSeSkinEngine* engine)
 {
     TSeSkinControl::setSkinEngine(engine);
     m_up->setSkinEngine(engine);
     m_down->setSkinEngine(engine);
-}
-
-bool TSeSkinSpinButton::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    return QWidget::event(event);
 }
 
 void TSeSkinSpinButton::resizeEvent(QResizeEvent* event)

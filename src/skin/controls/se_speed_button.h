@@ -1,22 +1,21 @@
 #pragma once
 
-#include "skin/controls/se_paint.h"
+#include "skin/controls/se_skinned_widget.h"
 
 #include <QToolButton>
 
 // A tool-bar button that never takes the focus. Flat buttons (the program's) show their face only
 // while the mouse is over them or while they are pressed or down.
-class TSeSkinSpeedButton : public QToolButton, public TSeSkinControl
+class TSeSkinSpeedButton : public lanseek::skin::SkinnedWidget<QToolButton>
 {
     Q_OBJECT
 public:
     explicit TSeSkinSpeedButton(const QString& caption, QWidget* parent = nullptr);
-    ~TSeSkinSpeedButton() override;
 
     bool Flat() const { return autoRaise(); }
     void setFlat(bool flat) { setAutoRaise(flat); }
     bool ShowChevron() const { return m_showChevron; }
-    void setShowChevron(bool show);
+    void setShowChevron(bool show) { setAndRepaint(m_showChevron, show); }
     // A speed button that is part of a spin button always draws the "Face" object.
     void setInSpinButton(bool inSpin) { m_inSpin = inSpin; }
 
@@ -25,8 +24,6 @@ public:
     int skinState() const;
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void skinCopyTaken(TSeSkinObject* copy) override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;
@@ -40,12 +37,11 @@ private:
 };
 
 // Two speed buttons, one above the other, that step a value up and down.
-class TSeSkinSpinButton : public QWidget, public TSeSkinControl
+class TSeSkinSpinButton : public lanseek::skin::SkinnedWidget<QWidget, lanseek::skin::SkinnedPaint::Own>
 {
     Q_OBJECT
 public:
     explicit TSeSkinSpinButton(QWidget* parent = nullptr);
-    ~TSeSkinSpinButton() override;
 
     TSeSkinSpeedButton* upButton() const { return m_up; }
     TSeSkinSpeedButton* downButton() const { return m_down; }
@@ -57,7 +53,6 @@ signals:
     void downClick();
 
 protected:
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
     bool paintsWholeControl() const override { return false; }

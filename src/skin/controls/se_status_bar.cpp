@@ -7,7 +7,7 @@
 using namespace lanseek::skin;
 
 TSeSkinStatusBar::TSeSkinStatusBar(const std::vector<int>& widths, QWidget* parent)
-    : QFrame(parent), TSeSkinControl(this, "StatusBar")
+    : SkinnedWidget("StatusBar", parent)
 {
     setFrameShape(QFrame::StyledPanel);
     setKeepsPainting(true);
@@ -25,11 +25,6 @@ TSeSkinStatusBar::TSeSkinStatusBar(const std::vector<int>& widths, QWidget* pare
     row->addStretch(1);
 }
 
-TSeSkinStatusBar::~TSeSkinStatusBar()
-{
-    markDestroying();
-}
-
 QString TSeSkinStatusBar::panelText(int index) const
 {
     if (index < 0 || index >= panelCount())
@@ -45,12 +40,6 @@ void TSeSkinStatusBar::setPanelText(int index, const QString& text)
     m_panels[index]->setAccessibleName(text);
 }
 
-void TSeSkinStatusBar::setSizeGrip(bool grip)
-{
-    m_sizeGrip = grip;
-    update();
-}
-
 QRect TSeSkinStatusBar::gripRect() const
 {
     // The grip sizes the window only when nothing between the bar and its window is of fixed size (a
@@ -64,13 +53,6 @@ QRect TSeSkinStatusBar::gripRect() const
     if (const TSeSkinObject* grip = skinPart("Gripper"); grip && grip->width() > 0 && grip->height() > 0)
         size = QSize(grip->width(), grip->height());
     return QRect(width() - size.width(), height() - size.height(), size.width(), size.height());
-}
-
-bool TSeSkinStatusBar::event(QEvent* event)
-{
-    if (handleSkinEvent(event))
-        return true;
-    return QFrame::event(event);
 }
 
 void TSeSkinStatusBar::skinChanged()
@@ -98,21 +80,10 @@ void TSeSkinStatusBar::skinChanged()
     }
 }
 
-void TSeSkinStatusBar::paintEvent(QPaintEvent* event)
-{
-    if (!isSkinned()) {
-        QFrame::paintEvent(event);
-        return;
-    }
-    paintSkinned();
-}
-
 void TSeSkinStatusBar::drawSkin(TSeCanvas& canvas)
 {
-    const int state = isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
-    TSeSkinObject* frame = skinPart("Frame");
-    if (!frame)
-        frame = skinCopy();
+    const int state = enabledState();
+    TSeSkinObject* frame = skinPartOrCopy("Frame");
     const QRegion whole = canvas.clip;
     QRegion bar = whole;
     for (const QLabel* label : m_panels)

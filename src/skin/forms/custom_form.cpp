@@ -26,6 +26,51 @@ namespace {
 
 constexpr int kTrayTipLength = 63;
 
+// The step that carries out each of the frame's own commands. The system menu and the window state
+// property both run commands through this table, so the two can never take a window to a state by
+// different steps.
+struct CommandStep
+{
+    FrameCommand command;
+    void (TSeCustomForm::*step)();
+};
+constexpr CommandStep kCommandSteps[] = {
+    {FrameCommand::Restore, &TSeCustomForm::restore},
+    {FrameCommand::Minimize, &TSeCustomForm::minimize},
+    {FrameCommand::Maximize, &TSeCustomForm::maximize},
+    {FrameCommand::Rollup, &TSeCustomForm::rollUp},
+    {FrameCommand::MinimizeToTray, &TSeCustomForm::minimizeToTray},
+    {FrameCommand::Close, &TSeCustomForm::close},
+};
+
+void runFrameCommand(TSeCustomForm& form, FrameCommand command)
+{
+    for (const CommandStep& entry : kCommandSteps) {
+        if (entry.command == command) {
+            (form.*entry.step)();
+            return;
+        }
+    }
+}
+
+// The command that takes a window to a state.
+FrameCommand commandFor(TSeWindowState state)
+{
+    switch (state) {
+    case kwsMaximized:
+        return FrameCommand::Maximize;
+    case kwsMinimized:
+        return FrameCommand::Minimize;
+    case kwsRollup:
+        return FrameCommand::Rollup;
+    case kwsTray:
+        return FrameCommand::MinimizeToTray;
+    case kwsNormal:
+        break;
+    }
+    return FrameCommand::Restore;
+}
+
 Qt::CursorShape cursorFor(FrameZone zone)
 {
     switch (zone) {
@@ -124,28 +169,9 @@ void TSeCustomForm::setWindowState(TSeWindowState state)
         m_initialState = state;
         return;
     }
-    switch (state) {
-    case kwsNormal:
-        if (m_machine.state() != kwsNormal)
-            restore();
-        break;
-    case kwsMaximized:
-        if (m_machine.state() != kwsMaximized)
-            maximize();
-        break;
-    case kwsMinimized:
-        if (m_machine.state() != kwsMinimized)
-            minimize();
-        break;
-    case kwsRollup:
-        if (m_machine.state() != kwsRollup)
-            rollUp();
-        break;
-    case kwsTray:
-        if (m_machine.state() != kwsTray)
-            minimizeToTray();
-        break;
-    }
+    // A state the window is already in needs no step; most steps toggle and would take it back out.
+    if (m_machine.state() != state)
+        runFrameCommand(*this, commandFor(state));
 }
 
 // ---- events of the owner -------------------------------------------------------------------------------
@@ -646,28 +672,7 @@ QMenu* TSeCustomForm::builtInMenu()
         if (!item.shortcut.isEmpty())
             action->setShortcut(QKeySequence(item.shortcut));
         const FrameCommand command = item.command;
-        connect(action, &QAction::triggered, this, [this, command] {
-            switch (command) {
-            case FrameCommand::Restore:
-                restore();
-                break;
-            case FrameCommand::Minimize:
-                minimize();
-                break;
-            case FrameCommand::Maximize:
-                maximize();
-                break;
-            case FrameCommand::Rollup:
-                rollUp();
-                break;
-            case FrameCommand::MinimizeToTray:
-                minimizeToTray();
-                break;
-            case FrameCommand::Close:
-                close();
-                break;
-            }
-        });
+        connect(action, &QAction::triggered, this, [this, command] { runFrameCommand(*this, command); });
     }
     return m_builtInMenu.get();
 }

@@ -49,17 +49,23 @@ QRect FrameStateMachine::rolledUp(const FrameContext& context) const
     return rolledUpRect(context.window, context.clientHeight);
 }
 
-FrameSteps FrameStateMachine::maximize(const FrameContext& context)
+FrameSteps FrameStateMachine::leaveForShown(TSeWindowState next, const FrameContext& context)
 {
-    if (m_state == kwsMaximized)
-        return restore(context);
     FrameSteps steps;
     const TSeWindowState from = m_state;
-    leave(kwsMaximized, context);
+    leave(next, context);
     if (from == kwsTray)
         steps = {step(FrameStep::Kind::ShowWindow), step(FrameStep::Kind::RemoveTrayIcon)};
     else if (from == kwsMinimized && context.minimizeApplication)
         steps.push_back(step(FrameStep::Kind::RestoreApplication));
+    return steps;
+}
+
+FrameSteps FrameStateMachine::maximize(const FrameContext& context)
+{
+    if (m_state == kwsMaximized)
+        return restore(context);
+    FrameSteps steps = leaveForShown(kwsMaximized, context);
     steps.push_back(bounds(context.maximized));
     return steps;
 }
@@ -70,11 +76,7 @@ FrameSteps FrameStateMachine::minimize(const FrameContext& context)
         return restore(context);
     if (context.modal)
         return {};
-    FrameSteps steps;
-    const TSeWindowState from = m_state;
-    leave(kwsMinimized, context);
-    if (from == kwsTray)
-        steps = {step(FrameStep::Kind::ShowWindow), step(FrameStep::Kind::RemoveTrayIcon)};
+    FrameSteps steps = leaveForShown(kwsMinimized, context);
     if (context.minimizeApplication)
         steps.push_back(step(FrameStep::Kind::MinimizeApplication));
     else
@@ -86,13 +88,7 @@ FrameSteps FrameStateMachine::rollUp(const FrameContext& context)
 {
     if (m_state == kwsRollup)
         return restore(context);
-    FrameSteps steps;
-    const TSeWindowState from = m_state;
-    leave(kwsRollup, context);
-    if (from == kwsTray)
-        steps = {step(FrameStep::Kind::ShowWindow), step(FrameStep::Kind::RemoveTrayIcon)};
-    else if (from == kwsMinimized && context.minimizeApplication)
-        steps.push_back(step(FrameStep::Kind::RestoreApplication));
+    FrameSteps steps = leaveForShown(kwsRollup, context);
     steps.push_back(bounds(rolledUp(context)));
     return steps;
 }

@@ -70,6 +70,9 @@ public:
 
 private:
     void leave(TSeWindowState next, const FrameContext& context);
+    // Leaves the present state for one in which the window shows (its bounds are set next) and returns
+    // the steps that bring it back first: out of the tray, or the minimized application restored.
+    FrameSteps leaveForShown(TSeWindowState next, const FrameContext& context);
     void enterFromRestore(TSeWindowState target, const FrameContext& context, FrameSteps& steps);
     QRect rolledUp(const FrameContext& context) const;
 

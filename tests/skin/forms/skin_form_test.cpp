@@ -1,11 +1,14 @@
 #include "skin/forms/frame_geometry.h"
+#include "skin/forms/frame_menu.h"
 #include "skin/forms/se_skin_form.h"
 #include "skin/skin_embedded.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_objects.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -238,4 +241,36 @@ TEST_F(SkinFormTest, MovingShowsTheSameFrameAndAChangeIsPaintedAnew)
     EXPECT_NE(renamed.copy(band), before.copy(band));
     form->setCaption(QStringLiteral("选择保存目录"));
     EXPECT_EQ(frame->grab().toImage().copy(band), before.copy(band));
+}
+
+TEST_F(SkinFormTest, TheSystemMenuAndTheStatePropertyTakeTheSameSteps)
+{
+    // The menu item for a command, found by the caption the menu gives it in the present state.
+    auto trigger = [this](FrameCommand command) {
+        QMenu* menu = form->builtInMenu();
+        for (const FrameMenuItem& item : builtInSystemMenu(form->WindowState(), form->BorderIcons)) {
+            if (item.separator || item.command != command)
+                continue;
+            for (QAction* action : menu->actions()) {
+                if (action->text() == item.caption) {
+                    action->trigger();
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(trigger(FrameCommand::Rollup));
+    EXPECT_EQ(form->WindowState(), kwsRollup);
+    ASSERT_TRUE(trigger(FrameCommand::Restore));
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+
+    form->setWindowState(kwsRollup);
+    EXPECT_EQ(form->WindowState(), kwsRollup);
+    // Asking for the state the window is in leaves it there (rolling up again would restore it).
+    form->setWindowState(kwsRollup);
+    EXPECT_EQ(form->WindowState(), kwsRollup);
+    form->setWindowState(kwsNormal);
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+    EXPECT_EQ(owner->size(), QSize(400, 300));
 }
