@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace lanseek::skin;
-using namespace lanseek::skin::test;
+using namespace lanseek::test;
 
 namespace {
 
