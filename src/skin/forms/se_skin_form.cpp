@@ -145,7 +145,8 @@ void TSeSkinForm::paintFrame(QPainter& painter)
         m_copy->draw(TSeCanvas(&buffer));
         if (m_client)
             m_client->setVisible(true);
-        m_painted = buffer.toDisplayImage();
+        // Kept premultiplied: that is the form the painter copies without converting every time.
+        m_painted = buffer.toDisplayImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
     painter.drawImage(0, 0, m_painted);
 }
