@@ -180,6 +180,9 @@ bool TSeCustomForm::hookEvent(QEvent* event)
 {
     if (!m_window)
         return false;
+    // The frame's own showing and hiding of the client is not the owner's.
+    if (m_layingOut && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        return false;
     switch (event->type()) {
     case QEvent::ShowToParent:
         if (m_machine.state() != kwsTray)
@@ -249,10 +252,20 @@ void TSeCustomForm::layoutClient()
     if (!o)
         return;
     const QRect client = clientRect();
+    const bool rolledUp = m_machine.state() == kwsRollup;
     m_layingOut = true;
     o->move(client.topLeft());
-    if (client.height() > 0 && client.width() > 0 && m_machine.state() != kwsRollup)
+    if (client.height() > 0 && client.width() > 0 && !rolledUp)
         o->resize(client.size());
+    // Rolled up, the window is its caption and borders: the client must not show through the bottom
+    // border, so it is put away until the window unrolls.
+    if (rolledUp && o->isVisible()) {
+        o->hide();
+        m_clientPutAway = true;
+    } else if (!rolledUp && m_clientPutAway) {
+        o->show();
+        m_clientPutAway = false;
+    }
     m_layingOut = false;
 }
 

@@ -138,7 +138,8 @@ private:
     bool m_shownOnce = false;
     bool m_layingOut = false;
     bool m_closing = false;
-    bool m_applying = false; // the frame itself is changing the window's state
+    bool m_applying = false;      // the frame itself is changing the window's state
+    bool m_clientPutAway = false; // the owner is hidden while the window is rolled up
 
     // Mouse in the frame.
     lanseek::skin::FrameZone m_pressedZone = lanseek::skin::FrameZone::Client;

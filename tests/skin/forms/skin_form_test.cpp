@@ -187,7 +187,11 @@ TEST_F(SkinFormTest, RollUpLeavesTheCaptionAndRestoreBringsTheClientBack)
     form->rollUp();
     EXPECT_EQ(form->WindowState(), kwsRollup);
     EXPECT_LT(frame->height(), band + 20);
+    // Only the caption and borders show; the window itself stays on screen.
+    EXPECT_FALSE(owner->isVisible());
+    EXPECT_TRUE(frame->isVisible());
     form->restore();
+    EXPECT_TRUE(owner->isVisible());
     EXPECT_EQ(form->WindowState(), kwsNormal);
     EXPECT_EQ(frame->geometry(), normal);
     EXPECT_EQ(owner->size(), QSize(400, 300));
