@@ -1,6 +1,8 @@
 // Start-up to the first painted window: the program against a bare Qt window on the same machine.
 // Usage: startup_bench PROGRAM REFERENCE [RUNS]; needs a display (run under xvfb-run).
 
+#include "support/bench_stats.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -8,6 +10,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+using lanseek::bench::median;
 
 namespace {
 
@@ -43,12 +47,6 @@ double timeToFirstPaint(const QString& program)
     process.kill();
     process.waitForFinished();
     return -1;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

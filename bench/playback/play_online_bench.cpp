@@ -19,6 +19,7 @@
 #include "platform/web/web_browser.h"
 #include "playback/player/player_object.h"
 #include "service/search_service.h"
+#include "support/bench_stats.h"
 #include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
@@ -41,18 +42,13 @@
 #include <optional>
 #include <vector>
 
+using lanseek::bench::median;
+
 using lanseek::platform::MediaPlayerControl;
 
 namespace {
 
 constexpr int kRuns = 7;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
 
 void report(const char* label, const std::vector<double>& values)
 {

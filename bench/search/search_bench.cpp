@@ -13,6 +13,7 @@
 #include "search/harvest_document.h"
 #include "search/search_query.h"
 #include "service/search_service.h"
+#include "support/bench_stats.h"
 #include "support/scripted_dialogs.h"
 
 #include <QElapsedTimer>
@@ -29,18 +30,11 @@
 #include <fstream>
 #include <vector>
 
+using lanseek::bench::median;
+
 namespace {
 
 using namespace lanseek::search;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 // Microseconds to load one address in a browser, or -1 when no document came.
 double loadMicros(TWebBrowser& browser, const QString& address)

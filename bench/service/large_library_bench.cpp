@@ -4,6 +4,7 @@
 
 #include "service/library_index.h"
 #include "service/search_service.h"
+#include "support/bench_stats.h"
 
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -17,6 +18,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+using lanseek::bench::median;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -35,12 +38,6 @@ long peakRssKiB()
 double milliseconds(Clock::time_point since)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 // One GET over a fresh connection, read until the server closes it; the size of what came back.

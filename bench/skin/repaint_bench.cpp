@@ -3,6 +3,7 @@
 
 #include "app/mp3.h"
 #include "platform/ui/dialogs.h"
+#include "support/bench_stats.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -13,23 +14,9 @@
 #include <memory>
 #include <vector>
 
-namespace {
+using lanseek::bench::medianMicros;
 
-template <typename F> double medianMicros(int runs, F&& f)
-{
-    for (int i = 0; i < 5; ++i)
-        f();
-    std::vector<double> times;
-    times.reserve(size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        const auto end = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+namespace {
 
 std::unique_ptr<TForm1> makeWindow(lanseek::platform::Dialogs* dialogs, const QString& folder)
 {

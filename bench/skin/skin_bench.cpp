@@ -8,6 +8,7 @@
 
 #include "skin/skin_embedded.h"
 #include "skin/skin_source.h"
+#include "support/bench_stats.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -18,31 +19,12 @@
 #include <vector>
 #include <zlib.h>
 
+using lanseek::bench::median;
+using lanseek::bench::medianMicros;
+
 using namespace lanseek::skin;
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename F> double medianMicros(int runs, F&& f)
-{
-    // A few untimed rounds first, so that page faults of the first allocations do not count.
-    for (int i = 0; i < 5; ++i)
-        f();
-    std::vector<double> times;
-    times.reserve(size_t(runs));
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        f();
-        const auto end = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-    }
-    return median(std::move(times));
-}
 
 // The reference: one call of zlib into a buffer that already has the inflated size, with nothing of
 // ours in between. Loading can only be slower than this.

@@ -13,6 +13,7 @@
 // approximates the reference pipeline's own start-up.
 
 #include "platform/media/media_player_control.h"
+#include "support/bench_stats.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,6 +32,8 @@
 #include <cstdio>
 #include <optional>
 #include <vector>
+
+using lanseek::bench::median;
 
 using lanseek::platform::MediaPlayerControl;
 
@@ -62,15 +65,6 @@ QByteArray makeWav(int ms)
     for (int i = 0; i < samples; ++i)
         put(quint32(qint16(std::sin(2.0 * M_PI * 440.0 * i / kRate) * 8000.0)) & 0xFFFF, 2);
     return out;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
 // Milliseconds from play() to firstBufferReached(), or nothing when it did not come.
