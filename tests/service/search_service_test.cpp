@@ -4,6 +4,7 @@
 #include "service/search_service.h"
 
 #include "service_test_support.h"
+#include "shared_service.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -28,24 +29,9 @@ using lanseek::test::patternBytes;
 using lanseek::test::readPage;
 using lanseek::test::TestLibrary;
 
-class ServiceTest : public ::testing::Test
+class ServiceTest : public lanseek::test::SharedService
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_library = new TestLibrary();
-        s_service = new SearchService(ServiceOptions{s_library->root(), "127.0.0.1", 0});
-        std::string error;
-        ASSERT_TRUE(s_service->start(&error)) << error;
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_service;
-        delete s_library;
-        s_service = nullptr;
-        s_library = nullptr;
-    }
-
     static httplib::Client client()
     {
         httplib::Client cli("127.0.0.1", s_service->port());
@@ -77,13 +63,7 @@ protected:
         return "/m?lm=" + lm + "&ct=134217728&tn=baidump3&word=" + word + "&pn=" + std::to_string(pn) +
                "&ip=&cl=3&z=0";
     }
-
-    static TestLibrary* s_library;
-    static SearchService* s_service;
 };
-
-TestLibrary* ServiceTest::s_library = nullptr;
-SearchService* ServiceTest::s_service = nullptr;
 
 TEST_F(ServiceTest, ResultPageCarriesWhatTheProgramHarvests)
 {

@@ -5,6 +5,7 @@
 #include "service/search_service.h"
 
 #include "service_test_support.h"
+#include "shared_service.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -150,31 +151,8 @@ std::string get(const std::string& path, const std::string& extra = {})
     return "GET " + path + " HTTP/1.1\r\nHost: music.lan\r\n" + extra + "\r\n";
 }
 
-class ServerBehaviour : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        s_library = new TestLibrary();
-        s_service = new SearchService(ServiceOptions{s_library->root(), "127.0.0.1", 0});
-        std::string error;
-        ASSERT_TRUE(s_service->start(&error)) << error;
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_service;
-        delete s_library;
-        s_service = nullptr;
-        s_library = nullptr;
-    }
-    static int port() { return s_service->port(); }
-
-    static TestLibrary* s_library;
-    static SearchService* s_service;
-};
-
-TestLibrary* ServerBehaviour::s_library = nullptr;
-SearchService* ServerBehaviour::s_service = nullptr;
+// One service over the test library for every test of the suite.
+using ServerBehaviour = lanseek::test::SharedService;
 
 TEST_F(ServerBehaviour, KeptAliveConnectionAnswersEachRequestWithoutDelay)
 {
