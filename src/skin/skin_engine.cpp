@@ -138,6 +138,15 @@ void TSeSkinEngine::setSkinStream(const QByteArray& data)
     m_source.setHue(m_deltaHue);
 }
 
+void TSeSkinEngine::adoptSource(TSeSkinSource& decoded)
+{
+    if (decoded.isEmpty())
+        return;
+    m_source.swap(decoded);
+    m_skinFile.clear();
+    m_source.setHue(m_deltaHue);
+}
+
 void TSeSkinEngine::loaded()
 {
     if (OnAfterChange && !m_source.isEmpty())

@@ -36,6 +36,9 @@ public:
     QByteArray skinStream();
     // Loads a stored form (presence byte and body) and forgets the skin file name.
     void setSkinStream(const QByteArray& data);
+    // Takes a skin decoded elsewhere (on another thread, say) in place of its own, as setSkinStream
+    // would have loaded it; the given source is left with what the engine held.
+    void adoptSource(TSeSkinSource& decoded);
     // Called when the owner has finished loading: announces the skin to whoever listens.
     void loaded();
 

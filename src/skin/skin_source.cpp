@@ -224,6 +224,21 @@ TSeSkinSource::TSeSkinSource()
 
 TSeSkinSource::~TSeSkinSource() = default;
 
+void TSeSkinSource::swap(TSeSkinSource& other) noexcept
+{
+    std::swap(SkinName, other.SkinName);
+    std::swap(SkinVersion, other.SkinVersion);
+    std::swap(Author, other.Author);
+    std::swap(AuthorEMail, other.AuthorEMail);
+    std::swap(AuthorURL, other.AuthorURL);
+    m_bitmaps.swap(other.m_bitmaps);
+    m_objects.swap(other.m_objects);
+    std::swap(m_busy, other.m_busy);
+    std::swap(m_hue, other.m_hue);
+    std::swap(m_appliedHue, other.m_appliedHue);
+    std::swap(m_report, other.m_report);
+}
+
 void TSeSkinSource::clear()
 {
     m_objects.clear();

@@ -109,6 +109,8 @@ public:
 
     // Frees every object and bitmap and forgets the applied hue.
     void clear();
+    // Exchanges the whole skin (header strings, objects, bitmaps, hue and report) with another source.
+    void swap(TSeSkinSource& other) noexcept;
     bool isEmpty() const { return m_objects.empty(); }
 
     // A body in the default (compressed) storage variant.

@@ -3,6 +3,7 @@
 #include "skin/skin_client.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_hue.h"
+#include "skin/skin_preload.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -253,6 +254,64 @@ TEST(EmbeddedSkins, FormFallsBackToTheFirstFormKind)
     EXPECT_EQ(source.objectByKind(skForm), source.object(0));
     source.setBusy(true);
     EXPECT_EQ(source.object(0), nullptr);
+}
+
+TEST(EmbeddedSkins, DecodedAheadTheyAreTheSkinsTheEngineWouldLoad)
+{
+    EmbeddedSkinPreload preload;
+    for (int index : {1, 2}) {
+        // A hue set before the skin arrives applies to it, as it does to a skin loaded from its stream.
+        TSeSkinEngine direct;
+        direct.setDeltaHue(30);
+        direct.setSkinStream(embeddedSkinStream(index));
+
+        std::unique_ptr<TSeSkinSource> decoded = preload.take(index);
+        ASSERT_NE(decoded, nullptr) << index;
+        TSeSkinEngine adopting;
+        adopting.setDeltaHue(30);
+        adopting.adoptSource(*decoded);
+        EXPECT_TRUE(decoded->isEmpty()); // it holds what the empty engine had
+        EXPECT_TRUE(adopting.isSkinAvailable());
+        EXPECT_EQ(adopting.source()->hue(), 30);
+        // Byte for byte the same skin, objects, bitmaps and header strings alike.
+        EXPECT_EQ(adopting.skinStream(), direct.skinStream()) << index;
+        EXPECT_EQ(adopting.source()->SkinName, direct.source()->SkinName);
+        EXPECT_EQ(adopting.formObject()->name(), direct.formObject()->name());
+        // Taken once only.
+        EXPECT_EQ(preload.take(index), nullptr);
+    }
+    EXPECT_EQ(preload.take(0), nullptr);
+    EXPECT_EQ(preload.take(3), nullptr);
+}
+
+TEST(EmbeddedSkins, APreloadNobodyTakesEndsCleanly)
+{
+    // The helper thread is waited for; its skins are freed with it.
+    {
+        EmbeddedSkinPreload unused;
+    }
+    EmbeddedSkinPreload partly;
+    EXPECT_NE(partly.take(2), nullptr);
+}
+
+TEST(SkinSources, SwapExchangesWholeSkins)
+{
+    TSeSkinSource full;
+    full.loadStoredForm(embeddedSkinStream(1));
+    full.setHue(12);
+    const int objects = full.objectCount();
+    const int bitmaps = full.bitmapCount();
+    TSeSkinObject* form = full.formObject();
+    TSeSkinSource empty;
+    empty.swap(full);
+    EXPECT_TRUE(full.isEmpty());
+    EXPECT_EQ(full.bitmapCount(), 0);
+    EXPECT_EQ(full.hue(), 0);
+    EXPECT_EQ(empty.objectCount(), objects);
+    EXPECT_EQ(empty.bitmapCount(), bitmaps);
+    EXPECT_EQ(empty.hue(), 12);
+    // The objects themselves moved, not copies: what pointed into the skin still does.
+    EXPECT_EQ(empty.formObject(), form);
 }
 
 namespace {
