@@ -174,9 +174,10 @@ void TSeBitmap::drawStyled(const QRect& target, const TSeBitmap& source, const Q
     }
 }
 
-QImage TSeBitmap::toDisplayImage() const
+QImage TSeBitmap::toDisplayImage(QImage::Format format) const
 {
-    QImage out(width(), height(), QImage::Format_ARGB32);
+    Q_ASSERT(format == QImage::Format_ARGB32 || format == QImage::Format_ARGB32_Premultiplied);
+    QImage out(width(), height(), format);
     for (int y = 0; y < height(); ++y) {
         const quint32* from = scanLine(y);
         auto* to = reinterpret_cast<quint32*>(out.scanLine(y));

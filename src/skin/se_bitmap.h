@@ -61,7 +61,9 @@ public:
                     bool masked, const QRect& clip);
 
     // Copies the bitmap with the key pixels transparent and every other pixel opaque, ready for a widget.
-    QImage toDisplayImage() const;
+    // Every pixel is then either opaque or zero, which reads the same whether or not the format is
+    // premultiplied: `format` is QImage::Format_ARGB32 or QImage::Format_ARGB32_Premultiplied.
+    QImage toDisplayImage(QImage::Format format = QImage::Format_ARGB32) const;
     // Builds a bitmap from any picture: alpha below 128 becomes the key, near-magenta becomes the key.
     static TSeBitmap fromImage(const QImage& image);
 

@@ -197,6 +197,23 @@ TEST(SkinDrawing, MaskedPartsSkipTheKey)
     }
 }
 
+TEST(SkinDrawing, DisplayImagesHideTheKeyInEitherFormat)
+{
+    TSeBitmap b(3, 1);
+    b.setPixel(0, 0, TSeBitmap::kKey);
+    b.setPixel(1, 0, qRgba(10, 20, 30, 255));
+    b.setPixel(2, 0, qRgba(200, 100, 50, 7)); // any other alpha shows as opaque
+    const QImage plain = b.toDisplayImage();
+    const QImage premultiplied = b.toDisplayImage(QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(plain.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(premultiplied.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(plain.pixel(0, 0), 0u);
+    EXPECT_EQ(plain.pixel(1, 0), qRgba(10, 20, 30, 255));
+    EXPECT_EQ(plain.pixel(2, 0), qRgba(200, 100, 50, 255));
+    // The same pixels either way: what the painter would get by converting the plain one.
+    EXPECT_EQ(premultiplied, plain.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
+
 TEST(SkinDrawing, TileCentreAndStretchModes)
 {
     TSeBitmap src = *positionBitmap("p", 4, 3);

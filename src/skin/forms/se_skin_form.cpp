@@ -146,7 +146,7 @@ void TSeSkinForm::paintFrame(QPainter& painter)
         if (m_client)
             m_client->setVisible(true);
         // Kept premultiplied: that is the form the painter copies without converting every time.
-        m_painted = buffer.toDisplayImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_painted = buffer.toDisplayImage(QImage::Format_ARGB32_Premultiplied);
     }
     painter.drawImage(0, 0, m_painted);
 }
