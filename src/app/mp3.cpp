@@ -7,6 +7,7 @@
 #include "platform/web/web_browser.h"
 #include "skin/skin_embedded.h"
 #include "skin/skin_engine.h"
+#include "skin/skin_preload.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -162,7 +163,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     setWindowTitle(QStringLiteral("聆澜"));
     setWindowIcon(lanseek::platform::applicationIcon());
     resize(kDesignWidth, kDesignHeight);
-    buildWindow();
+    buildWindow(options.skins);
     wireShell();
     wireSearch();
     wireDownload();
@@ -175,17 +176,22 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::buildWindow()
+void TForm1::finishStartUp()
 {
-    // The skins are part of the window's stored data, loaded before the controls that will use them.
+    fillFontBox();
+    // The media-type icons are drawn now rather than in the middle of the first search's results.
+    ImageList1.Count();
+}
+
+void TForm1::buildWindow(lanseek::skin::EmbeddedSkinPreload* skins)
+{
+    // The skins are part of the window's stored data. Decoded on a helper thread, they are taken once the
+    // controls exist, so that the decoding and the building overlap; either way every control gets its
+    // engine with the skin in it.
     SeSkinEngine1 = new TSeSkinEngine(this);
     SeSkinEngine1->setObjectName(QStringLiteral("SeSkinEngine1"));
-    SeSkinEngine1->setSkinStream(lanseek::skin::embeddedSkinStream(1));
-    SeSkinEngine1->loaded();
     SeSkinEngine2 = new TSeSkinEngine(this);
     SeSkinEngine2->setObjectName(QStringLiteral("SeSkinEngine2"));
-    SeSkinEngine2->setSkinStream(lanseek::skin::embeddedSkinStream(2));
-    SeSkinEngine2->loaded();
 
     buildTopBar();
     buildLeftColumn();
@@ -199,6 +205,16 @@ void TForm1::buildWindow()
 
     buildHiddenParts();
     buildMenus();
+
+    int index = 1;
+    for (TSeSkinEngine* engine : {SeSkinEngine1, SeSkinEngine2}) {
+        if (std::unique_ptr<TSeSkinSource> decoded = skins ? skins->take(index) : nullptr)
+            engine->adoptSource(*decoded);
+        else
+            engine->setSkinStream(lanseek::skin::embeddedSkinStream(index));
+        engine->loaded();
+        ++index;
+    }
     assignSkins(*this);
 
     Timer1 = new QTimer(this);
@@ -626,8 +642,7 @@ void TForm1::startUp(const TForm1Options& options)
     // 10.
     stopFlag = false;
     // 11.
-    for (const QPixmap& icon : lanseek::platform::mediaTypeIcons(16))
-        ImageList1.Add(icon);
+    ImageList1.AddLater([] { return lanseek::platform::mediaTypeIcons(16); });
     ListView1->setImages(&ImageList1);
     playListView->setImages(&ImageList1);
     cardlistview->setImages(&ImageList1);

@@ -32,6 +32,9 @@ struct MarkupOutcome;
 namespace lanseek::platform {
 struct WebDocument;
 } // namespace lanseek::platform
+namespace lanseek::skin {
+class EmbeddedSkinPreload;
+} // namespace lanseek::skin
 class TIdHTTP;
 class TForm2;
 class QMenu;
@@ -44,6 +47,8 @@ struct TForm1Options
     QString programFolder;                         // with a trailing separator; empty: found at start-up
     QSize screenSize;                              // empty: the primary screen's size
     lanseek::search::ServiceEndpoints service;     // the search service's scheme and host
+    // The embedded skins, already being decoded (the window takes them); null: decoded by the window.
+    lanseek::skin::EmbeddedSkinPreload* skins = nullptr;
 };
 
 class TForm1 : public QWidget
@@ -52,6 +57,10 @@ class TForm1 : public QWidget
 public:
     explicit TForm1(const TForm1Options& options, QWidget* parent = nullptr);
     ~TForm1() override;
+    // What start-up leaves until the window is on screen, since the first paint does not need it: the
+    // card's font families and the media-type icons. Called once the window has painted; calling it
+    // again does nothing.
+    void finishStartUp();
 
     // ---- Shared state ------------------------------------------------------------------------------
     QString programFolder;         // folder of the program, with a trailing separator
@@ -339,6 +348,7 @@ public:
     void runTagCommand(const lanseek::card::TagCommand& command);
     void applyCardMarkup(const lanseek::card::MarkupOutcome& outcome);
     void writeCard();
+    void fillFontBox();
 
     // ---- Subsystem wiring: each subsystem folder connects its own controls ----------------------------
     void wireSearch();
@@ -351,7 +361,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildWindow();
+    void buildWindow(lanseek::skin::EmbeddedSkinPreload* skins);
     void buildTopBar();
     void buildLeftColumn();
     void buildFirstView();

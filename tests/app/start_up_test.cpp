@@ -1,13 +1,19 @@
 #include "support/form_fixture.h"
 
+#include "download/form/selectdir.h"
 #include "platform/web/web_browser.h"
+#include "skin/controls/se_list_box.h"
+#include "skin/skin_embedded.h"
 #include "skin/skin_engine.h"
+#include "skin/skin_preload.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QSystemTrayIcon>
+#include <QTreeView>
 
 using lanseek::test::FormTest;
 
@@ -80,6 +86,66 @@ TEST_F(StartUp, FiveDistinctMediaIcons)
                 << i << " " << j;
     }
     EXPECT_TRUE(form->ImageList1.image(5).isNull());
+}
+
+TEST_F(StartUp, WhatTheFirstPaintDoesNotNeedComesAfterIt)
+{
+    // Before: the font box names what it chooses but holds no family yet, and the chooser has read no
+    // folder.
+    EXPECT_EQ(form->fontsizecombox->count(), 0);
+    EXPECT_EQ(form->fontsizecombox->placeholderText(), QStringLiteral("字体类型"));
+    auto* chooser = qobject_cast<TForm2*>(form->Form2);
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_EQ(chooser->ShellTreeView1->model(), nullptr);
+
+    form->finishStartUp();
+    const QStringList families = QFontDatabase::families();
+    ASSERT_EQ(form->fontsizecombox->count(), families.size());
+    for (int i = 0; i < form->fontsizecombox->count(); ++i) {
+        const QString family = form->fontsizecombox->itemText(i);
+        EXPECT_TRUE(families.contains(family)) << family.toStdString();
+        EXPECT_EQ(form->fontsizecombox->itemData(i, Qt::FontRole).value<QFont>().family(), family);
+        if (i > 0) {
+            EXPECT_LE(form->fontsizecombox->itemText(i - 1).compare(family, Qt::CaseInsensitive), 0);
+        }
+    }
+    // Each family is drawn in its own font, so the box's items are measured one by one.
+    EXPECT_FALSE(form->fontsizecombox->listBox()->uniformItemSizes());
+    EXPECT_TRUE(form->colorcombox->listBox()->uniformItemSizes());
+    EXPECT_EQ(form->fontsizecombox->currentIndex(), -1); // still no family chosen
+    form->finishStartUp();
+    EXPECT_EQ(form->fontsizecombox->count(), families.size());
+
+    // Showing the chooser reads its places.
+    form->SeSkinButton1Click();
+    ASSERT_NE(chooser->ShellTreeView1->model(), nullptr);
+    QAbstractItemModel* folders = chooser->ShellTreeView1->model();
+    EXPECT_EQ(static_cast<void*>(folders), static_cast<void*>(chooser->folderModel()));
+    EXPECT_GE(folders->rowCount(), 2);
+}
+
+TEST(StartUpWithPreload, TheWindowWearsTheSkinsDecodedAhead)
+{
+    lanseek::test::ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    lanseek::skin::EmbeddedSkinPreload preload;
+    TForm1Options options;
+    options.dialogs = &dialogs;
+    options.programFolder = folder.path();
+    options.screenSize = QSize(1024, 768);
+    options.skins = &preload;
+    TForm1 form(options);
+    for (int index : {1, 2}) {
+        TSeSkinEngine direct;
+        direct.setSkinStream(lanseek::skin::embeddedSkinStream(index));
+        TSeSkinEngine* worn = index == 1 ? form.SeSkinEngine1 : form.SeSkinEngine2;
+        ASSERT_TRUE(worn->isSkinAvailable());
+        EXPECT_EQ(worn->skinStream(), direct.skinStream()) << index;
+        EXPECT_EQ(preload.take(index), nullptr); // the window took it
+    }
+    EXPECT_TRUE(form.Button1->isSkinned());
+    EXPECT_EQ(form.Button1->SkinEngine(), form.SeSkinEngine1);
 }
 
 TEST_F(StartUp, FirstViewShowsResultsAndPlayPanel)
@@ -255,6 +321,43 @@ TEST(ListRows, SubItemCountsAreKeptPerRow)
     list.setRow(2, {QStringLiteral("3"), 0, {"only"}});
     EXPECT_EQ(list.subItemCount(2), 1);
     EXPECT_EQ(list.subItem(5, 0), QString()); // past the end reads nothing
+}
+
+TEST(ImageLists, PicturesAddedLaterAreDrawnOnFirstUseAndInOrder)
+{
+    auto square = [](QColor colour) {
+        QPixmap p(4, 4);
+        p.fill(colour);
+        return p;
+    };
+    TImageList images;
+    int made = 0;
+    images.AddLater([&] {
+        ++made;
+        return QList<QPixmap>{square(Qt::red), square(Qt::green)};
+    });
+    // No picture is asked for: nothing is drawn.
+    EXPECT_TRUE(images.image(-1).isNull());
+    EXPECT_TRUE(images.icon(-1).isNull());
+    EXPECT_EQ(made, 0);
+    // A picture added now stays behind the ones promised before it.
+    images.Add(square(Qt::blue));
+    EXPECT_EQ(made, 1);
+    ASSERT_EQ(images.Count(), 3);
+    EXPECT_EQ(images.image(0).toImage().pixel(0, 0), QColor(Qt::red).rgb());
+    EXPECT_EQ(images.image(1).toImage().pixel(0, 0), QColor(Qt::green).rgb());
+    EXPECT_EQ(images.image(2).toImage().pixel(0, 0), QColor(Qt::blue).rgb());
+    EXPECT_TRUE(images.image(3).isNull());
+    EXPECT_EQ(made, 1); // drawn once
+
+    // Clearing drops promised pictures too.
+    images.AddLater([&] {
+        ++made;
+        return QList<QPixmap>{square(Qt::black)};
+    });
+    images.Clear();
+    EXPECT_EQ(images.Count(), 0);
+    EXPECT_EQ(made, 1);
 }
 
 TEST(ProgressBars, PositionIsStoredEvenOutsideTheRange)

@@ -34,15 +34,8 @@ void TForm1::wireCard()
         colorcombox->addItem(shown.isValid() ? swatch(shown) : QIcon(), colour.name, colour.digits);
     }
     colorcombox->setCurrentIndex(0);
-    // Font families of the display, sorted, each drawn in its own font.
-    QStringList families = QFontDatabase::families();
-    families.sort(Qt::CaseInsensitive);
-    for (const QString& family : families) {
-        fontsizecombox->addItem(family);
-        fontsizecombox->setItemData(fontsizecombox->count() - 1, QFont(family), Qt::FontRole);
-    }
     // No family is chosen until the user picks one, so a colour alone leaves the card's font alone. Until
-    // then the box names what it chooses.
+    // then the box names what it chooses. The families themselves come once the window is on screen.
     fontsizecombox->setPlaceholderText(fontsizecombox->toolTip());
     fontsizecombox->setCurrentIndex(-1);
 
@@ -69,4 +62,20 @@ void TForm1::wireCard()
     // Only the user's choice in a box counts as a change, not the filling above.
     on(colorcombox, &QComboBox::activated, &TForm1::colorcomboxChange);
     on(fontsizecombox, &QComboBox::activated, &TForm1::fontsizecomboxChange);
+}
+
+void TForm1::fillFontBox()
+{
+    if (fontsizecombox->count() > 0)
+        return;
+    // Font families of the display, sorted, each drawn in its own font. Measuring every family in its own
+    // font is what makes this slow, so the window appears first.
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    fontsizecombox->listBox()->setUniformItemSizes(false);
+    for (const QString& family : families) {
+        fontsizecombox->addItem(family);
+        fontsizecombox->setItemData(fontsizecombox->count() - 1, QFont(family), Qt::FontRole);
+    }
+    fontsizecombox->setCurrentIndex(-1);
 }

@@ -17,13 +17,8 @@ TForm2::TForm2(TForm1* owner)
     setWindowTitle(QStringLiteral("选择保存目录"));
     setFixedSize(158, 264);
 
-    // Folders only, starting at the home folder, its music and downloads folders, mounted volumes and the
-    // root of the file system. Each of them is a top-level entry, so they carry the open indicator too.
-    m_model = new lanseek::platform::FolderTreeModel(this);
-
     ShellTreeView1 = new QTreeView(this);
     ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
-    ShellTreeView1->setModel(m_model);
     ShellTreeView1->header()->hide();
     ShellTreeView1->setRootIsDecorated(true);
     ShellTreeView1->setUniformRowHeights(true);
@@ -70,6 +65,24 @@ TForm2::TForm2(TForm1* owner)
 
 TForm2::~TForm2() = default;
 
+lanseek::platform::FolderTreeModel* TForm2::folderModel()
+{
+    if (!m_model) {
+        // Folders only, starting at the home folder, its music and downloads folders, mounted volumes and
+        // the root of the file system. Each of them is a top-level entry, so they carry the open indicator
+        // too.
+        m_model = new lanseek::platform::FolderTreeModel(this);
+        ShellTreeView1->setModel(m_model);
+    }
+    return m_model;
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    folderModel();
+    QWidget::showEvent(event);
+}
+
 void TForm2::showChooser()
 {
     // The window the desktop sees is the frame around the chooser.
@@ -86,7 +99,7 @@ void TForm2::showChooser()
 void TForm2::ShellTreeView1Click()
 {
     const QModelIndex current = ShellTreeView1->currentIndex();
-    pathedit->setText(current.isValid() ? m_model->filePath(current) : QString());
+    pathedit->setText(current.isValid() ? folderModel()->filePath(current) : QString());
 }
 
 void TForm2::pathbtnClick()

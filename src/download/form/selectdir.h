@@ -38,7 +38,12 @@ public:
     // The chooser's skinned frame; a member, so that it goes while the chooser is still whole.
     std::unique_ptr<TSeSkinForm> SeSkinForm1;
 
-    lanseek::platform::FolderTreeModel* folderModel() const { return m_model; }
+    // The tree's folders. Reading the desktop's places and their icons is left until the tree is first
+    // needed, when the chooser is shown or asked for them, so that making the chooser costs nothing.
+    lanseek::platform::FolderTreeModel* folderModel();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     TForm1* m_owner;

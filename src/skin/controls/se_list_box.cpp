@@ -95,6 +95,9 @@ TSeSkinListBox::TSeSkinListBox(QWidget* parent) : SkinnedWidget("ListBox", paren
     m_items = new QStandardItemModel(this);
     setModel(m_items);
     setItemDelegate(new ItemPainter(this));
+    // Items share one font and one skinned height, so the first one's size stands for all: a change of
+    // font does not measure every item again. A list whose items carry fonts of their own turns this off.
+    setUniformItemSizes(true);
     setVerticalScrollBar(new TSeSkinScrollBar(Qt::Vertical, this));
     setHorizontalScrollBar(new TSeSkinScrollBar(Qt::Horizontal, this));
     setMouseTracking(true);

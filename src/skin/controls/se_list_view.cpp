@@ -18,9 +18,21 @@ namespace {
 constexpr int kImageRole = Qt::UserRole + 1;
 }
 
+void TImageList::made() const
+{
+    // In the order they were added; a picture added after them stays behind them.
+    std::vector<std::function<QList<QPixmap>()>> later;
+    later.swap(m_later);
+    for (const auto& make : later)
+        m_images += make();
+}
+
 QPixmap TImageList::image(int index) const
 {
-    if (index < 0 || index >= m_images.size())
+    if (index < 0)
+        return {};
+    made();
+    if (index >= m_images.size())
         return {};
     return m_images[index];
 }

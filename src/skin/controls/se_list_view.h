@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QTreeWidget>
 
+#include <functional>
 #include <vector>
 
 // The shared small icons of the list views: index 0 MP3, 1 RM, 2 WMA, 3 ASF, 4 RAM; any other index
@@ -14,14 +15,32 @@
 class TImageList
 {
 public:
-    void Clear() { m_images.clear(); }
-    void Add(const QPixmap& image) { m_images.push_back(image); }
-    int Count() const { return static_cast<int>(m_images.size()); }
+    void Clear()
+    {
+        m_images.clear();
+        m_later.clear();
+    }
+    void Add(const QPixmap& image)
+    {
+        made();
+        m_images.push_back(image);
+    }
+    // Adds the pictures that make() draws, drawn only when the list is first used: pictures that come
+    // from the desktop's theme cost a search through it, which start-up need not wait for.
+    void AddLater(std::function<QList<QPixmap>()> make) { m_later.push_back(std::move(make)); }
+    int Count() const
+    {
+        made();
+        return static_cast<int>(m_images.size());
+    }
     QPixmap image(int index) const;
     QIcon icon(int index) const;
 
 private:
-    QList<QPixmap> m_images;
+    void made() const;
+
+    mutable QList<QPixmap> m_images;
+    mutable std::vector<std::function<QList<QPixmap>()>> m_later;
 };
 
 // A report-style list view: a caption column followed by sub-item columns. Rows are addressed by index;
