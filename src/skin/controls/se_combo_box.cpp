@@ -96,7 +96,12 @@ void TSeSkinComboBox::drawSkinText(QPainter& painter)
         content.setLeft(content.left() + size.width() + 4);
     }
     painter.setFont(text ? fontOf(*text) : font());
-    painter.setPen(text ? fontColorOf(*text) : palette().color(QPalette::ButtonText));
+    // With nothing chosen the box names what it chooses, dimmed as an edit's hint is.
+    const bool hint = currentIndex() < 0 && !placeholderText().isEmpty();
+    painter.setPen(hint   ? palette().color(QPalette::PlaceholderText)
+                   : text ? fontColorOf(*text)
+                          : palette().color(QPalette::ButtonText));
     painter.drawText(content, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(currentText(), Qt::ElideRight, content.width()));
+                     painter.fontMetrics().elidedText(hint ? placeholderText() : currentText(),
+                                                      Qt::ElideRight, content.width()));
 }

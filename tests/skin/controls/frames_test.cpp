@@ -150,6 +150,26 @@ TEST_P(SkinnedFrames, ComboBoxButtonHasTheButtonObjectsWidth)
     EXPECT_EQ(combo.currentText(), QStringLiteral("RM"));
 }
 
+TEST_P(SkinnedFrames, ComboBoxShowsItsPlaceholderUntilAnItemIsChosen)
+{
+    TSeSkinComboBox combo(&host);
+    combo.setGeometry(10, 10, 140, 24);
+    combo.setSkinEngine(engine.get());
+    ASSERT_TRUE(combo.isSkinned());
+    const QImage empty = grabOf(combo);
+    combo.setPlaceholderText(QStringLiteral("字体类型"));
+    combo.setCurrentIndex(-1);
+    const QImage hinted = grabOf(combo);
+    EXPECT_NE(hinted, empty); // the hint is drawn
+    EXPECT_FALSE(hasKeyPixels(hinted));
+    // An item list without a choice still shows the hint; a chosen item replaces it.
+    combo.addItems({QStringLiteral("宋体"), QStringLiteral("黑体")});
+    combo.setCurrentIndex(-1);
+    EXPECT_EQ(grabOf(combo), hinted);
+    combo.setCurrentIndex(0);
+    EXPECT_NE(grabOf(combo), hinted);
+}
+
 TEST_P(SkinnedFrames, ListBoxDrawsItemsOverTheItemObject)
 {
     TSeSkinListBox list(&host);
