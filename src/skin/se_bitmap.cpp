@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,12 +26,12 @@ void TSeBitmap::setMaxSide(int side)
     g_maxSide.store(side > 0 ? side : kDefaultMaxSide);
 }
 
-TSeBitmap::TSeBitmap(int width, int height)
+TSeBitmap::TSeBitmap(int width, int height, quint32 value)
 {
-    setSize(width, height);
+    setSize(width, height, value);
 }
 
-void TSeBitmap::setSize(int width, int height)
+void TSeBitmap::setSize(int width, int height, quint32 value)
 {
     m_image = QImage();
     if (width <= 0 || height <= 0)
@@ -40,7 +41,7 @@ void TSeBitmap::setSize(int width, int height)
     QImage image(width, height, QImage::Format_ARGB32);
     if (image.isNull())
         throw lanseek::skin::BitmapAllocationError();
-    image.fill(0);
+    image.fill(value);
     m_image = std::move(image);
 }
 
@@ -76,9 +77,11 @@ void TSeBitmap::keyNearKeyColor()
 
 void TSeBitmap::setOpaque()
 {
-    for (int y = 0; y < height(); ++y) {
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = scanLine(y);
-        for (int x = 0; x < width(); ++x)
+        for (int x = 0; x < w; ++x)
             line[x] |= 0xFF000000u;
     }
 }
@@ -177,13 +180,31 @@ void TSeBitmap::drawStyled(const QRect& target, const TSeBitmap& source, const Q
 QImage TSeBitmap::toDisplayImage(QImage::Format format) const
 {
     Q_ASSERT(format == QImage::Format_ARGB32 || format == QImage::Format_ARGB32_Premultiplied);
-    QImage out(width(), height(), format);
-    for (int y = 0; y < height(); ++y) {
-        const quint32* from = scanLine(y);
-        auto* to = reinterpret_cast<quint32*>(out.scanLine(y));
-        for (int x = 0; x < width(); ++x)
+    // The sizes are read once: asked for per pixel, they cost more than the conversion itself.
+    const int w = width();
+    const int h = height();
+    QImage out(w, h, format);
+    for (int y = 0; y < h; ++y) {
+        const quint32* __restrict from = scanLine(y);
+        auto* __restrict to = reinterpret_cast<quint32*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x)
             to[x] = isKey(from[x]) ? 0u : (from[x] | 0xFF000000u);
     }
+    return out;
+}
+
+QImage TSeBitmap::takeDisplayImage()
+{
+    const int w = width();
+    const int h = height();
+    for (int y = 0; y < h; ++y) {
+        quint32* line = scanLine(y);
+        for (int x = 0; x < w; ++x)
+            line[x] = isKey(line[x]) ? 0u : (line[x] | 0xFF000000u);
+    }
+    QImage out = std::exchange(m_image, QImage());
+    // Every pixel is opaque or zero, so the same bytes are a premultiplied picture as they stand.
+    out.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     return out;
 }
 
@@ -192,10 +213,12 @@ TSeBitmap TSeBitmap::fromImage(const QImage& image)
     TSeBitmap bitmap;
     const QImage converted = image.convertToFormat(QImage::Format_ARGB32);
     bitmap.setSize(converted.width(), converted.height());
-    for (int y = 0; y < bitmap.height(); ++y) {
+    const int w = bitmap.width();
+    const int h = bitmap.height();
+    for (int y = 0; y < h; ++y) {
         const auto* from = reinterpret_cast<const quint32*>(converted.constScanLine(y));
         quint32* to = bitmap.scanLine(y);
-        for (int x = 0; x < bitmap.width(); ++x)
+        for (int x = 0; x < w; ++x)
             to[x] = (from[x] >> 24) < 128 ? kKey : (from[x] | 0xFF000000u);
     }
     bitmap.keyMagenta();

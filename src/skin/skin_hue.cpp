@@ -84,9 +84,11 @@ TColor shiftColorHue(TColor color, int delta)
 
 void shiftBitmapHue(TSeBitmap& bitmap, int delta)
 {
-    for (int y = 0; y < bitmap.height(); ++y) {
+    const int w = bitmap.width();
+    const int h = bitmap.height();
+    for (int y = 0; y < h; ++y) {
         quint32* line = bitmap.scanLine(y);
-        for (int x = 0; x < bitmap.width(); ++x) {
+        for (int x = 0; x < w; ++x) {
             if ((line[x] >> 24) != 0)
                 line[x] = shiftPixelHue(line[x], delta);
         }

@@ -212,6 +212,17 @@ TEST(SkinDrawing, DisplayImagesHideTheKeyInEitherFormat)
     EXPECT_EQ(plain.pixel(2, 0), qRgba(200, 100, 50, 255));
     // The same pixels either way: what the painter would get by converting the plain one.
     EXPECT_EQ(premultiplied, plain.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    // Made in the bitmap's own memory, the picture is the same and the bitmap gives it up.
+    const QImage taken = b.takeDisplayImage();
+    EXPECT_EQ(taken.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(taken, premultiplied);
+    EXPECT_TRUE(b.isEmpty());
+
+    // A bitmap may start as any one value; without one it starts zeroed.
+    TSeBitmap filled(2, 2, 0xFF102030u);
+    EXPECT_EQ(filled.pixel(1, 1), 0xFF102030u);
+    filled.setSize(3, 1);
+    EXPECT_EQ(filled.pixel(2, 0), 0u);
 }
 
 TEST(SkinDrawing, TileCentreAndStretchModes)

@@ -48,9 +48,11 @@ public:
                 content.setLeft(content.left() + box->width() + 4);
             }
         }
-        for (int y = 0; y < bitmap.height(); ++y) {
+        const int w = bitmap.width();
+        const int h = bitmap.height();
+        for (int y = 0; y < h; ++y) {
             quint32* line = bitmap.scanLine(y);
-            for (int x = 0; x < bitmap.width(); ++x)
+            for (int x = 0; x < w; ++x)
                 line[x] = TSeBitmap::isKey(line[x]) ? (base | 0xFF000000u) : (line[x] | 0xFF000000u);
         }
         QPainter p(&bitmap.image());

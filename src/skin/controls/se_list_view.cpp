@@ -70,9 +70,11 @@ protected:
                           : (rect.contains(viewport()->mapFromGlobal(QCursor::pos())) && underMouse()) ? 5
                                                                                                        : 0;
         drawPart(canvas, section, QRect(0, 0, rect.width(), rect.height()), state);
-        for (int y = 0; y < bitmap.height(); ++y) {
+        const int w = bitmap.width();
+        const int h = bitmap.height();
+        for (int y = 0; y < h; ++y) {
             quint32* line = bitmap.scanLine(y);
-            for (int x = 0; x < bitmap.width(); ++x)
+            for (int x = 0; x < w; ++x)
                 line[x] = TSeBitmap::isKey(line[x]) ? 0xFFFFFFFFu : (line[x] | 0xFF000000u);
         }
         QPainter p(&bitmap.image());

@@ -137,16 +137,15 @@ void TSeSkinForm::paintFrame(QPainter& painter)
         // The frame is painted over the skin's own background colour rather than the transparent key, so
         // that anti-aliased caption text never blends with the key; what lies outside the window's region
         // is cut away by the mask.
-        TSeBitmap buffer(size.width(), size.height());
         const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
-        buffer.fill(colorToPixel(background));
+        TSeBitmap buffer(size.width(), size.height(), colorToPixel(background));
         if (m_client)
             m_client->setVisible(false);
         m_copy->draw(TSeCanvas(&buffer));
         if (m_client)
             m_client->setVisible(true);
         // Kept premultiplied: that is the form the painter copies without converting every time.
-        m_painted = buffer.toDisplayImage(QImage::Format_ARGB32_Premultiplied);
+        m_painted = buffer.takeDisplayImage();
     }
     painter.drawImage(0, 0, m_painted);
 }
