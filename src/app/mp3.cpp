@@ -474,12 +474,13 @@ void TForm1::buildCardPanel()
     colorcombox = new TSeSkinComboBox(SeSkinToolBar2);
     colorcombox->setObjectName(QStringLiteral("colorcombox"));
     colorcombox->setToolTip(QStringLiteral("字体颜色"));
-    colorcombox->resize(112, 24);
+    // The twelve buttons and both boxes fill the bar's 557 pixels without running past its end.
+    colorcombox->resize(110, 24);
     SeSkinToolBar2->addControl(colorcombox, 6);
     fontsizecombox = new TSeSkinComboBox(SeSkinToolBar2);
     fontsizecombox->setObjectName(QStringLiteral("fontsizecombox"));
     fontsizecombox->setToolTip(QStringLiteral("字体类型"));
-    fontsizecombox->resize(112, 24);
+    fontsizecombox->resize(110, 24);
     SeSkinToolBar2->addControl(fontsizecombox, 4);
 
     nameedit = new TSeSkinEdit(SeSkinPanel2);

@@ -124,6 +124,22 @@ TEST_F(StartUp, WhatTheFirstPaintDoesNotNeedComesAfterIt)
     EXPECT_GE(folders->rowCount(), 2);
 }
 
+TEST_F(StartUp, ToolBarsHoldTheirControlsOnEveryScreen)
+{
+    for (QSize screen : {QSize(1024, 768), QSize(1280, 1024), QSize(800, 600)}) {
+        makeForm(screen);
+        for (TSeSkinToolBar* bar : {form->SeSkinToolBar1, form->SeSkinToolBar2, form->SeSkinToolBar3}) {
+            for (QWidget* control : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (control->isWindow() || control->isHidden())
+                    continue;
+                EXPECT_TRUE(bar->rect().contains(control->geometry()))
+                    << bar->objectName().toStdString() << " " << control->objectName().toStdString() << " at "
+                    << screen.width();
+            }
+        }
+    }
+}
+
 TEST(StartUpWithPreload, TheWindowWearsTheSkinsDecodedAhead)
 {
     lanseek::test::ScriptedDialogs dialogs;
