@@ -62,8 +62,8 @@ bool chooseService(ServiceChoice& choice, std::string& error)
 
 // Sees the window's first paint, whether the frame or the form inside it paints first. Then it starts
 // what the window does not need to appear: the window's own remaining start-up and the media engine's
-// warm-up. For the start-up benchmark
-// (LANSEEK_EXIT_AFTER_FIRST_PAINT) it reports the paint on standard output and ends the process.
+// warm-up. For the start-up benchmark (LANSEEK_EXIT_AFTER_FIRST_PAINT) it reports the paint on standard
+// output and ends the process.
 class FirstPaintWatcher : public QObject
 {
 public:

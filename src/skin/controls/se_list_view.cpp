@@ -18,7 +18,7 @@ namespace {
 constexpr int kImageRole = Qt::UserRole + 1;
 }
 
-void TImageList::made() const
+void TImageList::makePending() const
 {
     // In the order they were added; a picture added after them stays behind them.
     std::vector<std::function<QList<QPixmap>()>> later;
@@ -31,7 +31,7 @@ QPixmap TImageList::image(int index) const
 {
     if (index < 0)
         return {};
-    made();
+    makePending();
     if (index >= m_images.size())
         return {};
     return m_images[index];

@@ -22,7 +22,7 @@ public:
     }
     void Add(const QPixmap& image)
     {
-        made();
+        makePending();
         m_images.push_back(image);
     }
     // Adds the pictures that make() draws, drawn only when the list is first used: pictures that come
@@ -30,14 +30,14 @@ public:
     void AddLater(std::function<QList<QPixmap>()> make) { m_later.push_back(std::move(make)); }
     int Count() const
     {
-        made();
+        makePending();
         return static_cast<int>(m_images.size());
     }
     QPixmap image(int index) const;
     QIcon icon(int index) const;
 
 private:
-    void made() const;
+    void makePending() const;
 
     mutable QList<QPixmap> m_images;
     mutable std::vector<std::function<QList<QPixmap>()>> m_later;
