@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
-  libcurl4-openssl-dev libgumbo-dev zlib1g-dev libtag1-dev libmicrohttpd-dev libmicrohttpd12 libcpp-httplib-dev
+  libcurl4-openssl-dev libgumbo-dev zlib1g-dev libdeflate-dev libtag1-dev libmicrohttpd-dev libmicrohttpd12 libcpp-httplib-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-tools

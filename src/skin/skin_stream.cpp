@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <libdeflate.h>
 #include <limits>
 #include <zlib.h>
 
@@ -281,7 +282,34 @@ struct SeInflatingStream::State
     bool damaged = false;  // zlib refused the data after `produced` bytes
     QByteArray input;      // compressed bytes read from a source that is not in memory
     bool inMemory = false; // the source's remaining bytes were handed to zlib where they lie
+    bool whole = false;    // everything was inflated at once, before the first read
+    qint64 wholeInput = 0; // the compressed bytes that took
     qint64 firstStep = kInflateFirstStep;
+
+    // Compressed data in memory that inflates within the first step is inflated in one call of the
+    // whole-buffer decompressor, which is several times faster than zlib's streaming inflate and checks
+    // the same trailer. Anything it does not finish (damage, a truncated stream, more output than the
+    // step) is left to zlib from the start, so that such data reads exactly as it always has.
+    void inflateWhole(const char* data, qint64 size)
+    {
+        libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+        if (!d)
+            return;
+        out.resize(qsizetype(firstStep));
+        size_t in = 0;
+        size_t produced = 0;
+        const libdeflate_result rc = libdeflate_zlib_decompress_ex(d, data, size_t(size), out.data(),
+                                                                   size_t(out.size()), &in, &produced);
+        libdeflate_free_decompressor(d);
+        if (rc != LIBDEFLATE_SUCCESS) {
+            out.clear();
+            return;
+        }
+        this->produced = qint64(produced);
+        wholeInput = qint64(in);
+        whole = true;
+        ended = true;
+    }
 };
 
 SeInflatingStream::SeInflatingStream(SeStream* source) : m_state(std::make_unique<State>())
@@ -302,7 +330,8 @@ SeInflatingStream::SeInflatingStream(SeStream* source) : m_state(std::make_uniqu
         // the whole content, so the buffer never has to move. It is capped, since this is a guess made
         // before any data has been seen.
         s.firstStep = std::clamp(available * 12, kInflateFirstStep, kInflateGuessLimit);
-        // What zlib does not consume stays in the source, as with any reader.
+        s.inflateWhole(data, available);
+        // What is not consumed stays in the source, as with any reader.
         source->seek(start, SeekOrigin::Begin);
     }
 }
@@ -311,7 +340,7 @@ SeInflatingStream::~SeInflatingStream()
 {
     State& s = *m_state;
     if (s.inMemory)
-        s.source->seek(qint64(s.z.total_in), SeekOrigin::Current);
+        s.source->seek(s.whole ? s.wholeInput : qint64(s.z.total_in), SeekOrigin::Current);
     inflateEnd(&s.z);
 }
 

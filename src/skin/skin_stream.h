@@ -100,7 +100,8 @@ private:
 // output and nothing passes through small intermediate buffers; a source in memory is inflated from
 // where it lies. It inflates ahead of its reader by at most the size already read or a first step
 // guessed from the compressed size (capped at a few megabytes), so hostile data that inflates without
-// end costs little more than what is read of it.
+// end costs little more than what is read of it. A source in memory whose whole content fits in that
+// first step is inflated at once by a faster whole-buffer inflater; all else goes through zlib.
 // Damaged compressed data raises the decompression error on the read that reaches the end of the
 // data inflated before the damage; everything before it reads normally.
 class SeInflatingStream : public SeStream

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <string>
 
 namespace lanseek::skin {
 
@@ -51,8 +52,13 @@ template <std::size_t N> constexpr EnumNames makeNames(const char* const (&names
 
 struct NamedValue
 {
+    constexpr NamedValue(const char* n, qint32 v)
+        : name(n), value(v), length(std::char_traits<char>::length(n))
+    {
+    }
     const char* name;
     qint32 value;
+    qsizetype length; // of the name, so that most entries are passed over without a comparison
 };
 
 // Colour identifiers with their values; system colours carry the high bit and their index.
@@ -177,7 +183,7 @@ template <std::size_t N, class Value>
 bool valueOfIdent(const NamedValue (&table)[N], const QByteArray& ident, Value* value)
 {
     for (const auto& c : table) {
-        if (sameIdent(ident, c.name)) {
+        if (c.length == ident.size() && sameIdent(ident, c.name)) {
             *value = c.value;
             return true;
         }

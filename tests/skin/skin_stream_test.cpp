@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace lanseek::skin;
@@ -194,6 +196,47 @@ TEST(SkinContent, MagentaBecomesTheKeyInRawRecords)
     EXPECT_EQ(b.pixel(0, 0), TSeBitmap::kKey);
     EXPECT_EQ(b.pixel(1, 0), 0xFFFF00F9u);
     EXPECT_EQ(b.pixel(2, 0), TSeBitmap::kKey);
+}
+
+TEST(SkinContent, EveryPixelNearMagentaBecomesTheKeyWhateverItsPlaceInTheLine)
+{
+    // Each channel runs from 8 below to 8 above its magenta value, the others varying with it, in lines
+    // whose widths leave every remainder after groups of four pixels.
+    QList<quint32> pixels;
+    for (int d = -8; d <= 8; ++d) {
+        for (int channel = 0; channel < 3; ++channel) {
+            for (int other : {0, 3, 5, 6, 9}) {
+                int c[3] = {0xFF - other, other, 0xFF - other};
+                c[channel] = channel == 1 ? std::clamp(d, 0, 255) : std::clamp(0xFF + d, 0, 255);
+                pixels.append(quint32(c[0]) | (quint32(c[1]) << 8) | (quint32(c[2]) << 16) |
+                              (quint32((d * 37) & 0xFF) << 24));
+            }
+        }
+    }
+    auto nearMagenta = [](quint32 p) {
+        return std::abs(int(p & 0xFF) - 0xFF) < 6 && std::abs(int((p >> 8) & 0xFF)) < 6 &&
+               std::abs(int((p >> 16) & 0xFF) - 0xFF) < 6;
+    };
+    for (int width : {1, 2, 3, 4, 5, 7, 8, 13}) {
+        const int height = int((pixels.size() + width - 1) / width);
+        QByteArray body;
+        for (int i = 0; i < width * height; ++i) {
+            const quint32 p = pixels[i % pixels.size()];
+            body += pixel(int(p & 0xFF), int((p >> 8) & 0xFF), int((p >> 16) & 0xFF), int(p >> 24));
+        }
+        auto source = readRaw(header() + u32(1) + str("m") + u32(quint32(width)) + u32(quint32(height)) +
+                              body + u32(0));
+        const TSeBitmap& b = *source->bitmaps()[0];
+        int keyed = 0;
+        for (int i = 0; i < width * height; ++i) {
+            const quint32 p = pixels[i % pixels.size()];
+            const quint32 expected = nearMagenta(p) ? TSeBitmap::kKey : p;
+            keyed += nearMagenta(p);
+            ASSERT_EQ(b.pixel(i % width, i / width), expected) << "width " << width << " pixel " << i;
+        }
+        EXPECT_GT(keyed, 0);
+        EXPECT_LT(keyed, width * height);
+    }
 }
 
 TEST(SkinContent, BmpRecordsAreOpaqueAndKeyedNearTheKeyColour)
@@ -391,6 +434,28 @@ TEST(SkinStreams, InflatingStreamReadsWhatTheDecompressorReads)
     QByteArray all(expected.size() + 10, '\0');
     EXPECT_EQ(fromFile.read(all.data(), all.size()), expected.size());
     EXPECT_EQ(all.left(expected.size()), expected);
+}
+
+TEST(SkinStreams, InflatingStreamLeavesWhatFollowsTheStreamInItsSource)
+{
+    // Data that fits the first step, and data that inflates to far more than it (a megabyte of one
+    // letter compresses to a few hundred bytes): both read whole, and the source stands right after
+    // the compressed stream once the inflating stream is done with it.
+    for (const QByteArray& plain :
+         {QByteArray("short content ") + QByteArray(5000, 'x'), QByteArray(1 << 20, 'a')}) {
+        const QByteArray compressed = zlibCompress(plain, 9);
+        SeMemoryStream source(compressed + "tail");
+        {
+            SeInflatingStream z(&source);
+            QByteArray all(plain.size() + 100, '\0');
+            EXPECT_EQ(z.read(all.data(), all.size()), plain.size());
+            EXPECT_EQ(all.left(plain.size()), plain);
+        }
+        EXPECT_EQ(source.position(), compressed.size());
+        char rest[4];
+        ASSERT_EQ(source.read(rest, 4), 4);
+        EXPECT_EQ(QByteArray(rest, 4), "tail");
+    }
 }
 
 TEST(SkinStreams, InflatingStreamStopsCleanlyAtDamage)

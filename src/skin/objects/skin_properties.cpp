@@ -97,7 +97,9 @@ bool readText(const FormValue& v, QByteArray* out)
     if (!v.isString())
         return false;
     // A deep copy: values read in place point into the record being read, which does not outlive it.
-    *out = QByteArray(v.bytes.constData(), v.bytes.size());
+    // Most texts are the value already there (every font names the same family), which is kept.
+    if (*out != v.bytes)
+        *out = QByteArray(v.bytes.constData(), v.bytes.size());
     return true;
 }
 

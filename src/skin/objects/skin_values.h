@@ -24,7 +24,7 @@ struct TSeFont
     int Charset = 1; // DEFAULT_CHARSET
     TColor Color = clWindowText;
     int Height = -12;
-    QByteArray Name = "WenQuanYi Micro Hei";
+    QByteArray Name = QByteArrayLiteral("WenQuanYi Micro Hei"); // static data: no copy per font
     int Pitch = 0;
     int Style = 0; // bit 0 bold, 1 italic, 2 underline, 3 strike-out
 
