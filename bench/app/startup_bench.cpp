@@ -49,6 +49,16 @@ double timeToFirstPaint(const QString& program)
     return -1;
 }
 
+// A run that did not paint is tried again, twice at most: a display server handed connections in quick
+// succession now and then refuses one, which says nothing about the program.
+double timeToFirstPaintRetried(const QString& program)
+{
+    double ms = -1;
+    for (int attempt = 0; attempt < 3 && ms < 0; ++attempt)
+        ms = timeToFirstPaint(program);
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -64,8 +74,8 @@ int main(int argc, char** argv)
     timeToFirstPaint(QString::fromLocal8Bit(argv[1]));
     timeToFirstPaint(QString::fromLocal8Bit(argv[2]));
     for (int i = 0; i < runs; ++i) {
-        const double p = timeToFirstPaint(QString::fromLocal8Bit(argv[1]));
-        const double r = timeToFirstPaint(QString::fromLocal8Bit(argv[2]));
+        const double p = timeToFirstPaintRetried(QString::fromLocal8Bit(argv[1]));
+        const double r = timeToFirstPaintRetried(QString::fromLocal8Bit(argv[2]));
         if (p < 0 || r < 0) {
             std::fprintf(stderr, "a run did not paint (is there a display?)\n");
             return 1;

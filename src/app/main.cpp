@@ -60,6 +60,20 @@ bool chooseService(ServiceChoice& choice, std::string& error)
     return true;
 }
 
+// The transfer library sets up its TLS stack once, before the first search or download. A library
+// whose set-up is safe against a transfer starting on another thread meanwhile does that after the
+// window's first paint; an older one at once, before any thread exists.
+bool curlSetUpIsThreadSafe()
+{
+    return (curl_version_info(CURLVERSION_NOW)->features & CURL_VERSION_THREADSAFE) != 0;
+}
+
+void curlGlobalInit()
+{
+    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)done;
+}
+
 // Sees the window's first paint, whether the frame or the form inside it paints first. Then it starts
 // what the window does not need to appear: the window's own remaining start-up and the media engine's
 // warm-up. For the start-up benchmark (LANSEEK_EXIT_AFTER_FIRST_PAINT) it reports the paint on standard
@@ -94,6 +108,7 @@ private:
             std::fflush(stdout);
             std::_Exit(0);
         }
+        curlGlobalInit(); // a second call does nothing
         m_mediaWarmUp = std::make_unique<lanseek::platform::MediaEngineWarmUp>();
         m_thenRun();
     }
@@ -113,7 +128,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", reason.c_str());
         return 1;
     }
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+
+    if (!curlSetUpIsThreadSafe())
+        curlGlobalInit();
 
     LanseekApplication app(argc, argv);
     // The window's skins are decoded on a helper thread while the window builds its controls. (Started
@@ -145,13 +162,15 @@ int main(int argc, char** argv)
     options.skins = &skins;
     TForm1 form(options);
     app.setExceptionHandler([&form](const QString& message) { form.myexception(message); });
-    // Every other window and dialog shows the program's icon too; the form has read it already.
-    LanseekApplication::setWindowIcon(form.windowIcon());
 
     // The window the desktop sees is the skinned frame around the form.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.window()->move(screen->availableGeometry().center() - form.window()->rect().center());
-    FirstPaintWatcher firstPaint([&form] { form.guarded([&form] { form.finishStartUp(); }); });
+    FirstPaintWatcher firstPaint([&form] {
+        form.guarded([&form] { form.finishStartUp(); });
+        // Every other window and dialog shows the program's icon too, as the form now has it.
+        LanseekApplication::setWindowIcon(form.windowIcon());
+    });
     firstPaint.watch(form.window());
     firstPaint.watch(&form);
     form.show();

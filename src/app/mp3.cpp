@@ -161,7 +161,8 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     Q_ASSERT(m_dialogs);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("聆澜"));
-    setWindowIcon(lanseek::platform::applicationIcon());
+    // The small pictures are enough for a window that is about to appear; the rest come after it has.
+    setWindowIcon(lanseek::platform::applicationIcon(kFirstIconSize));
     resize(kDesignWidth, kDesignHeight);
     buildWindow(options.skins);
     wireShell();
@@ -178,6 +179,10 @@ TForm1::~TForm1() = default;
 
 void TForm1::finishStartUp()
 {
+    // The icon's large pictures, left out of the first paint.
+    using lanseek::platform::kLargestIconSize;
+    if (windowIcon().actualSize(QSize(kLargestIconSize, kLargestIconSize)).width() < kLargestIconSize)
+        setWindowIcon(lanseek::platform::applicationIcon());
     fillFontBox();
     // The media-type icons are drawn now rather than in the middle of the first search's results.
     ImageList1.Count();

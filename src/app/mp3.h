@@ -385,4 +385,6 @@ private:
 
 // The client size the window was laid out for.
 inline constexpr int kDesignWidth = 696;
+// The largest picture of the program's icon that the window is given before it first appears.
+inline constexpr int kFirstIconSize = 64;
 inline constexpr int kDesignHeight = 604;

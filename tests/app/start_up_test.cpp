@@ -274,11 +274,24 @@ TEST_F(StartUp, AlignedRegionsFollowTheWindowAtEveryScreenSize)
 
 TEST_F(StartUp, WindowShowsTheProgramsOwnIcon)
 {
-    const QList<QSize> sizes = form->windowIcon().availableSizes();
+    // Before the first paint the small pictures only; after it every size, in the frame and the tray
+    // as well.
+    QList<QSize> sizes = form->windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
+    EXPECT_TRUE(sizes.contains(QSize(kFirstIconSize, kFirstIconSize)));
+    EXPECT_FALSE(sizes.contains(QSize(256, 256)));
+    EXPECT_EQ(form->window()->windowIcon().availableSizes(), sizes);
+
+    form->finishStartUp();
+    sizes = form->windowIcon().availableSizes();
     EXPECT_TRUE(sizes.contains(QSize(16, 16)));
     EXPECT_TRUE(sizes.contains(QSize(256, 256)));
     EXPECT_EQ(form->SeSkinForm1->trayIcon()->icon().availableSizes(), sizes);
     EXPECT_EQ(form->window()->windowIcon().availableSizes(), sizes);
+    // Once is enough: a second call keeps the icon it has.
+    const qint64 key = form->windowIcon().cacheKey();
+    form->finishStartUp();
+    EXPECT_EQ(form->windowIcon().cacheKey(), key);
 }
 
 TEST_F(StartUp, ControlsAreNamedForScreenReaders)

@@ -215,7 +215,9 @@ bool TSeCustomForm::hookEvent(QEvent* event)
             setCaption(o->windowTitle());
         break;
     case QEvent::WindowIconChange:
-        if (QWidget* o = owner())
+        // The frame's new icon comes back to the owner inside it as a change of its own; passing it on
+        // only when it differs ends the round there.
+        if (QWidget* o = owner(); o && o->windowIcon().cacheKey() != m_window->windowIcon().cacheKey())
             m_window->setWindowIcon(o->windowIcon());
         if (m_tray)
             m_tray->setIcon(frameIcon());

@@ -75,4 +75,11 @@ TEST(ApplicationIcon, DrawnAtEverySizeFromTheCompiledInPictures)
     const QColor sky = picture.pixelColor(60, 80);
     EXPECT_GT(sky.blue(), sky.red() + 40);
     EXPECT_EQ(picture.pixelColor(145, 100), QColor(Qt::white));
+
+    // The first pictures only: the sizes up to the one asked for, scaled up when more is asked.
+    const QIcon small = applicationIcon(64);
+    EXPECT_EQ(small.availableSizes(),
+              (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+    EXPECT_EQ(small.pixmap(QSize(128, 128)).size(), QSize(64, 64));
+    EXPECT_TRUE(applicationIcon(8).isNull());
 }

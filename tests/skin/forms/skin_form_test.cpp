@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 
@@ -102,6 +103,21 @@ TEST_F(SkinFormTest, TheOwnerBecomesTheClientAreaAndKeepsItsSize)
     EXPECT_GT(frame->height(), 300);
     EXPECT_EQ(owner->button->geometry(), QRect(10, 250, 80, 30)); // still client coordinates
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("选择保存目录"));
+}
+
+TEST_F(SkinFormTest, AnIconGivenToTheShownOwnerReachesTheFrame)
+{
+    // The frame's own change comes back to the owner inside it; it must end there, not go round.
+    QPixmap first(16, 16);
+    first.fill(Qt::red);
+    QPixmap second(32, 32);
+    second.fill(Qt::blue);
+    for (const QPixmap& picture : {first, second}) {
+        owner->setWindowIcon(QIcon(picture));
+        QApplication::processEvents();
+        EXPECT_EQ(form->frameWindow()->windowIcon().cacheKey(), owner->windowIcon().cacheKey());
+    }
+    EXPECT_EQ(form->frameWindow()->windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
 }
 
 TEST_F(SkinFormTest, TheOwnerGrowingGrowsTheFrame)
