@@ -176,8 +176,9 @@ qint64 BinaryReader::integerValue()
 QList<FormProperty> BinaryReader::properties(int depth)
 {
     QList<FormProperty> list;
-    // Skin objects store a few dozen properties; one allocation for them is cheaper than growing.
-    list.reserve(32);
+    // Skin objects store a few dozen properties (up to some fifty, with every part of their fonts and
+    // bitmap links); one allocation for them is cheaper than growing.
+    list.reserve(64);
     while (peek() != 0) {
         // Built where it is kept: a value is large enough that moving it in costs more than reading it.
         FormProperty& p = list.emplaceBack();

@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lanseek::skin {
 
 namespace {
@@ -301,6 +305,49 @@ constexpr auto kHexValues = [] {
     return table;
 }();
 
+// Decodes whole groups of sixteen hex digits, eight bytes each, from `in` while sixteen digits lie
+// before `last` (the last character that may start a pair); stops at the first group holding anything
+// else and returns where it stopped, with `out` moved past what it wrote. Digits are told from the rest
+// and turned into their values sixteen at a time: a letter's value comes from its lower-case form,
+// which setting bit 5 gives for letters and leaves alone for digits.
+const unsigned char* decodeHexRun(const unsigned char* in, const unsigned char* last, char** out)
+{
+#if defined(__SSE2__)
+    char* to = *out;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i case_ = _mm_set1_epi8(0x20);
+    const __m128i belowZero = _mm_set1_epi8('0' - 1);
+    const __m128i aboveNine = _mm_set1_epi8('9' + 1);
+    const __m128i belowA = _mm_set1_epi8('a' - 1);
+    const __m128i aboveF = _mm_set1_epi8('f' + 1);
+    const __m128i lowByte = _mm_set1_epi16(0x00FF);
+    while (last - in >= 15) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i lower = _mm_or_si128(c, case_);
+        // Bytes from 0x80 up compare as negative numbers, so they are neither.
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, belowZero), _mm_cmplt_epi8(c, aboveNine));
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, belowA), _mm_cmplt_epi8(lower, aboveF));
+        if (_mm_movemask_epi8(_mm_or_si128(digit, letter)) != 0xFFFF)
+            break;
+        const __m128i value =
+            _mm_or_si128(_mm_and_si128(digit, _mm_sub_epi8(c, _mm_set1_epi8('0'))),
+                         _mm_and_si128(letter, _mm_sub_epi8(lower, _mm_set1_epi8('a' - 10))));
+        // Each pair is one 16-bit lane, its first digit in the low byte: that digit becomes the high
+        // half of the result, the second digit its low half.
+        const __m128i pairs =
+            _mm_or_si128(_mm_and_si128(_mm_slli_epi16(value, 4), lowByte), _mm_srli_epi16(value, 8));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(pairs, zero));
+        to += 8;
+        in += 16;
+    }
+    *out = to;
+#else
+    (void)last;
+    (void)out;
+#endif
+    return in;
+}
+
 void TextParser::next()
 {
     const qint64 size = m_size;
@@ -447,6 +494,7 @@ void TextParser::scanHex()
             const unsigned char* in = reinterpret_cast<const unsigned char*>(text) + m_pos;
             const unsigned char* last = reinterpret_cast<const unsigned char*>(text) + end - 1;
             char* to = out;
+            in = decodeHexRun(in, last, &to);
             while (in < last) {
                 const int a = kHexValues[in[0]];
                 const int b = kHexValues[in[1]];
@@ -617,6 +665,7 @@ FormValue TextParser::value(int depth)
 QList<FormProperty> TextParser::properties(int depth, bool insideItem)
 {
     QList<FormProperty> list;
+    list.reserve(64); // as many as a skin object stores, so that the list never moves
     for (;;) {
         if (m_tok == Tok::End)
             fail("'end' expected");

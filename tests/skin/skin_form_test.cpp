@@ -198,6 +198,39 @@ TEST(ObjectNames, OnlyNamesTheTextFormCanCarryAreAccepted)
     EXPECT_TRUE(isComponentName(""));
 }
 
+TEST(TextForm, LongBinaryDataReadsEveryByteWhereverItsLinesBreak)
+{
+    // Every byte value, written in upper and in lower case, in runs long enough for the whole-group
+    // decoding; a line break after every possible number of digits, as the writer's lines of 64 do.
+    QByteArray data;
+    for (int i = 0; i < 256; ++i)
+        data.append(char(i));
+    data += data.left(37);
+    for (bool upper : {true, false}) {
+        QByteArray hex = data.toHex();
+        if (upper)
+            hex = hex.toUpper();
+        for (int line : {1, 2, 15, 16, 17, 31, 32, 33, 64, 1000}) {
+            QByteArray text;
+            for (qsizetype at = 0; at < hex.size(); at += line)
+                text += hex.mid(at, line) + "\r\n      ";
+            const FormObject o = readTextForm("object A: B\r\n  X = {" + text + "}\r\nend\r\n");
+            ASSERT_EQ(o.properties[0].value.bytes, data)
+                << "lines of " << line << (upper ? " upper" : " lower");
+        }
+    }
+    // A character that is no digit fails the value wherever it stands in a run.
+    const QByteArray hex = data.toHex();
+    for (qsizetype at : {0, 5, 15, 16, 17, 100, 511, 585}) {
+        for (char bad : {'g', 'G', '@', '`', ':', '/', char(0xE6)}) {
+            QByteArray damaged = hex;
+            damaged[at] = bad;
+            EXPECT_THROW(readTextForm("object A: B\r\n  X = {" + damaged + "}\r\nend\r\n"), FormatError)
+                << at << " " << int(bad);
+        }
+    }
+}
+
 TEST(TextForm, ValuesReadExactlyAsWritten)
 {
     // Binary data may be broken by white space anywhere, even inside a digit pair.
