@@ -37,6 +37,26 @@ QRect frameClientRect(TSeSkinObject* formTree, QSize windowSize, TSeBorderStyle 
                  std::max(0, windowSize.height() - 2 * m.border - m.caption));
 }
 
+std::vector<QRect> framePieces(QSize windowSize, const QRect& client)
+{
+    const QRect window(QPoint(0, 0), windowSize);
+    if (window.isEmpty())
+        return {};
+    const QRect inner = client & window;
+    if (inner.isEmpty())
+        return {window};
+    std::vector<QRect> pieces;
+    const auto add = [&pieces](const QRect& piece) {
+        if (!piece.isEmpty())
+            pieces.push_back(piece);
+    };
+    add(QRect(0, 0, window.width(), inner.top()));
+    add(QRect(0, inner.bottom() + 1, window.width(), window.height() - inner.bottom() - 1));
+    add(QRect(0, inner.top(), inner.left(), inner.height()));
+    add(QRect(inner.right() + 1, inner.top(), window.width() - inner.right() - 1, inner.height()));
+    return pieces;
+}
+
 FrameZone zoneOfKind(TSeKind kind)
 {
     switch (kind) {

@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <vector>
+
 class TSeSkinObject;
 
 namespace lanseek::skin {
@@ -26,6 +28,11 @@ PlainFrameMetrics plainFrameMetrics(TSeBorderStyle style);
 // object has no client object; the plain frame's inner rectangle otherwise. The form tree must already
 // be laid out to the window's size. Without a form object (or for kbsNone): the plain frame's.
 QRect frameClientRect(TSeSkinObject* formTree, QSize windowSize, TSeBorderStyle style);
+
+// The parts of a window of the given size that lie outside its client rectangle, which the owner
+// covers: the bands above and below it across the whole width, then the edges left and right of it.
+// Empty parts are left out; a client rectangle with nothing inside the window leaves the whole window.
+std::vector<QRect> framePieces(QSize windowSize, const QRect& client);
 
 // The zone an object kind stands for.
 FrameZone zoneOfKind(TSeKind kind);

@@ -1,5 +1,6 @@
 #include "skin/forms/se_skin_form.h"
 
+#include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_window.h"
 #include "skin/skin_engine.h"
 #include "skin/skin_objects.h"
@@ -49,9 +50,16 @@ bool TSeSkinForm::isSkinned() const
     return Active && m_engine && m_engine->isSkinAvailable() && m_copy;
 }
 
+void TSeSkinForm::forgetPainting()
+{
+    m_painted.clear();
+    m_paintedSize = QSize();
+    m_paintedClient = QRect();
+}
+
 void TSeSkinForm::dropSkin()
 {
-    m_painted = QImage();
+    forgetPainting();
     m_title = nullptr;
     m_client = nullptr;
     m_copy.reset();
@@ -130,22 +138,32 @@ void TSeSkinForm::paintFrame(QPainter& painter)
     const QSize size = window()->size();
     if (size.isEmpty())
         return;
-    if (m_painted.size() != size) {
+    const QRect client = clientRect();
+    if (m_paintedSize != size || m_paintedClient != client) {
         layoutTree();
         m_copy->setActive(window()->isActiveWindow());
         m_copy->setState(FrameStateMachine::objectState(WindowState()));
         // The frame is painted over the skin's own background colour rather than the transparent key, so
         // that anti-aliased caption text never blends with the key; what lies outside the window's region
-        // is cut away by the mask.
+        // is cut away by the mask. Only what the owner does not cover is drawn, piece by piece: a fraction
+        // of the window's pixels, which matters most for the first paint and while the window moves.
         const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
-        TSeBitmap buffer(size.width(), size.height(), colorToPixel(background));
+        m_painted.clear();
         if (m_client)
             m_client->setVisible(false);
-        m_copy->draw(TSeCanvas(&buffer));
+        for (const QRect& piece : framePieces(size, client)) {
+            TSeBitmap buffer(piece.width(), piece.height(), colorToPixel(background));
+            TSeCanvas canvas(&buffer);
+            canvas.offset = -piece.topLeft();
+            m_copy->draw(canvas);
+            // Kept premultiplied: that is the form the painter copies without converting every time.
+            m_painted.push_back({piece.topLeft(), buffer.takeDisplayImage()});
+        }
         if (m_client)
             m_client->setVisible(true);
-        // Kept premultiplied: that is the form the painter copies without converting every time.
-        m_painted = buffer.takeDisplayImage();
+        m_paintedSize = size;
+        m_paintedClient = client;
     }
-    painter.drawImage(0, 0, m_painted);
+    for (const PaintedPiece& piece : m_painted)
+        painter.drawImage(piece.at, piece.image);
 }

@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <vector>
 
 class TSeSkinForm : public TSeCustomForm
 {
@@ -38,12 +39,13 @@ protected:
     void paintFrame(QPainter& painter) override;
     void frameResized() override;
     bool frameEvent(QEvent* event) override;
-    void frameChanged() override { m_painted = QImage(); }
+    void frameChanged() override { forgetPainting(); }
 
 private:
     void takeSkin();
     void dropSkin();
     void layoutTree();
+    void forgetPainting();
 
     QPointer<TSeSkinEngine> m_engine;
     QByteArray m_objectName = "Form";
@@ -51,6 +53,14 @@ private:
     TSeSkinObject* m_title = nullptr;
     TSeSkinObject* m_client = nullptr;
     QMetaObject::Connection m_engineGone;
-    // The frame as last painted: moving the window shows it again without drawing the tree anew.
-    QImage m_painted;
+    // The frame as last painted, in the pieces around the client area (which the owner covers):
+    // moving the window shows them again without drawing the tree anew.
+    struct PaintedPiece
+    {
+        QPoint at;
+        QImage image;
+    };
+    std::vector<PaintedPiece> m_painted;
+    QSize m_paintedSize;
+    QRect m_paintedClient;
 };

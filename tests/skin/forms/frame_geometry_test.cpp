@@ -1,6 +1,7 @@
 #include "skin/forms/frame_geometry.h"
 #include "skin/skin_objects.h"
 
+#include <QRegion>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -69,6 +70,31 @@ TEST(FrameClientRect, WindowsWithoutBorderAreAllClient)
     auto tree = formTree();
     EXPECT_EQ(frameClientRect(tree.get(), {300, 200}, kbsNone), QRect(0, 0, 300, 200));
     EXPECT_EQ(frameClientRect(nullptr, {300, 200}, kbsNone), QRect(0, 0, 300, 200));
+}
+
+TEST(FramePieces, CoverTheWindowAroundTheClientAreaAndNothingElse)
+{
+    const QSize window(300, 200);
+    for (const QRect& client : {QRect(4, 28, 292, 168), QRect(0, 28, 300, 172), QRect(4, 0, 292, 200),
+                                QRect(290, 190, 40, 40), QRect(0, 0, 300, 200)}) {
+        const std::vector<QRect> pieces = framePieces(window, client);
+        QRegion covered;
+        for (const QRect& piece : pieces) {
+            EXPECT_FALSE(piece.isEmpty());
+            EXPECT_FALSE(covered.intersects(piece)) << "pieces overlap";
+            EXPECT_FALSE(piece.intersects(client));
+            covered += piece;
+        }
+        EXPECT_EQ(covered, QRegion(0, 0, 300, 200).subtracted(QRegion(client)))
+            << client.x() << "," << client.y();
+    }
+    // The usual frame: the caption band, the bottom edge, then the left and right edges.
+    EXPECT_EQ(framePieces(window, QRect(4, 28, 292, 168)),
+              (std::vector<QRect>{{0, 0, 300, 28}, {0, 196, 300, 4}, {0, 28, 4, 168}, {296, 28, 4, 168}}));
+    // A client area outside the window, or none: the whole window is frame.
+    EXPECT_EQ(framePieces(window, QRect(400, 0, 10, 10)), std::vector<QRect>{QRect(0, 0, 300, 200)});
+    EXPECT_EQ(framePieces(window, QRect()), std::vector<QRect>{QRect(0, 0, 300, 200)});
+    EXPECT_TRUE(framePieces(QSize(0, 10), QRect(0, 0, 5, 5)).empty());
 }
 
 TEST(FrameZones, FollowTheKindOfTheObjectUnderThePoint)
