@@ -297,15 +297,15 @@ struct SeInflatingStream::State
             return;
         out.resize(qsizetype(firstStep));
         size_t in = 0;
-        size_t produced = 0;
+        size_t inflated = 0;
         const libdeflate_result rc = libdeflate_zlib_decompress_ex(d, data, size_t(size), out.data(),
-                                                                   size_t(out.size()), &in, &produced);
+                                                                   size_t(out.size()), &in, &inflated);
         libdeflate_free_decompressor(d);
         if (rc != LIBDEFLATE_SUCCESS) {
             out.clear();
             return;
         }
-        this->produced = qint64(produced);
+        produced = qint64(inflated);
         wholeInput = qint64(in);
         whole = true;
         ended = true;
