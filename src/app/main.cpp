@@ -160,6 +160,7 @@ int main(int argc, char** argv)
     options.dialogs = &dialogs;
     options.service = service.endpoints;
     options.skins = &skins;
+    options.cardViewAfterFirstPaint = true;
     TForm1 form(options);
     app.setExceptionHandler([&form](const QString& message) { form.myexception(message); });
 

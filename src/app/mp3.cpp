@@ -116,7 +116,22 @@ void assignSkins(TForm1& f)
     for (TSeSkinProgressBar* bar : f.progressBars)
         bar->setSkinEngine(second);
 
-    // Card panel.
+    // Status bar, hidden parts and the frame's menus.
+    f.SeSkinStatusBar1->setSkinEngine(first);
+    f.Memo1->setSkinEngine(first);
+    f.Button7->setSkinEngine(first);
+    f.Button9->setSkinEngine(first);
+    f.Edit2->setSkinEngine(first);
+    f.threedit->setSkinEngine(first);
+    f.SeSkinPopupMenu1->setSkinEngine(first);
+    f.SeSkinPopupMenu2->setSkinEngine(first);
+}
+
+// The card view's controls, dressed as assignSkins dresses the rest, when the view is built.
+void assignCardSkins(TForm1& f)
+{
+    TSeSkinEngine* first = f.SeSkinEngine1;
+    TSeSkinEngine* second = f.SeSkinEngine2;
     f.setpanel->setSkinEngine(second);
     f.cardlistview->setSkinEngine(first);
     f.cancelbtn->setSkinEngine(first);
@@ -133,16 +148,6 @@ void assignSkins(TForm1& f)
     f.previewbtn->setSkinEngine(first);
     f.iesetbtn->setSkinEngine(first);
     f.cardsurebtn->setSkinEngine(first);
-
-    // Status bar, hidden parts and the frame's menus.
-    f.SeSkinStatusBar1->setSkinEngine(first);
-    f.Memo1->setSkinEngine(first);
-    f.Button7->setSkinEngine(first);
-    f.Button9->setSkinEngine(first);
-    f.Edit2->setSkinEngine(first);
-    f.threedit->setSkinEngine(first);
-    f.SeSkinPopupMenu1->setSkinEngine(first);
-    f.SeSkinPopupMenu2->setSkinEngine(first);
 }
 
 QStringList songColumns(const QString& nameHeader)
@@ -169,9 +174,10 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     wireSearch();
     wireDownload();
     wirePlayback();
-    wireCard();
     startUp(options);
-    nameControlsForAccessibility();
+    nameControlsForAccessibility(this);
+    if (!options.cardViewAfterFirstPaint)
+        ensureCardView();
     buildFrame();
 }
 
@@ -179,6 +185,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::finishStartUp()
 {
+    ensureCardView();
     // The icon's large pictures, left out of the first paint.
     using lanseek::platform::kLargestIconSize;
     if (windowIcon().actualSize(QSize(kLargestIconSize, kLargestIconSize)).width() < kLargestIconSize)
@@ -202,7 +209,6 @@ void TForm1::buildWindow(lanseek::skin::EmbeddedSkinPreload* skins)
     buildLeftColumn();
     buildFirstView();
     buildDownloadPanel();
-    buildCardPanel();
 
     SeSkinStatusBar1 = new TSeSkinStatusBar({150, 100, 80, 50}, this);
     SeSkinStatusBar1->setObjectName(QStringLiteral("SeSkinStatusBar1"));
@@ -507,6 +513,23 @@ void TForm1::buildCardPanel()
         hiddenPart(button(QStringLiteral("cardsurebtn"), QStringLiteral("生成贺卡"), SeSkinPanel2, {}));
 }
 
+void TForm1::ensureCardView()
+{
+    if (setpanel)
+        return;
+    buildCardPanel();
+    // Hidden until its view is chosen: a control added to a window already on screen stays hidden
+    // anyway, one added before the window appears would show with it.
+    setpanel->hide();
+    assignCardSkins(*this);
+    wireCard();
+    wireCardPlayer();
+    if (m_scaleNum != m_scaleDen)
+        scaleControls(setpanel->findChildren<QWidget*>(), m_scaleNum, m_scaleDen);
+    alignRegions();
+    nameControlsForAccessibility(setpanel);
+}
+
 void TForm1::buildHiddenParts()
 {
     WebBrowser1 = hiddenPart(new TWebBrowser(this));
@@ -651,7 +674,6 @@ void TForm1::startUp(const TForm1Options& options)
     ImageList1.AddLater([] { return lanseek::platform::mediaTypeIcons(16); });
     ListView1->setImages(&ImageList1);
     playListView->setImages(&ImageList1);
-    cardlistview->setImages(&ImageList1);
     // 12. First view.
     Button3Click();
     // 13. Screen adaptation.
@@ -678,8 +700,22 @@ void TForm1::adaptToScreen(QSize screen)
     int w = screen.width() * width() / 1024;
     resize(w, h);
     // Scale every child control by screen width : 1024, positions, sizes and fonts.
-    const QList<QWidget*> children = findChildren<QWidget*>();
-    for (QWidget* child : children) {
+    m_scaleNum = num;
+    m_scaleDen = den;
+    scaleControls(findChildren<QWidget*>(), num, den);
+    QFont f = font();
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * num / den);
+    setFont(f);
+    w = Panel2->width() + ListView1->width() + 10;
+    h = ListView1->height() + SeSkinPanel1->height() + playListView->height();
+    resize(w, h);
+    alignRegions();
+}
+
+void TForm1::scaleControls(const QList<QWidget*>& controls, int num, int den)
+{
+    for (QWidget* child : controls) {
         // Only the program's own controls; the inner parts of Qt's widgets follow their owners.
         if (child->objectName().isEmpty() || child->objectName().startsWith(QLatin1String("qt_")))
             continue;
@@ -697,14 +733,6 @@ void TForm1::adaptToScreen(QSize screen)
         child->setGeometry(g.x() * num / den, g.y() * num / den, g.width() * num / den,
                            g.height() * num / den);
     }
-    QFont f = font();
-    if (f.pointSizeF() > 0)
-        f.setPointSizeF(f.pointSizeF() * num / den);
-    setFont(f);
-    w = Panel2->width() + ListView1->width() + 10;
-    h = ListView1->height() + SeSkinPanel1->height() + playListView->height();
-    resize(w, h);
-    alignRegions();
 }
 
 void TForm1::alignRegions()
@@ -712,15 +740,17 @@ void TForm1::alignRegions()
     // Aligned regions keep to their edge whatever the window's size: the top bar across the top, the
     // status bar across the bottom, the left column between them, and the download and card panels fill
     // what is left right of the column. Their other extent (height or width) stays as laid out.
-    if (!Panel1 || !Panel2 || !SeSkinStatusBar1 || !Iesetpanel || !setpanel)
+    if (!Panel1 || !Panel2 || !SeSkinStatusBar1)
         return;
     const int top = Panel1->height();
     const int bottom = std::max(top, height() - SeSkinStatusBar1->height());
     Panel1->setGeometry(0, 0, width(), top);
     SeSkinStatusBar1->setGeometry(0, bottom, width(), SeSkinStatusBar1->height());
     Panel2->setGeometry(0, top, Panel2->width(), bottom - top);
-    for (QWidget* panel : {static_cast<QWidget*>(Iesetpanel), static_cast<QWidget*>(setpanel)})
-        panel->setGeometry(Panel2->width(), top, std::max(0, width() - Panel2->width()), bottom - top);
+    for (QWidget* panel : {static_cast<QWidget*>(Iesetpanel), static_cast<QWidget*>(setpanel)}) {
+        if (panel) // the card view may not be built yet
+            panel->setGeometry(Panel2->width(), top, std::max(0, width() - Panel2->width()), bottom - top);
+    }
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -730,9 +760,9 @@ void TForm1::resizeEvent(QResizeEvent* event)
 }
 
 // Every control names itself to screen readers: by its caption, else its hint, else its component name.
-void TForm1::nameControlsForAccessibility()
+void TForm1::nameControlsForAccessibility(QWidget* root)
 {
-    const QList<QWidget*> widgets = findChildren<QWidget*>();
+    const QList<QWidget*> widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
         if (w->objectName().isEmpty())
             continue;
@@ -747,7 +777,10 @@ void TForm1::nameControlsForAccessibility()
             continue; // Qt already reads the caption; it follows later caption changes by itself.
         w->setAccessibleName(w->toolTip().isEmpty() ? w->objectName() : w->toolTip());
     }
-    for (TSeSkinPanel* panel : findChildren<TSeSkinPanel*>())
+    QList<TSeSkinPanel*> panels = root->findChildren<TSeSkinPanel*>();
+    if (auto* self = dynamic_cast<TSeSkinPanel*>(root))
+        panels.append(self);
+    for (TSeSkinPanel* panel : panels)
         if (!panel->Caption().isEmpty())
             panel->setAccessibleName(panel->Caption());
 }
@@ -756,10 +789,13 @@ void TForm1::nameControlsForAccessibility()
 
 void TForm1::showView(bool results, bool download, bool card)
 {
+    if (card)
+        ensureCardView();
     ListView1->setVisible(results);
     SeSkinPanel1->setVisible(results);
     Iesetpanel->setVisible(download);
-    setpanel->setVisible(card);
+    if (setpanel)
+        setpanel->setVisible(card);
 }
 
 void TForm1::Button3Click()

@@ -49,6 +49,9 @@ struct TForm1Options
     lanseek::search::ServiceEndpoints service;     // the search service's scheme and host
     // The embedded skins, already being decoded (the window takes them); null: decoded by the window.
     lanseek::skin::EmbeddedSkinPreload* skins = nullptr;
+    // The card view, hidden when the window appears, is built by finishStartUp (or when it is first
+    // needed) instead of before the window's first paint.
+    bool cardViewAfterFirstPaint = false;
 };
 
 class TForm1 : public QWidget
@@ -58,8 +61,8 @@ public:
     explicit TForm1(const TForm1Options& options, QWidget* parent = nullptr);
     ~TForm1() override;
     // What start-up leaves until the window is on screen, since the first paint does not need it: the
-    // card's font families and the media-type icons. Called once the window has painted; calling it
-    // again does nothing.
+    // card view when asked to (see TForm1Options), the card's font families, the large pictures of the
+    // icon and the media-type icons. Called once the window has painted; calling it again does nothing.
     void finishStartUp();
 
     // ---- Shared state ------------------------------------------------------------------------------
@@ -367,6 +370,10 @@ private:
     void buildFirstView();
     void buildDownloadPanel();
     void buildCardPanel();
+    // Builds the card view once, dressed, wired, scaled to the screen and named like the rest.
+    void ensureCardView();
+    void wireCardPlayer();
+    void scaleControls(const QList<QWidget*>& controls, int num, int den);
     void buildHiddenParts();
     void buildMenus();
     void buildFrame();
@@ -374,13 +381,16 @@ private:
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
     void alignRegions();
-    void nameControlsForAccessibility();
+    void nameControlsForAccessibility(QWidget* root);
     void showView(bool results, bool download, bool card);
     void disconnectSlotClients(int slot, int count);
     void disconnectClient(const std::shared_ptr<TIdHTTP>& client);
 
     lanseek::platform::Dialogs* m_dialogs = nullptr;
     bool m_closing = false;
+    // The screen adaptation's scale (screen width : 1024), for controls built after it.
+    int m_scaleNum = 1024;
+    int m_scaleDen = 1024;
 };
 
 // The client size the window was laid out for.

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -137,6 +138,133 @@ TEST_F(StartUp, ToolBarsHoldTheirControlsOnEveryScreen)
                     << screen.width();
             }
         }
+    }
+}
+
+namespace {
+
+// What a user and a screen reader get of the card view: each named control's place in the window,
+// size, visibility, font, accessible name and the engine that dresses it, and the order Tab takes
+// through the view.
+QStringList cardViewDescription(TForm1& form)
+{
+    QStringList out;
+    QList<QWidget*> controls = form.setpanel->findChildren<QWidget*>();
+    controls.prepend(form.setpanel);
+    for (QWidget* w : controls) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        const auto* skinned = dynamic_cast<TSeSkinControl*>(w);
+        const QRect at(w->mapTo(&form, QPoint(0, 0)), w->size());
+        out << QStringLiteral("%1 %2,%3 %4x%5 %6 %7 %8 %9")
+                   .arg(w->objectName())
+                   .arg(at.x())
+                   .arg(at.y())
+                   .arg(at.width())
+                   .arg(at.height())
+                   .arg(w->isVisibleTo(&form))
+                   .arg(w->font().toString(), accessibleName(w),
+                        skinned && skinned->SkinEngine() ? skinned->SkinEngine()->objectName()
+                                                         : QStringLiteral("-"));
+    }
+    out.sort();
+    QStringList tabs;
+    for (QWidget* w = form.nextInFocusChain(); w != &form; w = w->nextInFocusChain()) {
+        if (w->isVisibleTo(&form) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            tabs << w->objectName();
+    }
+    out << tabs.join(QLatin1Char(' '));
+    return out;
+}
+
+} // namespace
+
+TEST(StartUpCardLater, TheCardViewBuiltAfterTheFirstPaintIsTheOneBuiltBeforeIt)
+{
+    lanseek::test::ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    for (QSize screen : {QSize(1024, 768), QSize(1280, 1024), QSize(800, 600)}) {
+        TForm1Options options;
+        options.dialogs = &dialogs;
+        options.programFolder = folder.path();
+        options.screenSize = screen;
+        options.service.base = QStringLiteral("http://127.0.0.1:9");
+        TForm1 before(options);
+        options.cardViewAfterFirstPaint = true;
+        TForm1 later(options);
+        EXPECT_EQ(later.setpanel, nullptr);
+        EXPECT_EQ(later.cardlistview, nullptr);
+        // The window appears without it, then start-up finishes.
+        later.show();
+        QApplication::processEvents();
+        later.finishStartUp();
+        ASSERT_NE(later.setpanel, nullptr);
+        EXPECT_FALSE(later.setpanel->isVisibleTo(&later));
+        before.show();
+        for (TForm1* form : {&before, &later}) {
+            form->Button5Click();
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(cardViewDescription(later), cardViewDescription(before)) << screen.width();
+        // Both scaled to the screen like every other control (designed for 1024 pixels across).
+        const int across = screen.width();
+        EXPECT_EQ(later.cardlistview->geometry(),
+                  QRect(5 * across / 1024, 26 * across / 1024, 470 * across / 1024, 62 * across / 1024));
+        EXPECT_EQ(later.colorcombox->accessibleName(), QStringLiteral("字体颜色"));
+        EXPECT_EQ(later.fontsizecombox->count(), QFontDatabase::families().size());
+        EXPECT_EQ(later.colorcombox->count(), before.colorcombox->count());
+        // Wired like the rest: a click of a tag button marks up the chosen text in both alike.
+        for (TForm1* form : {&before, &later}) {
+            // The mark-up goes to the editor with the focus, which only the active window has.
+            QApplication::setActiveWindow(form->window());
+            form->iememo->setPlainText(QStringLiteral("你好"));
+            form->iememo->selectAll();
+            form->iememo->setFocus();
+            ASSERT_EQ(QApplication::focusWidget(), form->iememo);
+            form->h1btn->click();
+        }
+        EXPECT_NE(later.iememo->toPlainText(), QStringLiteral("你好"));
+        EXPECT_EQ(later.iememo->toPlainText(), before.iememo->toPlainText());
+    }
+}
+
+TEST(StartUpCardLater, WhatNeedsTheCardViewBeforeStartUpFinishesBuildsIt)
+{
+    lanseek::test::ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    TForm1Options options;
+    options.dialogs = &dialogs;
+    options.programFolder = folder.path();
+    options.screenSize = QSize(1024, 768);
+    options.cardViewAfterFirstPaint = true;
+    {
+        // A result double-clicked goes to the card list.
+        TForm1 form(options);
+        form.ListView1->appendRow({QStringLiteral("1"),
+                                   0,
+                                   {QStringLiteral("海边"), QStringLiteral("http://h/a.mp3"),
+                                    QStringLiteral("3.5M"), QStringLiteral("mp3")}});
+        form.ListView1->setRowSelected(0, true);
+        form.ListView1DblClick();
+        ASSERT_NE(form.cardlistview, nullptr);
+        EXPECT_EQ(form.cardlistview->Count(), 1);
+        EXPECT_FALSE(form.setpanel->isVisibleTo(&form));
+        // Finishing start-up afterwards keeps the view it has.
+        TSeSkinPanel* panel = form.setpanel;
+        form.finishStartUp();
+        EXPECT_EQ(form.setpanel, panel);
+        EXPECT_EQ(form.cardlistview->Count(), 1);
+    }
+    {
+        // Choosing the card view shows it.
+        TForm1 form(options);
+        form.show();
+        form.Button5Click();
+        ASSERT_NE(form.setpanel, nullptr);
+        EXPECT_TRUE(form.setpanel->isVisibleTo(&form));
+        EXPECT_FALSE(form.ListView1->isVisibleTo(&form));
     }
 }
 

@@ -72,6 +72,7 @@ void TForm1::dragplaybtnClick()
     for (const SongEntry& row : plan.rows)
         playListView->appendRow(row);
     // The card list collects every song sent to the play list; it is not emptied first.
+    ensureCardView();
     for (const SongEntry& row : plan.rows)
         cardlistview->appendRow(row);
 }

@@ -18,5 +18,9 @@ void TForm1::wirePlayback()
     // The player view and the card preview host our player wherever a page asks for one of the two
     // player objects.
     WebBrowser3->setObjectFactory(lanseek::playback::createPlayerObject);
+}
+
+void TForm1::wireCardPlayer()
+{
     WebBrowser4->setObjectFactory(lanseek::playback::createPlayerObject);
 }

@@ -138,6 +138,7 @@ void TForm1::ListView1DblClick()
     const std::optional<lanseek::SongEntry> chosen = firstSelectedEntry(*ListView1);
     if (!chosen)
         return;
+    ensureCardView();
     cardlistview->Clear();
     cardlistview->appendRow(cardEntryFrom(*chosen));
 }
