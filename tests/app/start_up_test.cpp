@@ -143,6 +143,18 @@ TEST_F(StartUp, ToolBarsHoldTheirControlsOnEveryScreen)
 
 namespace {
 
+// Options for a window of its own, outside the fixture: the given dialogs, program folder and screen,
+// and a search service that is never reached.
+TForm1Options windowOptions(lanseek::platform::Dialogs* dialogs, const QTemporaryDir& folder, QSize screen)
+{
+    TForm1Options options;
+    options.dialogs = dialogs;
+    options.programFolder = folder.path();
+    options.screenSize = screen;
+    options.service.base = QStringLiteral("http://127.0.0.1:9");
+    return options;
+}
+
 // What a user and a screen reader get of the card view: each named control's place in the window,
 // size, visibility, font, accessible name and the engine that dresses it, and the order Tab takes
 // through the view.
@@ -185,11 +197,7 @@ TEST(StartUpCardLater, TheCardViewBuiltAfterTheFirstPaintIsTheOneBuiltBeforeIt)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     for (QSize screen : {QSize(1024, 768), QSize(1280, 1024), QSize(800, 600)}) {
-        TForm1Options options;
-        options.dialogs = &dialogs;
-        options.programFolder = folder.path();
-        options.screenSize = screen;
-        options.service.base = QStringLiteral("http://127.0.0.1:9");
+        TForm1Options options = windowOptions(&dialogs, folder, screen);
         TForm1 before(options);
         options.cardViewAfterFirstPaint = true;
         TForm1 later(options);
@@ -234,10 +242,7 @@ TEST(StartUpCardLater, WhatNeedsTheCardViewBeforeStartUpFinishesBuildsIt)
     lanseek::test::ScriptedDialogs dialogs;
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    TForm1Options options;
-    options.dialogs = &dialogs;
-    options.programFolder = folder.path();
-    options.screenSize = QSize(1024, 768);
+    TForm1Options options = windowOptions(&dialogs, folder, QSize(1024, 768));
     options.cardViewAfterFirstPaint = true;
     {
         // A result double-clicked goes to the card list.
@@ -274,10 +279,7 @@ TEST(StartUpWithPreload, TheWindowWearsTheSkinsDecodedAhead)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     lanseek::skin::EmbeddedSkinPreload preload;
-    TForm1Options options;
-    options.dialogs = &dialogs;
-    options.programFolder = folder.path();
-    options.screenSize = QSize(1024, 768);
+    TForm1Options options = windowOptions(&dialogs, folder, QSize(1024, 768));
     options.skins = &preload;
     TForm1 form(options);
     for (int index : {1, 2}) {
