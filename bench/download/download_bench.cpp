@@ -19,6 +19,7 @@
 // its time is the run of the queue itself, and the time with start-up is printed beside it.
 
 #include "app/application.h"
+#include "app/download/download_controller.h"
 #include "app/mp3.h"
 #include "bench_server.h"
 #include "platform/net/anti_freeze.h"
@@ -101,21 +102,21 @@ int runQueue(int argc, char** argv)
     options.screenSize = QSize(1024, 768);
     options.service.base = QStringLiteral("http://127.0.0.1:9");
     auto form = std::make_unique<TForm1>(options);
-    form->musicFolder = out + QLatin1Char('/');
+    form->folders().setMusicFolder(out + QLatin1Char('/'));
     for (int i = 3; i < argc; ++i) {
         const QString name = QStringLiteral("song%1").arg(i - 2);
         form->downloadlistview->appendRow(
             {QString::number(i - 2),
              0,
              {name, QString::fromLocal8Bit(argv[i]), QString(), QStringLiteral("mp3"),
-              form->musicFolder + name + QStringLiteral(".mp3")}});
+              form->folders().musicFolder() + name + QStringLiteral(".mp3")}});
     }
     const long baseline = statusKb("VmRSS:");
     QElapsedTimer clock;
     clock.start();
     form->downbtnClick();
     const auto settled = [&] {
-        if (form->activeWorkers != 0)
+        if (form->downloads().state().activeWorkers != 0)
             return false;
         for (int r = 0; r < form->downloadnow->Count(); ++r) {
             const QString state = form->downloadnow->subItem(r, 0);

@@ -8,6 +8,7 @@
 
 #include "app/application.h"
 #include "app/mp3.h"
+#include "app/search/search_controller.h"
 #include "platform/web/web_browser.h"
 #include "search/harvest.h"
 #include "search/harvest_document.h"
@@ -131,20 +132,20 @@ int main(int argc, char** argv)
         // Give the search browser the page, with the stop flag keeping the harvest from paging on.
         QSignalSpy done(form.WebBrowser1, &TWebBrowser::OnDocumentComplete);
         form.WebBrowser1->Navigate(pages[0]);
-        form.stopFlag = true;
+        form.search().setStopFlag(true);
         done.wait(20000);
     }
     std::vector<double> handler;
     for (int i = 0; i < runs * 5; ++i) {
         form.ListView1->Clear();
-        form.rowCounter = 0;
+        form.search().setRowCounter(0);
         QElapsedTimer clock;
         clock.start();
         form.WebBrowser1DocumentComplete(form.WebBrowser1, pages[0]);
         handler.push_back(static_cast<double>(clock.nsecsElapsed()) / 1000.0);
     }
     const int handlerRows = form.ListView1->Count();
-    form.stopFlag = false;
+    form.search().setStopFlag(false);
 
     // 2. A whole search against the same pages loaded by a bare browser, each next page asked for from the
     // previous page's document-complete event as the search does. The two alternate, so that drift in the

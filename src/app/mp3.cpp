@@ -1,5 +1,10 @@
 #include "app/mp3.h"
 
+#include "app/card/card_controller.h"
+#include "app/download/download_controller.h"
+#include "app/download/selectdir.h"
+#include "app/playback/playback_controller.h"
+#include "app/search/search_controller.h"
 #include "card/card_background.h"
 #include "download/download_recovery.h"
 #include "platform/ui/app_icon.h"
@@ -150,6 +155,32 @@ void assignCardSkins(TForm1& f)
     f.cardsurebtn->setSkinEngine(first);
 }
 
+// Scales a window's size, keeping a fixed size fixed.
+void scaleWindowSize(QWidget* window, int num, int den)
+{
+    const QSize scaled(window->width() * num / den, window->height() * num / den);
+    if (window->minimumSize() == window->maximumSize())
+        window->setFixedSize(scaled);
+    else
+        window->resize(scaled);
+}
+
+// The program's files live beside the executable; an installed copy whose folder is not writable keeps
+// them in the user's data folder instead.
+QString findProgramFolder()
+{
+    const QString exeFolder = QCoreApplication::applicationDirPath();
+    QFileInfo info(exeFolder);
+    if (info.isDir() && info.isWritable())
+        return lanseek::app::withSeparator(exeFolder);
+    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = data + QStringLiteral("/lanseek");
+    QDir().mkpath(folder);
+    return lanseek::app::withSeparator(folder);
+}
+
 QStringList songColumns(const QString& nameHeader)
 {
     return {QString(), nameHeader, QStringLiteral("下载地址"), QStringLiteral("大小"),
@@ -161,7 +192,8 @@ QStringList songColumns(const QString& nameHeader)
 TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      service(options.service), m_dialogs(options.dialogs)
+      m_dialogs(options.dialogs),
+      m_folders(options.programFolder.isEmpty() ? findProgramFolder() : options.programFolder)
 {
     Q_ASSERT(m_dialogs);
     setObjectName(QStringLiteral("Form1"));
@@ -171,9 +203,7 @@ TForm1::TForm1(const TForm1Options& options, QWidget* parent)
     resize(kDesignWidth, kDesignHeight);
     buildWindow(options.skins);
     wireShell();
-    wireSearch();
-    wireDownload();
-    wirePlayback();
+    buildControllers(options);
     startUp(options);
     nameControlsForAccessibility(this);
     if (!options.cardViewAfterFirstPaint)
@@ -190,7 +220,7 @@ void TForm1::finishStartUp()
     using lanseek::platform::kLargestIconSize;
     if (windowIcon().actualSize(QSize(kLargestIconSize, kLargestIconSize)).width() < kLargestIconSize)
         setWindowIcon(lanseek::platform::applicationIcon());
-    fillFontBox();
+    m_card->fillFontBox();
     // The media-type icons are drawn now rather than in the middle of the first search's results.
     ImageList1.Count();
 }
@@ -522,8 +552,11 @@ void TForm1::ensureCardView()
     // anyway, one added before the window appears would show with it.
     setpanel->hide();
     assignCardSkins(*this);
-    wireCard();
-    wireCardPlayer();
+    m_card->attachView({this,        ListView1,  dragcardbtn, cardlistview, cancelbtn,
+                        WebBrowser4, htmlrunbtn, h1btn,       h2btn,        h3btn,
+                        h4btn,       bigbtn,     strongbtn,   ibtn,         ubtn,
+                        centrebtn,   picbtn,     backbtn,     colorcombox,  fontsizecombox,
+                        nameedit,    iememo,     previewbtn,  iesetbtn,     cardsurebtn});
     if (m_scaleNum != m_scaleDen)
         scaleControls(setpanel->findChildren<QWidget*>(), m_scaleNum, m_scaleDen);
     alignRegions();
@@ -570,14 +603,43 @@ void TForm1::buildMenus()
     for (const MenuItem& item : items) {
         TSeSkinItem* entry = item.menu->addItem(item.caption);
         entry->setObjectName(QString::fromLatin1(item.name));
-        on(entry, &QAction::triggered, item.handler);
+        lanseek::app::connectGuarded(entry, &QAction::triggered, this,
+                                     static_cast<lanseek::app::ErrorPolicy&>(*this), item.handler);
     }
 }
 
 void TForm1::onClicks(std::initializer_list<Click> clicks)
 {
     for (const Click& click : clicks)
-        on(click.button, &QAbstractButton::clicked, click.handler);
+        lanseek::app::connectGuarded(click.button, &QAbstractButton::clicked, this,
+                                     static_cast<lanseek::app::ErrorPolicy&>(*this), click.handler);
+}
+
+void TForm1::buildControllers(const TForm1Options& options)
+{
+    using namespace lanseek::app;
+    ErrorPolicy& errors = *this;
+    ViewSwitch& views = *this;
+    m_card =
+        std::make_unique<CardController>(m_folders, views, *m_dialogs, errors, [this] { ensureCardView(); });
+    m_search = std::make_unique<SearchController>(
+        SearchView{this, SeSkinComboBox1, Edit1, Button1, Button7, Button9, manlistbtn, womanlistbtn,
+                   SeSkinSpeedButton1, musiclist, singerlistbtn, SeSkinSpeedButton2, stopbtn, resultlabel,
+                   SeSkinProgressBar6, ListView1, WebBrowser1, WebBrowser2, Memo1},
+        options.service, *m_dialogs, *m_card, errors);
+    m_search->wire();
+    m_downloads = std::make_unique<DownloadController>(
+        DownloadView{this, ListView1, dragdownbtn, SeSkinButton1, downloadlistview, downbtn, delbtn,
+                     delallbtn, SeSkinButton3, downinimemo, downloadnow, progressBars, SeSkinStatusBar1,
+                     Edit2, Timer1, SeSkinEngine1},
+        m_folders, *m_search, views, *m_dialogs, errors);
+    m_downloads->wire();
+    Form2 = m_downloads->chooser();
+    m_playback = std::make_unique<PlaybackController>(
+        PlaybackView{this, ListView1, dragplaybtn, playdelbtn, playclear, playsavebtn, playloadbtn,
+                     SeSkinButton4, playListView, WebBrowser3, SeSkinLabel4},
+        m_folders, *m_search, *m_card, *m_dialogs, errors);
+    m_playback->wire();
 }
 
 void TForm1::buildFrame()
@@ -603,52 +665,9 @@ void TForm1::wireShell()
 
 // ---- Start-up ----------------------------------------------------------------------------------------
 
-namespace {
-
-// Scales a window's size, keeping a fixed size fixed.
-void scaleWindowSize(QWidget* window, int num, int den)
-{
-    const QSize scaled(window->width() * num / den, window->height() * num / den);
-    if (window->minimumSize() == window->maximumSize())
-        window->setFixedSize(scaled);
-    else
-        window->resize(scaled);
-}
-
-QString withSeparator(QString folder)
-{
-    folder = QDir::toNativeSeparators(folder);
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    return folder;
-}
-
-// The program's files live beside the executable; an installed copy whose folder is not writable keeps
-// them in the user's data folder instead.
-QString findProgramFolder()
-{
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    QFileInfo info(exeFolder);
-    if (info.isDir() && info.isWritable())
-        return withSeparator(exeFolder);
-    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty())
-        data = QDir::homePath() + QStringLiteral("/.local/share");
-    const QString folder = data + QStringLiteral("/lanseek");
-    QDir().mkpath(folder);
-    return withSeparator(folder);
-}
-
-} // namespace
-
 void TForm1::startUp(const TForm1Options& options)
 {
-    // 1. Counters.
-    resumeRow = 0;
-    rowCounter = 0;
-    activeWorkers = 0;
-    downloadRun.fileSize = 0;
-    pageNumber = 2;
+    // 1. The counters start from zero in their controllers.
     // 2. Hints are on for the whole application by default in Qt.
     // 3. The player view stays out of sight, behind its siblings, until a page is shown.
     WebBrowser3->setVisible(false);
@@ -656,20 +675,15 @@ void TForm1::startUp(const TForm1Options& options)
     // 4. The exception handler is installed by the application object (see app/application.h).
     // 5. and 11. The media-type icons.
     ImageList1.Clear();
-    // 6. Program and music folders.
-    programFolder =
-        options.programFolder.isEmpty() ? findProgramFolder() : withSeparator(options.programFolder);
-    musicFolder = programFolder + QStringLiteral("music") + QDir::separator();
-    QDir().mkdir(musicFolder); // one level; a failure is not reported
-    // 7.
-    rowPathMode = false;
-    quitConfirmed = false;
+    // 6. Program and music folders (set when the window was made).
+    QDir().mkdir(m_folders.musicFolder()); // one level; a failure is not reported
+    // 7. The row-path mode and the quit confirmation start off in the download controller.
     // 8. and 9. The card picture folder and the card background.
-    OpenDialog1InitialDir = programFolder + QStringLiteral("pic") + QDir::separator();
-    cardBackground = programFolder + QStringLiteral("pic") + QDir::separator() + QStringLiteral("0103.jpg");
-    lanseek::card::ensureDefaultBackground(cardBackground);
-    // 10.
-    stopFlag = false;
+    const QString pictures = m_folders.programFolder() + QStringLiteral("pic") + QDir::separator();
+    m_card->setPictureFolder(pictures);
+    m_card->setCardBackground(pictures + QStringLiteral("0103.jpg"));
+    lanseek::card::ensureDefaultBackground(m_card->cardBackground());
+    // 10. The stop flag starts off in the search controller.
     // 11.
     ImageList1.AddLater([] { return lanseek::platform::mediaTypeIcons(16); });
     ListView1->setImages(&ImageList1);
@@ -817,31 +831,14 @@ void TForm1::Button5Click()
 
 bool TForm1::FormCloseQuery()
 {
-    if (quitConfirmed)
-        return true;
-    if (slotWorkers[0] + slotWorkers[1] + slotWorkers[2] <= 0)
-        return true;
-    if (m_dialogs->askYesNo(this, QStringLiteral("还存在下载进程，确定退出吗？"))) {
-        quitConfirmed = true;
-        return true;
-    }
-    return false;
+    return m_downloads->closeQuery();
 }
 
 void TForm1::FormClose()
 {
-    for (int k = 0; k < 3; ++k)
-        if (slotWorkers[k] > 0)
-            disconnectSlotClients(k, slotWorkers[k]);
-    Timer1->stop();
+    m_downloads->closeDown();
     m_closing = true;
     m_dialogs->exitProcess(0);
-}
-
-void TForm1::disconnectSlotClients(int slot, int count)
-{
-    for (int i = 0; i < count && i < static_cast<int>(slotClients[slot].size()); ++i)
-        disconnectClient(slotClients[slot][i]);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -894,9 +891,7 @@ void TForm1::myexception(const std::exception& error)
     const QString message = QString::fromUtf8(error.what());
     if (dynamic_cast<const lanseek::download::TargetFileError*>(&error)) {
         // Its text carries a path; only the message and the row it concerns are logged.
-        downinimemo->Add(message);
-        if (resumeRow >= 0 && resumeRow < downloadlistview->Count())
-            downinimemo->Add(downloadlistview->caption(resumeRow));
+        m_downloads->logFailure(message);
         return;
     }
     myexception(message);
@@ -904,45 +899,13 @@ void TForm1::myexception(const std::exception& error)
 
 void TForm1::myexception(const QString& message)
 {
-    namespace dl = lanseek::download;
-    const QString lower = message.toLower();
-    auto hasResumeRow = [this] { return resumeRow >= 0 && resumeRow < downloadlistview->Count(); };
-
-    downinimemo->Add(message);
-    if (hasResumeRow())
-        downinimemo->Add(downloadlistview->caption(resumeRow));
-
-    if (lower.contains(QStringLiteral("access"))) {
+    m_downloads->logFailure(message);
+    if (message.toLower().contains(QStringLiteral("access"))) {
         m_dialogs->message(this, QStringLiteral("出现致命错误，应用程序将关闭！！！"));
         if (Form2)
             Form2->close();
         if (close())
             return;
     }
-
-    // What the message means for the downloads is decided on plain values; here it is applied.
-    const dl::RecoveryState state{resumeRow, downloadlistview->Count(), sizeProbeFlag};
-    for (const dl::RecoveryAction& action : dl::downloadRecovery(message, state)) {
-        switch (action.kind) {
-        case dl::RecoveryAction::Kind::ReportCannotDownload:
-            if (action.value >= 0 && action.value < downloadlistview->Count())
-                downinimemo->Add(downloadlistview->subItem(action.value, 0) + QStringLiteral("不能下载"));
-            break;
-        case dl::RecoveryAction::Kind::DisconnectProbe:
-            disconnectClient(IdHTTP1);
-            break;
-        case dl::RecoveryAction::Kind::GiveUpSlot:
-            for (std::shared_ptr<TIdHTTP>& client : slotClients[static_cast<std::size_t>(action.value)]) {
-                disconnectClient(client);
-                client.reset(); // a worker still using the client keeps its own reference
-            }
-            break;
-        case dl::RecoveryAction::Kind::SetResumeRow:
-            resumeRow = action.value;
-            break;
-        case dl::RecoveryAction::Kind::ShowDownloadView:
-            Button4Click();
-            break;
-        }
-    }
+    m_downloads->applyRecovery(message);
 }

@@ -1,45 +1,41 @@
 #pragma once
 
-// The main window. It owns every control, browser, timer and HTTP client of the program and the state
-// that the subsystems share. The handlers of each subsystem are defined in that subsystem's folder
-// (search/search_handlers.cpp, download/download_handlers.cpp, ...); this file declares them all.
+// The main window. It owns every control, browser and timer of the program, and one controller per
+// subsystem that owns that subsystem's state and drives its controls (app/search/, app/download/,
+// app/playback/, app/card/). The handlers keep the names the window's design gives them; each is a
+// one-line forward to its controller (mp3_handlers.cpp).
 
-#include "download/download_run.h"
+#include "app/shared/error_policy.h"
+#include "app/shared/shared_folders.h"
+#include "app/shared/window_links.h"
 #include "platform/ui/dialogs.h"
 #include "search/search_query.h"
 #include "skin/controls/se_controls.h"
 #include "skin/forms/se_skin_form.h"
 
-#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <exception>
-#include <functional>
 #include <initializer_list>
 #include <memory>
-#include <type_traits>
 
 class TWebBrowser;
 class TSeSkinEngine;
-namespace lanseek::card {
-struct TagCommand;
-struct MarkupOutcome;
-} // namespace lanseek::card
-namespace lanseek::platform {
-struct WebDocument;
-} // namespace lanseek::platform
 namespace lanseek::skin {
 class EmbeddedSkinPreload;
 } // namespace lanseek::skin
-class TIdHTTP;
-class TForm2;
-class QMenu;
+namespace lanseek::app {
+class SearchController;
+class DownloadController;
+class PlaybackController;
+class CardController;
+} // namespace lanseek::app
 class QCloseEvent;
-class QLabel;
 
 struct TForm1Options
 {
@@ -54,7 +50,7 @@ struct TForm1Options
     bool cardViewAfterFirstPaint = false;
 };
 
-class TForm1 : public QWidget
+class TForm1 : public QWidget, private lanseek::app::ErrorPolicy, private lanseek::app::ViewSwitch
 {
     Q_OBJECT
 public:
@@ -65,34 +61,20 @@ public:
     // icon and the media-type icons. Called once the window has painted; calling it again does nothing.
     void finishStartUp();
 
-    // ---- Shared state ------------------------------------------------------------------------------
-    QString programFolder;         // folder of the program, with a trailing separator
-    QString musicFolder;           // where new download rows are saved, with a trailing separator
-    QString cardBackground;        // picture behind the music card
-    QString OpenDialog1InitialDir; // where the card picture dialog opens
-    bool stopFlag = false;
-    int pageNumber = 2;
-    int rowCounter = 0;
-    QString localIp;
-    bool quitConfirmed = false;
-    bool rowPathMode = false;
-    int resumeRow = 0;
-    bool sizeProbeFlag = false;
-    int activeWorkers = 0;
-    std::array<int, 3> slotWorkers{0, 0, 0};
-    // Per file slot, room for eleven HTTP clients of its transfer workers. A client stays alive while a
-    // worker still holds it (shared ownership), even after the slot has given it up.
-    std::array<std::array<std::shared_ptr<TIdHTTP>, 11>, 3> slotClients;
+    // ---- The subsystems' controllers and the folders they share ------------------------------------
+    lanseek::app::SearchController& search() const { return *m_search; }
+    lanseek::app::DownloadController& downloads() const { return *m_downloads; }
+    lanseek::app::PlaybackController& playback() const { return *m_playback; }
+    lanseek::app::CardController& card() const { return *m_card; }
+    lanseek::app::SharedFolders& folders() { return m_folders; }
 
     // ---- Components ----------------------------------------------------------------------------------
     lanseek::platform::Dialogs& dialogs() const { return *m_dialogs; }
-    lanseek::search::ServiceEndpoints service;
     TImageList ImageList1;
     // The two skins the window carries: the main look, and the panels, tool bars and download controls.
     TSeSkinEngine* SeSkinEngine1 = nullptr;
     TSeSkinEngine* SeSkinEngine2 = nullptr;
     QTimer* Timer1 = nullptr;
-    std::shared_ptr<TIdHTTP> IdHTTP1; // the size probe's client
     QWidget* Form2 = nullptr; // the save-folder chooser (TForm2), created hidden after the main window
 
     // Top bar
@@ -219,68 +201,33 @@ public:
     // Runs a handler, handing any exception it throws to myexception.
     template <typename Fn> void guarded(Fn&& fn) noexcept
     {
-        try {
-            fn();
-        } catch (const std::exception& e) {
-            myexception(e);
-        } catch (...) {
-            myexception(QStringLiteral("未知错误"));
-        }
+        lanseek::app::guarded(static_cast<lanseek::app::ErrorPolicy&>(*this), std::forward<Fn>(fn));
     }
 
-    // ---- Wiring: every control event reaches its handler through guarded() -------------------------
-    using Handler = void (TForm1::*)();
-    struct Click
-    {
-        QAbstractButton* button;
-        Handler handler;
-    };
-    // Connects each button's click to its handler.
-    void onClicks(std::initializer_list<Click> clicks);
-    // Connects a signal to a handler of the window. A handler that takes the signal's arguments gets
-    // them; one that takes none is called without.
-    template <typename Sender, typename Signal, typename Method>
-    void on(Sender* sender, Signal signal, Method method)
-    {
-        connect(sender, signal, this, [this, method](const auto&... args) {
-            guarded([&] {
-                if constexpr (std::is_invocable_v<Method, TForm1*, decltype(args)...>)
-                    std::invoke(method, this, args...);
-                else
-                    std::invoke(method, this);
-            });
-        });
-    }
-
-    // ---- Search ------------------------------------------------------------------------------------
+    // ---- Search (app/search/) ------------------------------------------------------------------------
     void Button1Click();
     void SeSkinComboBox1Change();
     void Button9Click();
-
-    // ---- Search: harvesting, result list, charts (search/) -------------------------------------------
-    void WebBrowser1DocumentComplete(TWebBrowser* sender, const QString& url);
+    void WebBrowser1DocumentComplete(TWebBrowser* sender = nullptr, const QString& url = {});
     void WebBrowser1ProgressChange(int progress, int progressMax);
-    void Button7Click(); // reads the page in Memo1 and the search browser's links into result rows
+    void Button7Click();
     void ListView1SelectItem(int index, bool selected);
     void ListView1DblClick();
     void stopbtnClick();
-    void SeSkinSpeedButton2Click(); // refresh
+    void SeSkinSpeedButton2Click();
     void manlistbtnClick();
     void womanlistbtnClick();
     void musiclistClick();
     void singerlistbtnClick();
-    void menubtnClick(); // album search ("辑", SeSkinSpeedButton1)
-    void WebBrowser2DocumentComplete(TWebBrowser* sender, const QString& url);
+    void menubtnClick();
+    void WebBrowser2DocumentComplete(TWebBrowser* sender = nullptr, const QString& url = {});
     void WebBrowser2ProgressChange(int progress, int progressMax);
-    void loadChartPage(const QString& path); // the four chart buttons differ only in the page
 
-    // ---- Downloads: queue, workers, progress, save-folder chooser (download/) ------------------------
+    // ---- Downloads (app/download/) -------------------------------------------------------------------
     void dragdownbtnClick();
     void delbtnClick();
     void delallbtnClick();
     void downbtnClick();
-    // The clients' events, applied on the UI thread. tag names the client (100 x (slot + 1) + worker,
-    // 6789 for the size probe). segmentComplete tells whether a worker got every byte it owns.
     void IdHTTP1WorkBegin(std::int64_t announcedLength);
     void IdHTTP1Work(int tag, std::int64_t bytesSoFar);
     void IdHTTP1WorkEnd(int tag, bool segmentComplete = true);
@@ -288,45 +235,18 @@ public:
     void downloadnowSelectItem(int row, bool selected);
     void SeSkinButton1Click(); // "保存目录"
     void SeSkinButton3Click(); // "修改保存地址"
-    // The bookkeeping of the queue's runs that only the download handlers use.
-    lanseek::download::DownloadRun downloadRun;
-    // Receives the workers' events on the UI thread and, when the window goes, ends the running workers.
-    class DownloadHub;
-    DownloadHub* downloadHub = nullptr;
-    // True when the probe's GET went through; the length is then in downloadRun.fileSize.
-    bool probeSize(const QString& address);
-    void startFile(int slot, const lanseek::platform::ListRow& row, const QString& savePath);
-    int shownSlot() const;
-    void setBarMaximum(std::int64_t maximum);
-    void setBarValue(int bar, std::int64_t value);
-    void fileReport(int progressRow);
-    // The file of in-progress row `progressRow` has ended: the row shows "下载结束" until it is reported.
-    void fileEnded(int progressRow);
-    // Gives every ended row its final state and its report, in the order the files ended.
-    void reportEndedFiles();
-    // With no worker left, the ended files are reported before Timer1 stops, so that none waits for a tick
-    // that would not come.
-    void allEndedReport();
-    // Enables Timer1 without restarting a countdown that already runs.
-    void enableTimer1();
 
-    // ---- Playback: play list, playlist files, player pages (playback/) -------------------------------
-    void dragplaybtnClick();   // add the selected search results to the play list (and the card list)
-    void playdelbtnClick();    // delete the selected play list row
-    void playclearClick();     // empty the play list
-    void playsavebtnClick();   // save the play list as an .rpm or .asx file
-    void playloadbtnClick();   // load an .rpm or .asx file into the play list and play it
-    void SeSkinButton4Click(); // play the selection online
-    // Writes nothing: shortens a tall play list, brings up the player view and shows the page, a file
-    // of the program folder, in it.
-    void showPlayerPage(const QString& page, int reduction);
-    void WebBrowser3ProgressChange(int progress, int progressMax);
-    void WebBrowser3DocumentComplete(TWebBrowser* sender, const QString& url);
-    // The file names last chosen in the save and open dialogs of the play list, offered again next time.
-    QString SaveDialog1FileName;
-    QString OpenDialog2FileName;
+    // ---- Playback (app/playback/) --------------------------------------------------------------------
+    void dragplaybtnClick();
+    void playdelbtnClick();
+    void playclearClick();
+    void playsavebtnClick();
+    void playloadbtnClick();
+    void SeSkinButton4Click();
+    void WebBrowser3ProgressChange(int progress = 0, int progressMax = 0);
+    void WebBrowser3DocumentComplete(TWebBrowser* sender = nullptr, const QString& url = {});
 
-    // ---- Music card (card/) --------------------------------------------------------------------------
+    // ---- Music card (app/card/) ----------------------------------------------------------------------
     void htmlrunbtnClick();
     void h1btnClick();
     void h2btnClick();
@@ -346,33 +266,37 @@ public:
     void cardsurebtnClick();
     void previewbtnClick();
     void iesetbtnClick();
-    // The card preview's save as: asks where, then writes the shown card and a copy of its picture.
-    void saveCardAs(const lanseek::platform::WebDocument& document);
-    void runTagCommand(const lanseek::card::TagCommand& command);
-    void applyCardMarkup(const lanseek::card::MarkupOutcome& outcome);
-    void writeCard();
-    void fillFontBox();
-
-    // ---- Subsystem wiring: each subsystem folder connects its own controls ----------------------------
-    void wireSearch();
-    void wireDownload();
-    void wirePlayback();
-    void wireCard();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    using Handler = void (TForm1::*)();
+    struct Click
+    {
+        QAbstractButton* button;
+        Handler handler;
+    };
+    // Connects each button's click to its handler, through guarded().
+    void onClicks(std::initializer_list<Click> clicks);
+
+    // The error policy and the view switch as the controllers see them.
+    void handle(const std::exception& error) override { myexception(error); }
+    void handle(const QString& message) override { myexception(message); }
+    void showResultsView() override { Button3Click(); }
+    void showDownloadView() override { Button4Click(); }
+    void showCardView() override { Button5Click(); }
+
     void buildWindow(lanseek::skin::EmbeddedSkinPreload* skins);
     void buildTopBar();
     void buildLeftColumn();
     void buildFirstView();
     void buildDownloadPanel();
     void buildCardPanel();
+    void buildControllers(const TForm1Options& options);
     // Builds the card view once, dressed, wired, scaled to the screen and named like the rest.
     void ensureCardView();
-    void wireCardPlayer();
     void scaleControls(const QList<QWidget*>& controls, int num, int den);
     void buildHiddenParts();
     void buildMenus();
@@ -383,10 +307,13 @@ private:
     void alignRegions();
     void nameControlsForAccessibility(QWidget* root);
     void showView(bool results, bool download, bool card);
-    void disconnectSlotClients(int slot, int count);
-    void disconnectClient(const std::shared_ptr<TIdHTTP>& client);
 
     lanseek::platform::Dialogs* m_dialogs = nullptr;
+    lanseek::app::SharedFolders m_folders;
+    std::unique_ptr<lanseek::app::CardController> m_card;
+    std::unique_ptr<lanseek::app::SearchController> m_search;
+    std::unique_ptr<lanseek::app::PlaybackController> m_playback;
+    std::unique_ptr<lanseek::app::DownloadController> m_downloads;
     bool m_closing = false;
     // The screen adaptation's scale (screen width : 1024), for controls built after it.
     int m_scaleNum = 1024;

@@ -1,3 +1,4 @@
+#include "app/download/download_controller.h"
 #include "support/form_fixture.h"
 
 #include "platform/net/id_http.h"
@@ -24,34 +25,34 @@ TEST_F(CloseQuery, WithoutDownloadsClosesAtOnceWithoutAsking)
 TEST_F(CloseQuery, RunningWorkersAskAndNoKeepsEverything)
 {
     form->show();
-    form->slotWorkers = {0, 2, 0};
+    form->downloads().state().slotWorkers = {0, 2, 0};
     form->Timer1->start();
     dialogs.yesNoAnswers = {false};
     EXPECT_FALSE(form->close());
     EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("还存在下载进程，确定退出吗？")});
-    EXPECT_FALSE(form->quitConfirmed);
+    EXPECT_FALSE(form->downloads().state().quitConfirmed);
     EXPECT_TRUE(dialogs.exits.empty());
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->Timer1->isActive());
-    EXPECT_EQ(form->slotWorkers[1], 2);
+    EXPECT_EQ(form->downloads().state().slotWorkers[1], 2);
 }
 
 TEST_F(CloseQuery, YesConfirmsStopsTheTimerAndEnds)
 {
     form->show();
-    form->slotWorkers = {1, 0, 0};
+    form->downloads().state().slotWorkers = {1, 0, 0};
     form->Timer1->start();
     dialogs.yesNoAnswers = {true};
     EXPECT_TRUE(form->close());
-    EXPECT_TRUE(form->quitConfirmed);
+    EXPECT_TRUE(form->downloads().state().quitConfirmed);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(dialogs.exits, std::vector<int>{0});
 }
 
 TEST_F(CloseQuery, ConfirmedQuitDoesNotAskAgain)
 {
-    form->quitConfirmed = true;
-    form->slotWorkers = {3, 3, 3};
+    form->downloads().state().quitConfirmed = true;
+    form->downloads().state().slotWorkers = {3, 3, 3};
     EXPECT_TRUE(form->FormCloseQuery());
     EXPECT_TRUE(dialogs.questions.isEmpty());
 }
@@ -74,8 +75,8 @@ TEST_F(CloseQuery, YesDisconnectsTheRunningWorkersClients)
 
     auto client = std::make_shared<TIdHTTP>();
     client->Tag = 200;
-    form->slotClients[1][0] = client;
-    form->slotWorkers = {0, 1, 0};
+    form->downloads().state().slotClients[1][0] = client;
+    form->downloads().state().slotWorkers = {0, 1, 0};
     std::atomic<bool> started{false};
     client->OnWork = [&](TIdHTTP&, std::int64_t) { started = true; };
     std::atomic<bool> ended{false};

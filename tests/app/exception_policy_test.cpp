@@ -1,3 +1,4 @@
+#include "app/download/download_controller.h"
 #include "support/form_fixture.h"
 
 #include "app/application.h"
@@ -32,7 +33,7 @@ protected:
     }
     void giveSlotsClients()
     {
-        for (auto& slot : form->slotClients)
+        for (auto& slot : form->downloads().state().slotClients)
             for (int i = 0; i < 5; ++i)
                 slot[i] = std::make_shared<TIdHTTP>();
     }
@@ -41,10 +42,10 @@ protected:
 TEST_F(ExceptionPolicy, OtherMessagesAreOnlyLogged)
 {
     addRows(2);
-    form->resumeRow = 1;
+    form->downloads().state().resumeRow = 1;
     form->myexception(QStringLiteral("Invalid stream operation"));
     EXPECT_EQ(form->downinimemo->Lines(), (QStringList{"Invalid stream operation", "2"}));
-    EXPECT_EQ(form->resumeRow, 1);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
     EXPECT_EQ(shownView(*form), form->ListView1);
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
@@ -53,7 +54,7 @@ TEST_F(ExceptionPolicy, NoRowAtTheResumeRowLogsTheMessageAlone)
 {
     form->myexception(QStringLiteral("HTTP/1.1 404 Not Found"));
     EXPECT_EQ(form->downinimemo->Lines(), QStringList{"HTTP/1.1 404 Not Found"});
-    EXPECT_EQ(form->resumeRow, 0);
+    EXPECT_EQ(form->downloads().state().resumeRow, 0);
 }
 
 TEST_F(ExceptionPolicy, AccessShowsTheFatalMessageAndCloses)
@@ -68,15 +69,15 @@ TEST_F(ExceptionPolicy, AccessRefusedAtTheCloseQueryGoesOn)
 {
     addRows(3);
     form->show();
-    form->slotWorkers = {1, 0, 0};
-    form->sizeProbeFlag = true;
+    form->downloads().state().slotWorkers = {1, 0, 0};
+    form->downloads().state().sizeProbeFlag = true;
     dialogs.yesNoAnswers = {false};
     // "access" closes through the close query; refused, the "40" rules apply next.
     form->myexception(QStringLiteral("ACCESS denied: HTTP/1.1 403 Forbidden"));
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_TRUE(dialogs.exits.empty());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->resumeRow, 1);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
     EXPECT_TRUE(form->downinimemo->Lines().contains(QStringLiteral("歌0不能下载")));
 }
 
@@ -84,22 +85,22 @@ TEST_F(ExceptionPolicy, FailedProbeMovesToTheNextRowAndShowsDownloads)
 {
     addRows(3);
     giveSlotsClients();
-    form->sizeProbeFlag = true;
+    form->downloads().state().sizeProbeFlag = true;
     form->myexception(QStringLiteral("HTTP/1.1 404 Not Found"));
     EXPECT_EQ(form->downinimemo->Lines(), (QStringList{"HTTP/1.1 404 Not Found", "1", "歌0不能下载"}));
-    EXPECT_EQ(form->resumeRow, 1);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
     EXPECT_EQ(shownView(*form), form->Iesetpanel);
     // While the probe runs the slots keep their clients.
-    EXPECT_NE(form->slotClients[0][0], nullptr);
+    EXPECT_NE(form->downloads().state().slotClients[0][0], nullptr);
 }
 
 TEST_F(ExceptionPolicy, FailedProbeOnTheLastRowStaysThere)
 {
     addRows(3);
-    form->resumeRow = 2;
-    form->sizeProbeFlag = true;
+    form->downloads().state().resumeRow = 2;
+    form->downloads().state().sizeProbeFlag = true;
     form->myexception(QStringLiteral("Socket Error # 10061 Connection refused."));
-    EXPECT_EQ(form->resumeRow, 2);
+    EXPECT_EQ(form->downloads().state().resumeRow, 2);
     EXPECT_EQ(shownView(*form), form->ListView1);
     EXPECT_EQ(form->downinimemo->Lines().last(), QStringLiteral("歌2不能下载"));
 }
@@ -108,16 +109,16 @@ TEST_F(ExceptionPolicy, SocketErrorOutsideTheProbeGivesUpSlotsOnMultiplesOfThree
 {
     addRows(5);
     giveSlotsClients();
-    std::weak_ptr<TIdHTTP> kept = form->slotClients[0][0];
-    auto heldByWorker = form->slotClients[0][1];
+    std::weak_ptr<TIdHTTP> kept = form->downloads().state().slotClients[0][0];
+    auto heldByWorker = form->downloads().state().slotClients[0][1];
     form->myexception(QStringLiteral("Socket Error # 10054"));
     // Slot 0 at resume row 0: its clients are given up and the row advances; 1 is no multiple of 3, so
     // slots 1 and 2 keep theirs.
-    for (const auto& client : form->slotClients[0])
+    for (const auto& client : form->downloads().state().slotClients[0])
         EXPECT_EQ(client, nullptr);
-    EXPECT_NE(form->slotClients[1][0], nullptr);
-    EXPECT_NE(form->slotClients[2][0], nullptr);
-    EXPECT_EQ(form->resumeRow, 1);
+    EXPECT_NE(form->downloads().state().slotClients[1][0], nullptr);
+    EXPECT_NE(form->downloads().state().slotClients[2][0], nullptr);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
     EXPECT_EQ(shownView(*form), form->Iesetpanel);
     EXPECT_TRUE(kept.expired());
     EXPECT_NE(heldByWorker, nullptr); // a client still held by its worker stays valid
@@ -127,12 +128,12 @@ TEST_F(ExceptionPolicy, OnTheLastRowEverySlotIsGivenUpAndTheRowStays)
 {
     addRows(4);
     giveSlotsClients();
-    form->resumeRow = 3;
+    form->downloads().state().resumeRow = 3;
     form->myexception(QStringLiteral("HTTP/1.1 400 Bad Request"));
-    for (const auto& slot : form->slotClients)
+    for (const auto& slot : form->downloads().state().slotClients)
         for (const auto& client : slot)
             EXPECT_EQ(client, nullptr);
-    EXPECT_EQ(form->resumeRow, 3);
+    EXPECT_EQ(form->downloads().state().resumeRow, 3);
     EXPECT_EQ(shownView(*form), form->ListView1);
 }
 
@@ -140,10 +141,10 @@ TEST_F(ExceptionPolicy, NonMultipleOfThreeKeepsEverything)
 {
     addRows(5);
     giveSlotsClients();
-    form->resumeRow = 2;
+    form->downloads().state().resumeRow = 2;
     form->myexception(QStringLiteral("socket closed"));
-    EXPECT_EQ(form->resumeRow, 2);
-    EXPECT_NE(form->slotClients[0][0], nullptr);
+    EXPECT_EQ(form->downloads().state().resumeRow, 2);
+    EXPECT_NE(form->downloads().state().slotClients[0][0], nullptr);
 }
 
 TEST_F(ExceptionPolicy, ASaveFileThatCannotBeCreatedIsOnlyLoggedWhateverItsPathSays)
@@ -157,11 +158,11 @@ TEST_F(ExceptionPolicy, ASaveFileThatCannotBeCreatedIsOnlyLoggedWhateverItsPathS
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(dialogs.exits.empty());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->resumeRow, 0);
-    EXPECT_NE(form->slotClients[0][0], nullptr);
+    EXPECT_EQ(form->downloads().state().resumeRow, 0);
+    EXPECT_NE(form->downloads().state().slotClients[0][0], nullptr);
     // The same words in any other error keep their meaning.
     form->myexception(std::runtime_error("Socket Error # 104"));
-    EXPECT_EQ(form->resumeRow, 1);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // The main window and the save-folder chooser dressed by their two skin engines.
 
-#include "download/form/selectdir.h"
+#include "app/download/selectdir.h"
 #include "skin/skin_engine.h"
 #include "support/form_fixture.h"
 

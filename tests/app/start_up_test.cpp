@@ -1,6 +1,9 @@
+#include "app/card/card_controller.h"
+#include "app/download/download_controller.h"
+#include "app/search/search_controller.h"
 #include "support/form_fixture.h"
 
-#include "download/form/selectdir.h"
+#include "app/download/selectdir.h"
 #include "platform/web/web_browser.h"
 #include "skin/controls/se_list_box.h"
 #include "skin/skin_embedded.h"
@@ -37,14 +40,14 @@ using StartUp = FormTest;
 
 TEST_F(StartUp, SharedStateHasItsStartValues)
 {
-    EXPECT_EQ(form->resumeRow, 0);
-    EXPECT_EQ(form->rowCounter, 0);
-    EXPECT_EQ(form->activeWorkers, 0);
-    EXPECT_EQ(form->pageNumber, 2);
-    EXPECT_FALSE(form->stopFlag);
-    EXPECT_FALSE(form->quitConfirmed);
-    EXPECT_FALSE(form->rowPathMode);
-    EXPECT_TRUE(form->localIp.isEmpty());
+    EXPECT_EQ(form->downloads().state().resumeRow, 0);
+    EXPECT_EQ(form->search().rowCounter(), 0);
+    EXPECT_EQ(form->downloads().state().activeWorkers, 0);
+    EXPECT_EQ(form->search().pageNumber(), 2);
+    EXPECT_FALSE(form->search().stopFlag());
+    EXPECT_FALSE(form->downloads().state().quitConfirmed);
+    EXPECT_FALSE(form->downloads().state().rowPathMode);
+    EXPECT_TRUE(form->search().localIp().isEmpty());
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->Timer1->interval(), 1000);
     EXPECT_EQ(form->Edit2->text(), QStringLiteral("5"));
@@ -69,12 +72,12 @@ TEST_F(StartUp, BothEmbeddedSkinsAreLoaded)
 TEST_F(StartUp, FoldersEndWithASeparatorAndMusicFolderExists)
 {
     const QString sep = QDir::separator();
-    EXPECT_TRUE(form->programFolder.endsWith(sep));
-    EXPECT_EQ(QDir(form->programFolder).canonicalPath(), QDir(folder.path()).canonicalPath());
-    EXPECT_EQ(form->musicFolder, form->programFolder + "music" + sep);
-    EXPECT_TRUE(QFileInfo(form->musicFolder).isDir());
-    EXPECT_EQ(form->cardBackground, form->programFolder + "pic" + sep + "0103.jpg");
-    EXPECT_EQ(form->OpenDialog1InitialDir, form->programFolder + "pic" + sep);
+    EXPECT_TRUE(form->folders().programFolder().endsWith(sep));
+    EXPECT_EQ(QDir(form->folders().programFolder()).canonicalPath(), QDir(folder.path()).canonicalPath());
+    EXPECT_EQ(form->folders().musicFolder(), form->folders().programFolder() + "music" + sep);
+    EXPECT_TRUE(QFileInfo(form->folders().musicFolder()).isDir());
+    EXPECT_EQ(form->card().cardBackground(), form->folders().programFolder() + "pic" + sep + "0103.jpg");
+    EXPECT_EQ(form->card().pictureFolder(), form->folders().programFolder() + "pic" + sep);
 }
 
 TEST_F(StartUp, FiveDistinctMediaIcons)

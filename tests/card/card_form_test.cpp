@@ -1,5 +1,6 @@
 // The music card commands on the real main window.
 
+#include "app/card/card_controller.h"
 #include "support/form_fixture.h"
 
 #include "platform/text/gbk.h"
@@ -36,7 +37,7 @@ protected:
     }
     QByteArray cardBytes() const
     {
-        QFile file(form->programFolder + "card.html");
+        QFile file(form->folders().programFolder() + "card.html");
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     void addCardSong(const QString& type)
@@ -157,12 +158,12 @@ TEST_F(CardForm, PictureChoiceRegeneratesTheCard)
     dialogs.fileAnswers = {QStringLiteral("/pictures/sea.gif")};
     form->picbtn->click();
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_EQ(dialogs.fileRequests[0].request.initialDir, form->OpenDialog1InitialDir);
-    EXPECT_EQ(form->cardBackground, QStringLiteral("/pictures/sea.gif"));
+    EXPECT_EQ(dialogs.fileRequests[0].request.initialDir, form->card().pictureFolder());
+    EXPECT_EQ(form->card().cardBackground(), QStringLiteral("/pictures/sea.gif"));
     EXPECT_TRUE(cardBytes().contains("<body background=\"file:////pictures/sea.gif\"> "));
 
     form->picbtn->click(); // cancelled
-    EXPECT_EQ(form->cardBackground, QStringLiteral("/pictures/sea.gif"));
+    EXPECT_EQ(form->card().cardBackground(), QStringLiteral("/pictures/sea.gif"));
 }
 
 TEST_F(CardForm, SaveLocationBeforeAnyPreviewDoesNothing)
@@ -183,7 +184,7 @@ TEST_F(CardForm, SaveLocationWritesACardThatShowsItsPictureFromItsNewPlace)
     QImage tile(8, 8, QImage::Format_RGB32);
     tile.fill(paint);
     ASSERT_TRUE(tile.save(picture));
-    form->cardBackground = picture;
+    form->card().setCardBackground(picture);
     addCardSong("mp3");
     QSignalSpy previewed(form->WebBrowser4, &TWebBrowser::OnDocumentComplete);
     form->previewbtn->click();

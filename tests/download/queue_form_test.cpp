@@ -1,6 +1,7 @@
 // The download queue, the workers' events and the reports on the real main window, against local servers.
 
-#include "download/form/selectdir.h"
+#include "app/download/download_controller.h"
+#include "app/download/selectdir.h"
 #include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
 #include "platform/ui/folder_tree.h"
@@ -53,12 +54,13 @@ protected:
             {QString::number(form->downloadlistview->Count() + 1),
              0,
              {name, QString::fromStdString(address), QStringLiteral("1M"), QStringLiteral("mp3"),
-              savePath.isEmpty() ? form->musicFolder + name + QStringLiteral(".mp3") : savePath}});
+              savePath.isEmpty() ? form->folders().musicFolder() + name + QStringLiteral(".mp3")
+                                 : savePath}});
     }
 
     bool waitForWorkers(int timeoutMs = 30000)
     {
-        return waitUntil([this] { return form->activeWorkers == 0; }, timeoutMs);
+        return waitUntil([this] { return form->downloads().state().activeWorkers == 0; }, timeoutMs);
     }
 
     QStringList log() const { return form->downinimemo->Lines(); }
@@ -91,8 +93,8 @@ TEST_F(DownloadQueue, ThreeFilesDownloadSideBySideWhetherOrNotRangesAreHonoured)
 
     form->downbtnClick();
     // The run returns once the last row has started; all three files are on their way.
-    EXPECT_EQ(form->slotWorkers, (std::array<int, 3>{5, 5, 5}));
-    EXPECT_EQ(form->activeWorkers, 15);
+    EXPECT_EQ(form->downloads().state().slotWorkers, (std::array<int, 3>{5, 5, 5}));
+    EXPECT_EQ(form->downloads().state().activeWorkers, 15);
     EXPECT_EQ(states(), (QStringList{QStringLiteral("正在下载"), QStringLiteral("正在下载"),
                                      QStringLiteral("正在下载")}));
     EXPECT_TRUE(form->Timer1->isActive());
@@ -103,9 +105,9 @@ TEST_F(DownloadQueue, ThreeFilesDownloadSideBySideWhetherOrNotRangesAreHonoured)
 
     ASSERT_TRUE(waitForWorkers());
     EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("甲.mp3")) == a);
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("乙.mp3")) == b);
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("丙.mp3")) == c);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("甲.mp3")) == a);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("乙.mp3")) == b);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("丙.mp3")) == c);
     // The last worker's end wrote the all-ended report for the newest file.
     EXPECT_TRUE(log().contains(QStringLiteral("丙下载完毕!")));
     // The newest file is selected, so the bars show its slot.
@@ -118,7 +120,8 @@ TEST_F(DownloadQueue, ThreeFilesDownloadSideBySideWhetherOrNotRangesAreHonoured)
     const int at = static_cast<int>(lines.indexOf(QStringLiteral("乙下载完毕!")));
     ASSERT_GE(at, 1);
     ASSERT_LT(at + 4, lines.size());
-    EXPECT_EQ(lines[at + 1], QStringLiteral("保存地址：") + form->musicFolder + QStringLiteral("乙.mp3"));
+    EXPECT_EQ(lines[at + 1],
+              QStringLiteral("保存地址：") + form->folders().musicFolder() + QStringLiteral("乙.mp3"));
     EXPECT_TRUE(lines[at + 2].startsWith(QStringLiteral("用时：")));
     EXPECT_EQ(lines[at + 3], QStringLiteral("下载地址：") + QString::fromStdString(server.url("/b.mp3")));
     EXPECT_EQ(lines[at + 4], QStringLiteral("文件大小：1M"));
@@ -141,9 +144,9 @@ TEST_F(DownloadQueue, ProbeAsksWithTheProgramsHeadersAtThePortOfTheAddress)
     EXPECT_EQ(probe.header("Accept"), "text/html, */*");
     EXPECT_EQ(probe.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
     EXPECT_EQ(probe.header("Range"), std::nullopt);
-    EXPECT_EQ(form->IdHTTP1->Tag, 6789);
-    EXPECT_EQ(form->downloadRun.fileSize, 5000);
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("探.mp3")) == blob(5000));
+    EXPECT_EQ(form->downloads().probeClient()->Tag, 6789);
+    EXPECT_EQ(form->downloads().state().run.fileSize, 5000);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("探.mp3")) == blob(5000));
 }
 
 TEST_F(DownloadQueue, RowsThatCannotBeProbedAreLoggedAndSkipped)
@@ -175,8 +178,8 @@ TEST_F(DownloadQueue, RowsThatCannotBeProbedAreLoggedAndSkipped)
     EXPECT_FALSE(log().contains(QStringLiteral("好不能下载")));
     ASSERT_EQ(form->downloadnow->Count(), 1);
     EXPECT_EQ(form->downloadnow->subItem(0, 2), QStringLiteral("5"));
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("好.mp3")) == blob(10'000));
-    EXPECT_FALSE(QFile::exists(form->musicFolder + QStringLiteral("无.mp3")));
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("好.mp3")) == blob(10'000));
+    EXPECT_FALSE(QFile::exists(form->folders().musicFolder() + QStringLiteral("无.mp3")));
 }
 
 TEST_F(DownloadQueue, ADroppedConnectionIsReportedIncomplete)
@@ -193,7 +196,7 @@ TEST_F(DownloadQueue, ADroppedConnectionIsReportedIncomplete)
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
     EXPECT_TRUE(log().contains(QStringLiteral("残下载不完整!")));
     EXPECT_FALSE(log().contains(QStringLiteral("残下载完毕!")));
-    EXPECT_FALSE(readFile(form->musicFolder + QStringLiteral("残.mp3")) == body);
+    EXPECT_FALSE(readFile(form->folders().musicFolder() + QStringLiteral("残.mp3")) == body);
 }
 
 TEST_F(DownloadQueue, RowThreeWaitsForTheSlotOfRowZero)
@@ -212,8 +215,8 @@ TEST_F(DownloadQueue, RowThreeWaitsForTheSlotOfRowZero)
     int rowsWhenRowZeroEnded = -1;
     int pressesIgnored = 0;
     QObject::connect(form->downloadnow->model(), &QAbstractItemModel::dataChanged, form.get(), [&] {
-        if (form->downloadnow->Count() == 3 && form->slotWorkers[1] == 0 && form->slotWorkers[2] == 0 &&
-            form->slotWorkers[0] > 0) {
+        if (form->downloadnow->Count() == 3 && form->downloads().state().slotWorkers[1] == 0 &&
+            form->downloads().state().slotWorkers[2] == 0 && form->downloads().state().slotWorkers[0] > 0) {
             sawSlotsFreeWhileRowThreeWaited = true;
             // A press while the run waits is ignored.
             const int before = form->downloadnow->Count();
@@ -231,11 +234,11 @@ TEST_F(DownloadQueue, RowThreeWaitsForTheSlotOfRowZero)
     EXPECT_EQ(rowsWhenRowZeroEnded, 3);
     ASSERT_EQ(form->downloadnow->Count(), 4);
     EXPECT_EQ(form->downloadnow->subItem(3, 2), QStringLiteral("3"));
-    EXPECT_EQ(form->downloadRun.slotRow[0], 3);
-    EXPECT_EQ(form->downloadRun.currentRow, 4);
-    EXPECT_EQ(form->resumeRow, 3);
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("慢.mp3")) == blob(500'000, 7));
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("后.mp3")) == blob(20'000));
+    EXPECT_EQ(form->downloads().state().run.slotRow[0], 3);
+    EXPECT_EQ(form->downloads().state().run.currentRow, 4);
+    EXPECT_EQ(form->downloads().state().resumeRow, 3);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("慢.mp3")) == blob(500'000, 7));
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("后.mp3")) == blob(20'000));
 }
 
 TEST_F(DownloadQueue, ATargetThatCannotBeCreatedFallsBackToTheNameBox)
@@ -248,7 +251,7 @@ TEST_F(DownloadQueue, ATargetThatCannotBeCreatedFallsBackToTheNameBox)
     ASSERT_TRUE(waitForWorkers());
     form->Timer1Timer();
 
-    const QString fallback = form->musicFolder + QStringLiteral("周杰伦0.mp3");
+    const QString fallback = form->folders().musicFolder() + QStringLiteral("周杰伦0.mp3");
     EXPECT_TRUE(readFile(fallback) == blob(40'000));
     // The row and its report name the file that was really written.
     EXPECT_EQ(form->downloadlistview->subItem(0, 4), fallback);
@@ -278,12 +281,14 @@ TEST_F(DownloadQueue, EmptyOrDottedSongNamesAreSavedUnderTheFallbackName)
     form->downbtnClick();
     ASSERT_TRUE(waitForWorkers());
 
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("无名0.mp3")) == blob(20'000, 4));
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("无名1.mp3")) == blob(20'000, 5));
-    EXPECT_EQ(form->downloadlistview->subItem(0, 4), form->musicFolder + QStringLiteral("无名0.mp3"));
-    EXPECT_EQ(form->downloadlistview->subItem(1, 4), form->musicFolder + QStringLiteral("无名1.mp3"));
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("无名0.mp3")) == blob(20'000, 4));
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("无名1.mp3")) == blob(20'000, 5));
+    EXPECT_EQ(form->downloadlistview->subItem(0, 4),
+              form->folders().musicFolder() + QStringLiteral("无名0.mp3"));
+    EXPECT_EQ(form->downloadlistview->subItem(1, 4),
+              form->folders().musicFolder() + QStringLiteral("无名1.mp3"));
     // No hidden file was made.
-    EXPECT_EQ(QDir(form->musicFolder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(QDir(form->folders().musicFolder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST_F(DownloadQueue, AHostileSongNameStaysInTheMusicFolder)
@@ -307,13 +312,14 @@ TEST_F(DownloadQueue, AHostileSongNameStaysInTheMusicFolder)
     EXPECT_EQ(row.caption, QStringLiteral("1"));
     EXPECT_EQ(row.imageIndex, 0);
     const QString path = row.subItem(4);
-    EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(form->musicFolder).absolutePath());
+    EXPECT_EQ(QFileInfo(path).absolutePath(), QDir(form->folders().musicFolder()).absolutePath());
 
     form->downbtnClick();
     ASSERT_TRUE(waitForWorkers());
     EXPECT_TRUE(readFile(path) == blob(30'000));
-    EXPECT_FALSE(QFile::exists(QDir(form->musicFolder).absoluteFilePath(QStringLiteral("../../escape.mp3"))));
-    EXPECT_EQ(QDir(form->musicFolder).entryList(QDir::Files).size(), 1);
+    EXPECT_FALSE(QFile::exists(
+        QDir(form->folders().musicFolder()).absoluteFilePath(QStringLiteral("../../escape.mp3"))));
+    EXPECT_EQ(QDir(form->folders().musicFolder()).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(DownloadQueue, DeleteAndClearAreRefusedWhileWorkersRun)
@@ -323,10 +329,10 @@ TEST_F(DownloadQueue, DeleteAndClearAreRefusedWhileWorkersRun)
     server.serve("/s.mp3", slow);
     addSong(QStringLiteral("慢"), server.url("/s.mp3"));
     addSong(QStringLiteral("留"), "http://127.0.0.1:9/none.mp3",
-            form->musicFolder + QStringLiteral("留.mp3"));
-    form->resumeRow = 0;
+            form->folders().musicFolder() + QStringLiteral("留.mp3"));
+    form->downloads().state().resumeRow = 0;
     form->downbtnClick();
-    ASSERT_GT(form->activeWorkers, 0);
+    ASSERT_GT(form->downloads().state().activeWorkers, 0);
 
     form->downloadlistview->setRowSelected(1, true);
     form->delbtnClick();
@@ -349,19 +355,20 @@ TEST_F(DownloadQueue, ClosingWithRunningWorkersAsksAndYesStopsThem)
     server.serve("/s.mp3", slow);
     addSong(QStringLiteral("慢"), server.url("/s.mp3"));
     form->downbtnClick();
-    ASSERT_EQ(form->slotWorkers[0], 5);
+    ASSERT_EQ(form->downloads().state().slotWorkers[0], 5);
     // A disconnect reaches a transfer that runs; wait until all five do.
     ASSERT_TRUE(waitUntil(
         [this] {
-            return std::all_of(form->downloadRun.workerBytes.begin(),
-                               form->downloadRun.workerBytes.begin() + 5, [](auto b) { return b > 0; });
+            return std::all_of(form->downloads().state().run.workerBytes.begin(),
+                               form->downloads().state().run.workerBytes.begin() + 5,
+                               [](auto b) { return b > 0; });
         },
         5000));
 
     dialogs.yesNoAnswers = {false};
     EXPECT_FALSE(form->FormCloseQuery());
     EXPECT_EQ(dialogs.questions, QStringList{QStringLiteral("还存在下载进程，确定退出吗？")});
-    EXPECT_EQ(form->activeWorkers, 5);
+    EXPECT_EQ(form->downloads().state().activeWorkers, 5);
 
     dialogs.yesNoAnswers = {true};
     EXPECT_TRUE(form->FormCloseQuery());
@@ -377,7 +384,7 @@ TEST_F(DownloadQueue, StartWithNothingToDoChangesNothing)
     form->downbtnClick();
     EXPECT_EQ(form->downloadnow->Count(), 0);
     addSong(QStringLiteral("一"), "http://127.0.0.1:9/a.mp3");
-    form->resumeRow = 1;
+    form->downloads().state().resumeRow = 1;
     form->downbtnClick();
     EXPECT_EQ(form->downloadnow->Count(), 0);
     EXPECT_EQ(server.requestCount(), 0u);
@@ -388,11 +395,11 @@ TEST_F(DownloadQueue, StartWithNothingToDoChangesNothing)
 
 TEST_F(DownloadQueue, TicksCountSecondsAndShowSpeeds)
 {
-    form->downloadRun.connectedCount = 5;
-    form->downloadRun.slotFileSize = {1'000'000, 0, 0};
-    form->downloadRun.workerBytes.fill(0);
-    form->downloadRun.workerBytes[0] = 4096;
-    form->downloadRun.workerBytes[1] = 2048;
+    form->downloads().state().run.connectedCount = 5;
+    form->downloads().state().run.slotFileSize = {1'000'000, 0, 0};
+    form->downloads().state().run.workerBytes.fill(0);
+    form->downloads().state().run.workerBytes[0] = 4096;
+    form->downloads().state().run.workerBytes[1] = 2048;
     form->Timer1Timer();
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：1秒"));
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("6k/s"));
@@ -402,7 +409,7 @@ TEST_F(DownloadQueue, TicksCountSecondsAndShowSpeeds)
     EXPECT_EQ(form->progressBars[1]->Position(), 2048);
 
     // A slot starting a new file drops its counters: the speed goes negative for a tick.
-    form->downloadRun.workerBytes[0] = 4096 - 1536;
+    form->downloads().state().run.workerBytes[0] = 4096 - 1536;
     form->Timer1Timer();
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(1), QStringLiteral("总耗时：2秒"));
     EXPECT_EQ(form->SeSkinStatusBar1->panelText(3), QStringLiteral("-1k/s"));
@@ -419,9 +426,9 @@ TEST_F(DownloadQueue, TicksReportEndedFilesAndCountTimeOfRunningOnes)
     // Its download-list row has been deleted since.
     form->downloadnow->appendRow(
         {QStringLiteral("删"), -1, {QStringLiteral("下载结束"), QStringLiteral("3"), QStringLiteral("7")}});
-    form->downloadRun.inProgressComplete = {true, true, true};
-    form->slotWorkers = {0, 2, 0};
-    form->downloadRun.slotRow = {2, 0, 1};
+    form->downloads().state().run.inProgressComplete = {true, true, true};
+    form->downloads().state().slotWorkers = {0, 2, 0};
+    form->downloads().state().run.slotRow = {2, 0, 1};
     form->Timer1Timer();
 
     EXPECT_EQ(form->downloadnow->subItem(0, 1), QStringLiteral("5"));
@@ -435,8 +442,8 @@ TEST_F(DownloadQueue, TicksReportEndedFilesAndCountTimeOfRunningOnes)
     EXPECT_EQ(lines[7], QStringLiteral("删下载完毕!"));
     EXPECT_EQ(lines[8], QStringLiteral("保存地址："));
     EXPECT_EQ(lines[10], QStringLiteral("下载地址："));
-    form->slotWorkers = {0, 0, 0};
-    form->downloadRun.slotRow = {0, 0, 0};
+    form->downloads().state().slotWorkers = {0, 0, 0};
+    form->downloads().state().run.slotRow = {0, 0, 0};
 }
 
 TEST_F(DownloadQueue, SelectingAnEndedFileFillsTheBars)
@@ -445,10 +452,10 @@ TEST_F(DownloadQueue, SelectingAnEndedFileFillsTheBars)
         {QStringLiteral("完"), -1, {QStringLiteral("下载结束"), QStringLiteral("2"), QStringLiteral("0")}});
     form->downloadnow->appendRow(
         {QStringLiteral("在"), -1, {QStringLiteral("正在下载"), QStringLiteral("1"), QStringLiteral("1")}});
-    form->downloadRun.connectedCount = 5;
-    form->downloadRun.slotFileSize = {1'000'000, 0, 0};
-    form->downloadRun.workerBytes.fill(0);
-    form->downloadRun.inProgressComplete = {true, true};
+    form->downloads().state().run.connectedCount = 5;
+    form->downloads().state().run.slotFileSize = {1'000'000, 0, 0};
+    form->downloads().state().run.workerBytes.fill(0);
+    form->downloads().state().run.inProgressComplete = {true, true};
     form->Timer1Timer(); // reports the ended file: "下载已经完成"
     form->downloadnow->setCurrentItem(form->downloadnow->topLevelItem(1));
     EXPECT_EQ(form->progressBars[2]->Position(), 0);
@@ -481,7 +488,7 @@ TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
     EXPECT_EQ(chooser->pathedit->text(), target);
     chooser->pathbtnClick();
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
+    EXPECT_EQ(form->folders().musicFolder(), target + QStringLiteral("/"));
 
     // Songs added from now on are saved there.
     form->ListView1->appendRow(
@@ -496,7 +503,7 @@ TEST_F(DownloadQueue, ChooserSetsTheMusicFolder)
     form->SeSkinButton1Click();
     chooser->pathedit->clear();
     chooser->pathbtnClick();
-    EXPECT_EQ(form->musicFolder, target + QStringLiteral("/"));
+    EXPECT_EQ(form->folders().musicFolder(), target + QStringLiteral("/"));
 }
 
 TEST_F(DownloadQueue, ChooserGrowsWithItsControlsOnOtherScreens)
@@ -542,30 +549,30 @@ TEST_F(DownloadQueue, ChooserRewritesTheSelectedRowsInRowPathMode)
 {
     auto* chooser = qobject_cast<TForm2*>(form->Form2);
     ASSERT_NE(chooser, nullptr);
-    const QString before = form->musicFolder;
+    const QString before = form->folders().musicFolder();
     // Nothing selected: the chooser does not open.
     addDownloadRow(QStringLiteral("1"), QStringLiteral("甲"));
     addDownloadRow(QStringLiteral("2"), QStringLiteral("乙"));
     addDownloadRow(QStringLiteral("3"), QStringLiteral("../丙"));
     form->SeSkinButton3Click();
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_FALSE(form->rowPathMode);
+    EXPECT_FALSE(form->downloads().state().rowPathMode);
 
     form->downloadlistview->setRowSelected(0, true);
     form->downloadlistview->setRowSelected(2, true);
     form->SeSkinButton3Click();
-    EXPECT_TRUE(form->rowPathMode);
+    EXPECT_TRUE(form->downloads().state().rowPathMode);
     EXPECT_TRUE(chooser->isVisible());
     // Closing with the close button applies nothing and keeps the mode.
     chooser->close();
-    EXPECT_TRUE(form->rowPathMode);
+    EXPECT_TRUE(form->downloads().state().rowPathMode);
     form->SeSkinButton1Click();
     chooser->pathedit->setText(QStringLiteral("/data/new"));
     chooser->pathbtnClick();
 
-    EXPECT_FALSE(form->rowPathMode);
+    EXPECT_FALSE(form->downloads().state().rowPathMode);
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_EQ(form->musicFolder, before);
+    EXPECT_EQ(form->folders().musicFolder(), before);
     EXPECT_EQ(form->downloadlistview->subItem(0, 4), QStringLiteral("/data/new/甲.mp3"));
     EXPECT_EQ(form->downloadlistview->subItem(1, 4), folder.filePath(QStringLiteral("乙")));
     EXPECT_EQ(form->downloadlistview->subItem(2, 4), QStringLiteral("/data/new/___丙.mp3"));
@@ -626,7 +633,7 @@ TEST_F(DownloadQueue, ThirteenFilesEndingTogetherAreEachReportedOnceInTheOrderTh
         EXPECT_EQ(form->downloadnow->subItem(r, 0),
                   dropped ? QStringLiteral("下载不完整") : QStringLiteral("下载已经完成"))
             << name.toStdString();
-        const bool intact = readFile(form->musicFolder + name + QStringLiteral(".mp3")) ==
+        const bool intact = readFile(form->folders().musicFolder() + name + QStringLiteral(".mp3")) ==
                             bodies[static_cast<std::size_t>(form->downloadnow->subItem(r, 2).toInt())];
         EXPECT_EQ(intact, !dropped) << name.toStdString();
     }
@@ -663,8 +670,8 @@ TEST_F(DownloadQueue, RangedRequestsAnsweredWithARedirectOrAnErrorLeaveIncomplet
     EXPECT_FALSE(reports[0].second);
     EXPECT_FALSE(reports[1].second);
     // The error replies' bodies were not written in place of the song.
-    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("转.mp3")), "");
-    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("错.mp3")), "");
+    EXPECT_EQ(readFile(form->folders().musicFolder() + QStringLiteral("转.mp3")), "");
+    EXPECT_EQ(readFile(form->folders().musicFolder() + QStringLiteral("错.mp3")), "");
 }
 
 TEST_F(DownloadQueue, AFileWhoseClientsCannotConnectIsReportedIncomplete)
@@ -672,10 +679,11 @@ TEST_F(DownloadQueue, AFileWhoseClientsCannotConnectIsReportedIncomplete)
     const std::string address =
         "http://127.0.0.1:" + std::to_string(FaultHttpServer::closedPort()) + "/x.mp3";
     addSong(QStringLiteral("连"), address);
-    form->downloadRun.currentRow = 0;
-    form->startFile(0, form->downloadlistview->row(0), form->musicFolder + QStringLiteral("连.mp3"));
+    form->downloads().state().run.currentRow = 0;
+    form->downloads().startFile(0, form->downloadlistview->row(0),
+                                form->folders().musicFolder() + QStringLiteral("连.mp3"));
 
-    EXPECT_EQ(form->slotWorkers[0], 0);
+    EXPECT_EQ(form->downloads().state().slotWorkers[0], 0);
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
     EXPECT_EQ(reportsIn(log()), (std::vector<std::pair<QString, bool>>{{QStringLiteral("连"), false}}));
 }
@@ -694,8 +702,8 @@ TEST_F(DownloadQueue, SongsWhoseNamesCleanUpAlikeGetFilesOfTheirOwn)
     form->ListView1->setRowSelected(0, true);
     form->ListView1->setRowSelected(1, true);
     form->dragdownbtnClick();
-    const QString own = form->musicFolder + QStringLiteral("a_b.mp3");
-    const QString numbered = form->musicFolder + QStringLiteral("a_b(2).mp3");
+    const QString own = form->folders().musicFolder() + QStringLiteral("a_b.mp3");
+    const QString numbered = form->folders().musicFolder() + QStringLiteral("a_b(2).mp3");
     EXPECT_EQ(form->downloadlistview->subItem(0, 4), own);
     EXPECT_EQ(form->downloadlistview->subItem(1, 4), numbered);
 
@@ -718,13 +726,13 @@ TEST_F(DownloadQueue, RowsThatShareAPathWithAnotherSongAreRenamedWhenTheyStart)
     const std::string first = blob(30'000, 10), second = blob(30'000, 11);
     server.serve("/1.mp3", ServedFile{first});
     server.serve("/2.mp3", ServedFile{second});
-    const QString shared = form->musicFolder + QStringLiteral("同.mp3");
+    const QString shared = form->folders().musicFolder() + QStringLiteral("同.mp3");
     addSong(QStringLiteral("同"), server.url("/1.mp3"), shared);
     addSong(QStringLiteral("同"), server.url("/2.mp3"), shared);
     form->downbtnClick();
     ASSERT_TRUE(waitForWorkers());
 
-    const QString renamed = form->musicFolder + QStringLiteral("同(2).mp3");
+    const QString renamed = form->folders().musicFolder() + QStringLiteral("同(2).mp3");
     EXPECT_EQ(form->downloadlistview->subItem(0, 4), shared);
     EXPECT_EQ(form->downloadlistview->subItem(1, 4), renamed);
     EXPECT_TRUE(readFile(shared) == first);
@@ -758,14 +766,14 @@ TEST_F(DownloadQueue, ATricklingServerEndsAsAnIncompleteFile)
     trickle.bytesPerSecond = 100; // a few bytes every tick: never silent, far too slow
     server.serve("/t.mp3", trickle);
     addSong(QStringLiteral("滴"), server.url("/t.mp3"));
-    form->downloadRun.lowSpeed = {1024, 1};
+    form->downloads().state().run.lowSpeed = {1024, 1};
     form->downbtnClick();
     ASSERT_TRUE(waitForWorkers(15000));
 
-    EXPECT_EQ(form->slotWorkers[0], 0);
+    EXPECT_EQ(form->downloads().state().slotWorkers[0], 0);
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
     EXPECT_EQ(reportsIn(log()), (std::vector<std::pair<QString, bool>>{{QStringLiteral("滴"), false}}));
-    EXPECT_FALSE(readFile(form->musicFolder + QStringLiteral("滴.mp3")) == body);
+    EXPECT_FALSE(readFile(form->folders().musicFolder() + QStringLiteral("滴.mp3")) == body);
 }
 
 TEST_F(DownloadQueue, ATargetThatCannotBeCreatedAnywhereEndsTheRunWithAChineseLine)
@@ -773,15 +781,16 @@ TEST_F(DownloadQueue, ATargetThatCannotBeCreatedAnywhereEndsTheRunWithAChineseLi
     server.serve("/n.mp3", ServedFile{blob(1000)});
     addSong(QStringLiteral("无处"), server.url("/n.mp3"), folder.filePath(QStringLiteral("gone/无处.mp3")));
     addSong(QStringLiteral("后"), server.url("/n.mp3"));
-    form->musicFolder = folder.filePath(QStringLiteral("also/gone/"));
+    form->folders().setMusicFolder(folder.filePath(QStringLiteral("also/gone/")));
     form->guarded([this] { form->downbtnClick(); });
 
     const QStringList lines = log();
     ASSERT_FALSE(lines.isEmpty());
-    EXPECT_EQ(lines.front(), QStringLiteral("无法创建文件：") + form->musicFolder + QStringLiteral("0.mp3"));
+    EXPECT_EQ(lines.front(),
+              QStringLiteral("无法创建文件：") + form->folders().musicFolder() + QStringLiteral("0.mp3"));
     // The run ended there: nothing was started, the next row included.
     EXPECT_EQ(form->downloadnow->Count(), 0);
-    EXPECT_EQ(form->activeWorkers, 0);
+    EXPECT_EQ(form->downloads().state().activeWorkers, 0);
 }
 
 TEST_F(DownloadQueue, FilesSmallerThanTheirWorkersAreCompleteToo)
@@ -790,7 +799,7 @@ TEST_F(DownloadQueue, FilesSmallerThanTheirWorkersAreCompleteToo)
     addSong(QStringLiteral("小"), server.url("/tiny.mp3"));
     form->downbtnClick();
     ASSERT_TRUE(waitForWorkers());
-    EXPECT_EQ(readFile(form->musicFolder + QStringLiteral("小.mp3")), "abc");
+    EXPECT_EQ(readFile(form->folders().musicFolder() + QStringLiteral("小.mp3")), "abc");
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载已经完成")});
     EXPECT_TRUE(log().contains(QStringLiteral("小下载完毕!")));
 }
@@ -815,7 +824,7 @@ TEST_F(DownloadQueue, TheSameSongListedTwiceWaitsForItsFileInsteadOfEmptyingIt)
     EXPECT_EQ(form->downloadlistview->subItem(1, 4), form->downloadlistview->subItem(0, 4));
     EXPECT_EQ(firstWhenSecondStarted, QStringLiteral("下载已经完成"));
     EXPECT_EQ(states(), (QStringList{QStringLiteral("下载已经完成"), QStringLiteral("下载已经完成")}));
-    EXPECT_TRUE(readFile(form->musicFolder + QStringLiteral("同.mp3")) == body);
+    EXPECT_TRUE(readFile(form->folders().musicFolder() + QStringLiteral("同.mp3")) == body);
 }
 
 TEST_F(DownloadQueue, AProbeEndingWithNothingRunningReportsNothingAgain)

@@ -98,7 +98,7 @@ protected:
             captions << form->playListView->caption(i);
         return captions;
     }
-    QString inFolder(const QString& name) const { return form->programFolder + name; }
+    QString inFolder(const QString& name) const { return form->folders().programFolder() + name; }
     // Whether the player view lies in front of the play list.
     bool playerInFront() const
     {
@@ -348,7 +348,7 @@ TEST_F(PlaybackForm, LoadingLabelShowsWhileThePlayerViewLoads)
 
 TEST_F(PlaybackForm, UnwritableProgramFolderReachesTheErrorPolicy)
 {
-    form->programFolder = folder.filePath(QStringLiteral("gone/"));
+    form->folders().setProgramFolder(folder.filePath(QStringLiteral("gone/")));
     results({QStringLiteral("mp3")}, {0});
     form->SeSkinButton4->click();
     EXPECT_TRUE(form->downinimemo->toPlainText().contains(QStringLiteral("winmedia.asx")))

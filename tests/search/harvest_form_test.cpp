@@ -1,6 +1,7 @@
 // The search handlers of the real main window against a local service whose pages each test writes:
 // result pages read into rows, paging, stopping, the result list's commands and chart pages.
 
+#include "app/search/search_controller.h"
 #include "support/form_fixture.h"
 
 #include "gbk_bytes.h"
@@ -98,7 +99,8 @@ TEST_F(HarvestForm, EndlessServiceIsReadUpToPage16)
     QSignalSpy done(form->WebBrowser1, &TWebBrowser::OnDocumentComplete);
     form->Edit1->setText(QStringLiteral("song"));
     form->Button1->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->pageNumber == 17 && !form->WebBrowser1->Busy(); }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form->search().pageNumber() == 17 && !form->WebBrowser1->Busy(); }, 20000));
     const auto targets = service.targets();
     ASSERT_EQ(targets.size(), 16u);
     EXPECT_EQ(targets[0], "/m?tn=baidump3&ct=134217728&rn=&word=song&lm=0");
@@ -110,7 +112,7 @@ TEST_F(HarvestForm, EndlessServiceIsReadUpToPage16)
     expectQuiet(16);
 
     ASSERT_EQ(form->ListView1->Count(), 32);
-    EXPECT_EQ(form->rowCounter, 32);
+    EXPECT_EQ(form->search().rowCounter(), 32);
     EXPECT_EQ(form->ListView1->row(0),
               (lanseek::SongEntry{QStringLiteral("1"),
                                   0,
@@ -122,7 +124,7 @@ TEST_F(HarvestForm, EndlessServiceIsReadUpToPage16)
     EXPECT_EQ(form->ListView1->row(31).caption, QStringLiteral("32"));
     EXPECT_EQ(form->ListView1->row(31).subItem(0), QStringLiteral("Song 480b"));
     EXPECT_EQ(form->resultlabel->text(), QStringLiteral(" 搜索结果  1234"));
-    EXPECT_EQ(form->localIp, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(form->search().localIp(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral("   本机ip为:  127.0.0.1")));
     EXPECT_EQ(done.count(), 16);
     // The last progress event of the last page leaves the bar full.
@@ -145,8 +147,8 @@ TEST_F(HarvestForm, RepeatedPagesEndTheSearchAndSkipListedAddresses)
     EXPECT_EQ(form->ListView1->row(1).subItems,
               (QStringList{QStringLiteral("Two"), QStringLiteral("http://songs.example/2.wma"), QString(),
                            QStringLiteral("wma")}));
-    EXPECT_EQ(form->rowCounter, 2);
-    EXPECT_EQ(form->pageNumber, 2);
+    EXPECT_EQ(form->search().rowCounter(), 2);
+    EXPECT_EQ(form->search().pageNumber(), 2);
 }
 
 TEST_F(HarvestForm, LinkTextWithANoBreakSpaceIsFoundOnItsLine)
@@ -171,7 +173,7 @@ TEST_F(HarvestForm, CountLabelAndCaptionAreFilledOncePerProcess)
     ASSERT_TRUE(waitForSearchEnd());
     // Without the count phrase the first line stands in; "篇" sits before position 21 there.
     EXPECT_EQ(form->resultlabel->text(), QStringLiteral(" 搜索结果  "));
-    EXPECT_EQ(form->localIp, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(form->search().localIp(), QStringLiteral("10.1.2.3"));
     const QString caption = form->windowTitle();
     EXPECT_TRUE(caption.endsWith(QStringLiteral("   本机ip为:  10.1.2.3")));
 
@@ -182,7 +184,7 @@ TEST_F(HarvestForm, CountLabelAndCaptionAreFilledOncePerProcess)
     search(QStringLiteral("b"));
     ASSERT_TRUE(waitForSearchEnd());
     EXPECT_EQ(form->resultlabel->text(), QStringLiteral(" 搜索结果  "));
-    EXPECT_EQ(form->localIp, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(form->search().localIp(), QStringLiteral("10.1.2.3"));
     EXPECT_EQ(form->windowTitle(), caption);
     EXPECT_EQ(form->windowTitle().count(QStringLiteral("本机ip为")), 1);
 }
@@ -192,11 +194,11 @@ TEST_F(HarvestForm, StopFlagLetsTheRunningHarvestAddRowsButRequestsNoMore)
     search(QStringLiteral("song"));
     // The stop arrives after the page has already come: the flag alone, as when the load could not be
     // called back any more.
-    form->stopFlag = true;
+    form->search().setStopFlag(true);
     ASSERT_TRUE(waitForSearchEnd());
     expectQuiet(1);
     EXPECT_EQ(form->ListView1->Count(), 2);
-    EXPECT_EQ(form->pageNumber, 1);
+    EXPECT_EQ(form->search().pageNumber(), 1);
 }
 
 TEST_F(HarvestForm, StopButtonAbandonsTheLoadAndKeepsTheRows)
@@ -207,7 +209,7 @@ TEST_F(HarvestForm, StopButtonAbandonsTheLoadAndKeepsTheRows)
     form->ListView1->appendRow({QStringLiteral("1"), 0, {QStringLiteral("kept")}});
     QSignalSpy done(form->WebBrowser1, &TWebBrowser::OnDocumentComplete);
     form->stopbtn->click();
-    EXPECT_TRUE(form->stopFlag);
+    EXPECT_TRUE(form->search().stopFlag());
     EXPECT_FALSE(form->WebBrowser1->Busy());
     EXPECT_FALSE(done.wait(900));
     EXPECT_EQ(form->ListView1->Count(), 1);
@@ -215,8 +217,8 @@ TEST_F(HarvestForm, StopButtonAbandonsTheLoadAndKeepsTheRows)
     // The next search clears the flag and runs as usual.
     service.setDelay(0);
     search(QStringLiteral("song"));
-    EXPECT_FALSE(form->stopFlag);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form->pageNumber == 17; }, 20000));
+    EXPECT_FALSE(form->search().stopFlag());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->search().pageNumber() == 17; }, 20000));
 }
 
 TEST_F(HarvestForm, NewSearchReplacesTheRunningOne)
@@ -338,13 +340,12 @@ TEST_F(ChartForm, EachChartButtonLoadsItsPage)
         ASSERT_EQ(form->ListView1->Count(), 3) << path;
         EXPECT_FALSE(form->WebBrowser2->isVisible());
     }
-    EXPECT_EQ(
-        form->ListView1->row(0),
-        (lanseek::SongEntry{
-            QStringLiteral("1"),
-            -1,
-            {QStringLiteral("周远"),
-             (form->service.base + "/singer/%D6%DC.html").mid(form->service.redirectPrefix().size())}}));
+    EXPECT_EQ(form->ListView1->row(0),
+              (lanseek::SongEntry{
+                  QStringLiteral("1"),
+                  -1,
+                  {QStringLiteral("周远"), (form->search().service().base + "/singer/%D6%DC.html")
+                                               .mid(form->search().service().redirectPrefix().size())}}));
     EXPECT_EQ(form->ListView1->row(1).subItem(0), QString());
     EXPECT_EQ(form->ListView1->row(2).caption, QStringLiteral("3"));
     EXPECT_EQ(form->ListView1->row(2).subItem(0), QStringLiteral("Rain"));
@@ -353,16 +354,16 @@ TEST_F(ChartForm, EachChartButtonLoadsItsPage)
 
 TEST_F(ChartForm, ChartPagesLeaveTheRowCounterAlone)
 {
-    form->rowCounter = 12;
+    form->search().setRowCounter(12);
     clickAndWait(form->manlistbtn);
-    EXPECT_EQ(form->rowCounter, 12);
+    EXPECT_EQ(form->search().rowCounter(), 12);
     EXPECT_EQ(form->ListView1->row(0).caption, QStringLiteral("1"));
 }
 
 TEST_F(ChartForm, AlbumSearchListsAlbumLinksOfTheFirstPage)
 {
-    form->stopFlag = true;
-    form->pageNumber = 6;
+    form->search().setStopFlag(true);
+    form->search().setPageNumber(6);
     form->Edit1->clear();
     form->show();
     form->SeSkinSpeedButton1->click();
@@ -370,7 +371,7 @@ TEST_F(ChartForm, AlbumSearchListsAlbumLinksOfTheFirstPage)
     EXPECT_TRUE(service.targets().empty());
     EXPECT_EQ(form->focusWidget(), form->Edit1);
 
-    form->rowCounter = 40;
+    form->search().setRowCounter(40);
     form->Edit1->setText(QStringLiteral("Blue"));
     form->SeSkinComboBox1->blockSignals(true);
     form->SeSkinComboBox1->setCurrentIndex(2);
@@ -378,13 +379,13 @@ TEST_F(ChartForm, AlbumSearchListsAlbumLinksOfTheFirstPage)
     clickAndWait(form->SeSkinSpeedButton1);
     ASSERT_EQ(service.targets().size(), 1u);
     EXPECT_EQ(service.targets()[0], "/m?tn=baidump3&ct=134217728&rn=&word=Blue&lm=2");
-    EXPECT_EQ(form->rowCounter, 0);
+    EXPECT_EQ(form->search().rowCounter(), 0);
     ASSERT_EQ(form->ListView1->Count(), 2);
     EXPECT_EQ(form->ListView1->row(0).subItem(0), QStringLiteral("Blue"));
     EXPECT_EQ(form->ListView1->row(1).caption, QStringLiteral("2"));
     // An album search is not a search: stop flag and page number stay.
-    EXPECT_TRUE(form->stopFlag);
-    EXPECT_EQ(form->pageNumber, 6);
+    EXPECT_TRUE(form->search().stopFlag());
+    EXPECT_EQ(form->search().pageNumber(), 6);
 }
 
 TEST_F(ChartForm, ChoosingAChartRowSearchesForItsName)

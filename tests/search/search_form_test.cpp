@@ -1,5 +1,6 @@
 // The search handlers of the main window against a local server that records what reaches it.
 
+#include "app/search/search_controller.h"
 #include "support/form_fixture.h"
 
 #include "platform/web/web_browser.h"
@@ -75,15 +76,15 @@ TEST_F(SearchForm, EmptyNameOnlyClearsTheStopFlagAndFocusesTheNameBox)
 {
     form->show();
     form->ListView1->appendRow({QStringLiteral("1"), 0, {QStringLiteral("x")}});
-    form->stopFlag = true;
-    form->pageNumber = 5;
-    form->rowCounter = 7;
+    form->search().setStopFlag(true);
+    form->search().setPageNumber(5);
+    form->search().setRowCounter(7);
     form->Button1->setFocus();
     form->Button1->click();
-    EXPECT_FALSE(form->stopFlag);
+    EXPECT_FALSE(form->search().stopFlag());
     EXPECT_EQ(form->ListView1->Count(), 1);
-    EXPECT_EQ(form->pageNumber, 5);
-    EXPECT_EQ(form->rowCounter, 7);
+    EXPECT_EQ(form->search().pageNumber(), 5);
+    EXPECT_EQ(form->search().rowCounter(), 7);
     EXPECT_EQ(form->focusWidget(), form->Edit1);
     EXPECT_TRUE(service.targets().empty());
 }
@@ -91,15 +92,15 @@ TEST_F(SearchForm, EmptyNameOnlyClearsTheStopFlagAndFocusesTheNameBox)
 TEST_F(SearchForm, SearchSendsTheFirstPageQueryWithTheWordInGbk)
 {
     form->ListView1->appendRow({QStringLiteral("1"), 0, {QStringLiteral("old")}});
-    form->rowCounter = 4;
+    form->search().setRowCounter(4);
     form->SeSkinComboBox1->blockSignals(true);
     form->SeSkinComboBox1->setCurrentIndex(1);
     form->SeSkinComboBox1->blockSignals(false);
     form->Edit1->setText(QStringLiteral("周 杰"));
     form->Button1->click();
     EXPECT_EQ(form->ListView1->Count(), 0);
-    EXPECT_EQ(form->rowCounter, 0);
-    EXPECT_EQ(form->pageNumber, 1);
+    EXPECT_EQ(form->search().rowCounter(), 0);
+    EXPECT_EQ(form->search().pageNumber(), 1);
     EXPECT_EQ(form->ListView1->headerImage(), 1);
     waitForPage();
     ASSERT_EQ(service.targets().size(), 1u);
@@ -110,14 +111,14 @@ TEST_F(SearchForm, SearchSendsTheFirstPageQueryWithTheWordInGbk)
 TEST_F(SearchForm, FollowUpPagesStopAfterPage16)
 {
     form->Edit1->setText(QStringLiteral("abc"));
-    form->localIp = QStringLiteral("10.1.2.3");
-    form->pageNumber = 16;
+    form->search().setLocalIp(QStringLiteral("10.1.2.3"));
+    form->search().setPageNumber(16);
     form->Button9->click();
     waitForPage();
     ASSERT_EQ(service.targets().size(), 1u);
     EXPECT_EQ(service.targets()[0], "/m?lm=0&ct=134217728&tn=baidump3&word=abc&pn=480&ip=10.1.2.3&cl=3&z=0");
 
-    form->pageNumber = 17;
+    form->search().setPageNumber(17);
     form->Button9->click();
     QSignalSpy done(form->WebBrowser1, &TWebBrowser::OnDocumentComplete);
     EXPECT_FALSE(done.wait(300));

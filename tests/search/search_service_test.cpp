@@ -2,6 +2,7 @@
 // the test: result rows, count label, the caption's address, paging to the end, charts and choosing a
 // chart row.
 
+#include "app/search/search_controller.h"
 #include "support/form_fixture.h"
 
 #include "platform/model/song_entry.h"
@@ -98,9 +99,9 @@ TEST_F(ServiceSearch, PagesToTheEndAndFillsTheRows)
 {
     // The first page, the follow-up at offset 60 and the empty one at offset 90 that ends the search.
     EXPECT_EQ(searchToTheEnd(QStringLiteral("rain"), 0), 3);
-    EXPECT_EQ(form->pageNumber, 2);
+    EXPECT_EQ(form->search().pageNumber(), 2);
     ASSERT_EQ(form->ListView1->Count(), 36);
-    EXPECT_EQ(form->rowCounter, 36);
+    EXPECT_EQ(form->search().rowCounter(), 36);
     EXPECT_EQ(form->ListView1->row(0), (lanseek::SongEntry{QStringLiteral("1"),
                                                            0,
                                                            {QStringLiteral("Zhou Yu - Rain 01"),
@@ -112,7 +113,7 @@ TEST_F(ServiceSearch, PagesToTheEndAndFillsTheRows)
     EXPECT_EQ(form->ListView1->row(30).subItem(0), QStringLiteral("Zhou Yu - Rain 61"));
     EXPECT_EQ(form->ListView1->row(35).subItem(1), songAddress("Zhou%20Yu%20-%20Rain%2066.mp3"));
     EXPECT_EQ(form->resultlabel->text(), QStringLiteral(" 搜索结果  66"));
-    EXPECT_EQ(form->localIp, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(form->search().localIp(), QStringLiteral("127.0.0.1"));
     EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral("   本机ip为:  127.0.0.1")));
     EXPECT_EQ(form->Memo1->toPlainText().count(QStringLiteral("Rain")), 0) << "the last page had no results";
 }

@@ -1,15 +1,17 @@
-// The main window's music card commands: markup, colour and font, background picture, the card list,
-// generating, previewing and saving the card.
+// The music card's commands: markup, colour and font, background picture, the card list, generating,
+// previewing and saving the card.
 
-#include "app/mp3.h"
+#include "app/card/card_controller.h"
 
 #include "card/card_markup.h"
 #include "card/card_page.h"
 #include "card/card_save.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/dialogs.h"
 #include "platform/web/address.h"
 #include "platform/web/web_browser.h"
 #include "search/result_selection.h"
+#include "skin/controls/se_controls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +22,8 @@
 #include <QTextCursor>
 
 #include <stdexcept>
+
+namespace lanseek::app {
 
 using namespace lanseek::card;
 
@@ -53,154 +57,183 @@ QString cardPath(const QString& programFolder)
 
 } // namespace
 
-void TForm1::applyCardMarkup(const MarkupOutcome& outcome)
+CardController::CardController(const SharedFolders& folders, ViewSwitch& views, platform::Dialogs& dialogs,
+                               ErrorPolicy& errors, std::function<void()> buildView, QObject* parent)
+    : QObject(parent), m_folders(folders), m_views(views), m_dialogs(dialogs), m_errors(errors),
+      m_buildView(std::move(buildView))
+{
+    setObjectName(QStringLiteral("cardController"));
+}
+
+void CardController::replaceCardSong(const SongEntry& song)
+{
+    if (!hasView() && m_buildView)
+        m_buildView();
+    if (!hasView())
+        return;
+    m_view.cardlistview->Clear();
+    m_view.cardlistview->appendRow(song);
+}
+
+void CardController::addCardSongs(const std::vector<SongEntry>& songs)
+{
+    if (!hasView() && m_buildView)
+        m_buildView();
+    if (!hasView())
+        return;
+    for (const SongEntry& song : songs)
+        m_view.cardlistview->appendRow(song);
+}
+
+void CardController::applyCardMarkup(const MarkupOutcome& outcome)
 {
     switch (outcome.action) {
     case MarkupOutcome::Action::Nothing:
         return;
     case MarkupOutcome::Action::AskForSelection:
-        dialogs().message(this, kAskForSelection);
+        m_dialogs.message(m_view.window, kAskForSelection);
         return;
     case MarkupOutcome::Action::SetTitle:
-        nameedit->setText(outcome.replacement);
+        m_view.nameedit->setText(outcome.replacement);
         return;
     case MarkupOutcome::Action::ReplaceTextSelection: {
         // The insertion leaves no undo record: the editor's undo history ends here.
-        iememo->document()->setUndoRedoEnabled(false);
-        QTextCursor cursor = iememo->textCursor();
+        m_view.iememo->document()->setUndoRedoEnabled(false);
+        QTextCursor cursor = m_view.iememo->textCursor();
         cursor.insertText(outcome.replacement);
-        iememo->setTextCursor(cursor);
-        iememo->document()->setUndoRedoEnabled(true);
+        m_view.iememo->setTextCursor(cursor);
+        m_view.iememo->document()->setUndoRedoEnabled(true);
         return;
     }
     }
 }
 
-void TForm1::runTagCommand(const TagCommand& command)
+void CardController::runTagCommand(const TagCommand& command)
 {
-    applyCardMarkup(wrap(command, editorState(iememo), editorState(nameedit)));
+    applyCardMarkup(wrap(command, editorState(m_view.iememo), editorState(m_view.nameedit)));
 }
 
-void TForm1::htmlrunbtnClick()
+void CardController::htmlrunbtnClick()
 {
     runTagCommand(tagCommand(CardTag::Marquee));
 }
-void TForm1::h1btnClick()
+void CardController::h1btnClick()
 {
     runTagCommand(tagCommand(CardTag::Heading1));
 }
-void TForm1::h2btnClick()
+void CardController::h2btnClick()
 {
     runTagCommand(tagCommand(CardTag::Heading2));
 }
-void TForm1::h3btnClick()
+void CardController::h3btnClick()
 {
     runTagCommand(tagCommand(CardTag::Heading3));
 }
-void TForm1::h4btnClick()
+void CardController::h4btnClick()
 {
     runTagCommand(tagCommand(CardTag::Heading4));
 }
-void TForm1::bigbtnClick()
+void CardController::bigbtnClick()
 {
     runTagCommand(tagCommand(CardTag::Big));
 }
-void TForm1::strongbtnClick()
+void CardController::strongbtnClick()
 {
     runTagCommand(tagCommand(CardTag::Strong));
 }
-void TForm1::ibtnClick()
+void CardController::ibtnClick()
 {
     runTagCommand(tagCommand(CardTag::Italic));
 }
-void TForm1::ubtnClick()
+void CardController::ubtnClick()
 {
     runTagCommand(tagCommand(CardTag::Underline));
 }
-void TForm1::centrebtnClick()
+void CardController::centrebtnClick()
 {
     runTagCommand(tagCommand(CardTag::Centre));
 }
 
-void TForm1::colorcomboxChange()
+void CardController::colorcomboxChange()
 {
     const QString opening =
-        fontOpeningTag(colorcombox->currentData().toString(), fontsizecombox->currentText());
-    applyCardMarkup(applyFont(opening, editorState(iememo), editorState(nameedit)));
+        fontOpeningTag(m_view.colorcombox->currentData().toString(), m_view.fontsizecombox->currentText());
+    applyCardMarkup(applyFont(opening, editorState(m_view.iememo), editorState(m_view.nameedit)));
 }
 
-void TForm1::fontsizecomboxChange()
+void CardController::fontsizecomboxChange()
 {
     colorcomboxChange();
 }
 
-void TForm1::picbtnClick()
+void CardController::picbtnClick()
 {
     lanseek::platform::FileDialogRequest request;
     request.filter = QStringLiteral("jpg图片(*.jpg);jpeg图片(*.jpeg);gif图片(*.gif)|*.jpg;*.jpeg;*.gif|"
                                     "jpeg图片(*.jpeg)|*.jpeg|gif图片(*.gif)|*.gif");
-    request.initialDir = OpenDialog1InitialDir;
-    const std::optional<QString> chosen = dialogs().openFile(this, request);
+    request.initialDir = m_pictureFolder;
+    const std::optional<QString> chosen = m_dialogs.openFile(m_view.window, request);
     if (!chosen)
         return;
-    cardBackground = *chosen;
-    cardsurebtn->click();
+    m_cardBackground = *chosen;
+    m_view.cardsurebtn->click();
 }
 
-void TForm1::backbtnClick()
+void CardController::backbtnClick()
 {
-    if (QApplication::focusWidget() == iememo)
-        iememo->undo();
+    if (QApplication::focusWidget() == m_view.iememo)
+        m_view.iememo->undo();
     else
-        nameedit->undo();
+        m_view.nameedit->undo();
 }
 
-void TForm1::dragcardbtnClick()
+void CardController::dragcardbtnClick()
 {
-    if (const std::optional<lanseek::SongEntry> chosen = lanseek::search::firstSelectedEntry(*ListView1)) {
-        cardlistview->Clear();
-        cardlistview->appendRow(lanseek::search::cardEntryFrom(*chosen));
+    if (const std::optional<lanseek::SongEntry> chosen =
+            lanseek::search::firstSelectedEntry(*m_view.ListView1)) {
+        m_view.cardlistview->Clear();
+        m_view.cardlistview->appendRow(lanseek::search::cardEntryFrom(*chosen));
     }
-    Button5Click();
+    m_views.showCardView();
 }
 
-void TForm1::cancelbtnClick()
+void CardController::cancelbtnClick()
 {
-    cardlistview->Clear();
+    m_view.cardlistview->Clear();
 }
 
-void TForm1::cardsurebtnClick()
+void CardController::cardsurebtnClick()
 {
     writeCard();
 }
 
-void TForm1::writeCard()
+void CardController::writeCard()
 {
-    if (cardlistview->Count() == 0)
+    if (m_view.cardlistview->Count() == 0)
         return;
     CardContent card;
-    card.background = cardBackground;
-    card.title = nameedit->text();
-    card.address = cardlistview->subItem(0, 1);
-    card.type = cardlistview->subItem(0, 3);
-    card.lines = iememo->visualLines();
-    const QString path = cardPath(programFolder);
+    card.background = m_cardBackground;
+    card.title = m_view.nameedit->text();
+    card.address = m_view.cardlistview->subItem(0, 1);
+    card.type = m_view.cardlistview->subItem(0, 3);
+    card.lines = m_view.iememo->visualLines();
+    const QString path = cardPath(m_folders.programFolder());
     if (QFile::exists(path) && !QFile::remove(path))
         throw std::runtime_error("cannot replace " + path.toStdString());
     const QStringList lines = cardLines(card);
     lanseek::platform::writeGbkLines(path.toStdString(), std::vector<QString>(lines.begin(), lines.end()));
 }
 
-void TForm1::previewbtnClick()
+void CardController::previewbtnClick()
 {
-    cardsurebtn->click();
-    WebBrowser4->Navigate(QStringLiteral("file:///") + cardPath(programFolder));
+    m_view.cardsurebtn->click();
+    m_view.WebBrowser4->Navigate(QStringLiteral("file:///") + cardPath(m_folders.programFolder()));
 }
 
-void TForm1::iesetbtnClick()
+void CardController::iesetbtnClick()
 {
-    if (WebBrowser4->Document())
-        WebBrowser4->ExecWB(TWebBrowser::kSaveAs, 0);
+    if (m_view.WebBrowser4->Document())
+        m_view.WebBrowser4->ExecWB(TWebBrowser::kSaveAs, 0);
 }
 
 namespace {
@@ -241,7 +274,7 @@ bool copyPicture(const QString& picture, const QString& folder, const QString& c
 
 } // namespace
 
-void TForm1::saveCardAs(const lanseek::platform::WebDocument& document)
+void CardController::saveCardAs(const lanseek::platform::WebDocument& document)
 {
     // The preview shows local pages only; the bytes saved are the page's own, as it lies on disk.
     if (!lanseek::platform::isFileAddress(document.url))
@@ -253,7 +286,7 @@ void TForm1::saveCardAs(const lanseek::platform::WebDocument& document)
     request.filter = QStringLiteral("网页，全部(*.html;*.htm)|*.html;*.htm");
     request.initialDir = documentsFolder();
     request.proposedName = QStringLiteral("card.html");
-    const std::optional<QString> chosen = dialogs().saveFile(this, request);
+    const std::optional<QString> chosen = m_dialogs.saveFile(m_view.window, request);
     if (!chosen || chosen->isEmpty())
         return;
     const QFileInfo target(*chosen);
@@ -277,3 +310,5 @@ void TForm1::saveCardAs(const lanseek::platform::WebDocument& document)
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
         throw std::runtime_error("贺卡无法保存: " + file.errorString().toStdString());
 }
+
+} // namespace lanseek::app

@@ -1,18 +1,21 @@
 #pragma once
 
-// The save-folder chooser: a folder tree, the chosen path and "确定". It either sets the music folder or,
-// in row-path mode, rewrites the save paths of the selected download-list rows. It is created once, hidden,
-// and is only shown and hidden afterwards; showing it never blocks the main window.
+// The save-folder chooser: a folder tree, the chosen path and "确定". What the chosen folder is used for
+// (the music folder, or in row-path mode the save paths of the selected download-list rows) is the
+// downloads' business: "确定" hands the folder to them. It is created once, hidden, and is only shown and
+// hidden afterwards; showing it never blocks the main window.
 
+#include "app/shared/error_policy.h"
 #include "skin/controls/se_controls.h"
 #include "skin/forms/se_skin_form.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QTreeView;
-class TForm1;
+class TSeSkinEngine;
 namespace lanseek::platform {
 class FolderTreeModel;
 } // namespace lanseek::platform
@@ -21,8 +24,10 @@ class TForm2 : public QWidget
 {
     Q_OBJECT
 public:
-    // A separate top-level window that the main window owns.
-    explicit TForm2(TForm1* owner);
+    using FolderChosen = std::function<void(const QString& folder)>;
+
+    // A separate top-level window that owner owns, dressed by engine; chosen receives "确定"'s folder.
+    TForm2(QWidget* owner, TSeSkinEngine* engine, lanseek::app::ErrorPolicy& errors, FolderChosen chosen);
     ~TForm2() override;
 
     QTreeView* ShellTreeView1 = nullptr;
@@ -46,6 +51,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TForm1* m_owner;
+    lanseek::app::ErrorPolicy& m_errors;
+    FolderChosen m_chosen;
     lanseek::platform::FolderTreeModel* m_model = nullptr;
 };

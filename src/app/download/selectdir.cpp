@@ -1,7 +1,5 @@
-#include "download/form/selectdir.h"
+#include "app/download/selectdir.h"
 
-#include "app/mp3.h"
-#include "download/download_rules.h"
 #include "platform/ui/folder_tree.h"
 #include "skin/skin_engine.h"
 
@@ -10,8 +8,9 @@
 #include <QScreen>
 #include <QTreeView>
 
-TForm2::TForm2(TForm1* owner)
-    : QWidget(owner, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint), m_owner(owner)
+TForm2::TForm2(QWidget* owner, TSeSkinEngine* engine, lanseek::app::ErrorPolicy& errors, FolderChosen chosen)
+    : QWidget(owner, Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint), m_errors(errors),
+      m_chosen(std::move(chosen))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("选择保存目录"));
@@ -37,21 +36,22 @@ TForm2::TForm2(TForm1* owner)
 
     // The chooser is dressed by the main window's first engine, like the main window's own edits and
     // buttons.
-    pathedit->setSkinEngine(owner->SeSkinEngine1);
-    pathbtn->setSkinEngine(owner->SeSkinEngine1);
-    if (TSeSkinObject* form = owner->SeSkinEngine1 ? owner->SeSkinEngine1->formObject() : nullptr) {
+    pathedit->setSkinEngine(engine);
+    pathbtn->setSkinEngine(engine);
+    if (TSeSkinObject* form = engine ? engine->formObject() : nullptr) {
         QPalette pal = palette();
         pal.setColor(QPalette::Window, lanseek::skin::toQColor(form->Color));
         setPalette(pal);
     }
 
     connect(ShellTreeView1, &QTreeView::clicked, this,
-            [this] { m_owner->guarded([this] { ShellTreeView1Click(); }); });
+            [this] { lanseek::app::guarded(m_errors, [this] { ShellTreeView1Click(); }); });
     connect(ShellTreeView1, &QTreeView::pressed, this, [this] {
         if (QGuiApplication::mouseButtons() & Qt::RightButton)
-            m_owner->guarded([this] { ShellTreeView1Click(); });
+            lanseek::app::guarded(m_errors, [this] { ShellTreeView1Click(); });
     });
-    connect(pathbtn, &QPushButton::clicked, this, [this] { m_owner->guarded([this] { pathbtnClick(); }); });
+    connect(pathbtn, &QPushButton::clicked, this,
+            [this] { lanseek::app::guarded(m_errors, [this] { pathbtnClick(); }); });
     hide();
 
     // Its frame: a standard window with close and minimize, drawn with the main window's first skin.
@@ -60,7 +60,7 @@ TForm2::TForm2(TForm1* owner)
     SeSkinForm1->BorderIcons = {kbiClose, kbiMinimize};
     SeSkinForm1->setBorderStyle(kbsStandard);
     SeSkinForm1->setCaption(QStringLiteral("选择保存目录"));
-    SeSkinForm1->setSkinEngine(owner->SeSkinEngine1);
+    SeSkinForm1->setSkinEngine(engine);
 }
 
 TForm2::~TForm2() = default;
@@ -104,18 +104,7 @@ void TForm2::ShellTreeView1Click()
 
 void TForm2::pathbtnClick()
 {
-    const QString path = pathedit->text();
-    if (m_owner->rowPathMode) {
-        TSeSkinSListView* list = m_owner->downloadlistview;
-        for (int index : list->selectedRowIndexes()) {
-            const QString folder = path + QLatin1Char('/');
-            list->setSubItem(
-                index, 4,
-                lanseek::download::savePathFor(folder, list->subItem(index, 0), list->subItem(index, 3)));
-        }
-        m_owner->rowPathMode = false;
-    } else if (!path.isEmpty()) {
-        m_owner->musicFolder = path + QLatin1Char('/');
-    }
+    if (m_chosen)
+        m_chosen(pathedit->text());
     hide();
 }

@@ -1,0 +1,604 @@
+// The download handlers: the queue, the workers' events, the timer and the two buttons of the save-folder
+// chooser. The rules they apply live in download_rules and segments.
+
+#include "app/download/download_controller.h"
+
+#include "app/download/download_hub.h"
+#include "app/download/selectdir.h"
+#include "download/download_recovery.h"
+#include "download/download_rules.h"
+#include "download/mp3thread.h"
+#include "download/segments.h"
+#include "platform/net/anti_freeze.h"
+#include "platform/net/id_http.h"
+#include "platform/ui/dialogs.h"
+#include "skin/controls/se_controls.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <vector>
+
+namespace dl = lanseek::download;
+using lanseek::platform::ListRow;
+
+namespace {
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// Creates (or truncates) a file and closes it again at once.
+bool createEmpty(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.close();
+    return true;
+}
+
+// The save paths and addresses of the download list's rows before `end`.
+std::vector<dl::TakenPath> takenPathsOf(const TSeSkinSListView& list, int end)
+{
+    std::vector<dl::TakenPath> taken;
+    const int rows = std::min(end, list.Count());
+    taken.reserve(static_cast<std::size_t>(std::max(rows, 0)));
+    for (int r = 0; r < rows; ++r)
+        taken.push_back({list.subItem(r, 4), list.subItem(r, 1)});
+    return taken;
+}
+
+// Disconnect is safe from the UI thread while a worker thread transfers; the worker then ends its GET.
+void disconnectClient(const std::shared_ptr<TIdHTTP>& client)
+{
+    if (client)
+        client->Disconnect();
+}
+
+int workersPerFile(const QString& text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    // Five bars and five labels per slot; the field says "5" and nothing changes it.
+    return ok ? qBound(1, n, dl::kBarsPerSlot) : dl::kBarsPerSlot;
+}
+
+} // namespace
+
+namespace lanseek::app {
+
+DownloadController::DownloadController(const DownloadView& view, SharedFolders& folders,
+                                       const SearchText& searchText, ViewSwitch& views,
+                                       platform::Dialogs& dialogs, ErrorPolicy& errors, QObject* parent)
+    : QObject(parent), m_view(view), m_folders(folders), m_searchText(searchText), m_views(views),
+      m_dialogs(dialogs), m_errors(errors)
+{
+    setObjectName(QStringLiteral("downloadController"));
+}
+
+// The hub, a child of this controller, ends the running workers and waits for them before it goes.
+DownloadController::~DownloadController() = default;
+
+// ---- Queue -------------------------------------------------------------------------------------------
+
+void DownloadController::dragdownbtnClick()
+{
+    for (int index : m_view.ListView1->selectedRowIndexes()) {
+        const ListRow result = m_view.ListView1->row(index);
+        ListRow row;
+        row.caption = result.caption;
+        row.imageIndex = result.imageIndex;
+        for (int sub = 0; sub < 4; ++sub)
+            row.subItems << result.subItem(sub);
+        // Songs whose names clean up to the same file name must not download into one file.
+        row.subItems << dl::uniqueSavePath(
+            dl::savePathFor(m_folders.musicFolder(), result.subItem(0), result.subItem(3)), result.subItem(1),
+            takenPathsOf(*m_view.downloadlistview, m_view.downloadlistview->Count()));
+        m_view.downloadlistview->appendRow(row);
+    }
+    m_views.showDownloadView();
+}
+
+void DownloadController::delbtnClick()
+{
+    if (m_state.activeWorkers > 0) {
+        m_view.delbtn->setEnabled(false);
+        return;
+    }
+    for (int index = m_view.downloadlistview->firstSelectedRow(); index >= 0;
+         index = m_view.downloadlistview->firstSelectedRow())
+        m_view.downloadlistview->deleteRow(index);
+}
+
+void DownloadController::delallbtnClick()
+{
+    if (m_state.activeWorkers > 0) {
+        m_view.delallbtn->setEnabled(false);
+        return;
+    }
+    m_view.downloadlistview->Clear();
+}
+
+void DownloadController::downbtnClick()
+{
+    // A press while a run waits (for the network or for a slot) would walk the same rows a second time.
+    auto& run = m_state.run;
+    if (run.downloadRunWaiting)
+        return;
+    FlagScope running(run.downloadRunWaiting);
+    // The active worker count only falls back to 0 with its workers; the delete, clear and all-ended
+    // logic rely on it matching them.
+    if (m_state.activeWorkers < 0)
+        m_state.activeWorkers = 0;
+    run.connectedCount = 1;
+    run.elapsedSeconds = 0;
+
+    const int last = m_view.downloadlistview->Count() - 1;
+    if (last < m_state.resumeRow)
+        return;
+    int& currentRow = run.currentRow;
+    for (currentRow = m_state.resumeRow; currentRow <= last; ++currentRow) {
+        if (m_state.quitConfirmed)
+            return;
+        // Rows can be deleted while the run waits; what is gone is not fetched.
+        if (currentRow >= m_view.downloadlistview->Count())
+            break;
+        m_state.resumeRow = currentRow;
+        lanseek::platform::processEventsFor(0);
+        if (currentRow >= m_view.downloadlistview->Count())
+            break;
+        // The row's texts are taken now: the list may change under later waits.
+        const ListRow row = m_view.downloadlistview->row(currentRow);
+        const QString name = row.subItem(0);
+        const QString address = row.subItem(1);
+        run.fileSize = 0;
+
+        m_state.sizeProbeFlag = true;
+        if (!probeSize(address) || run.fileSize <= 0) {
+            m_view.downinimemo->Add(name + QStringLiteral("不能下载"));
+            continue;
+        }
+
+        run.connectedCount = 0;
+        const int slot = currentRow % dl::kFileSlots;
+        lanseek::platform::waitUntil(
+            [this, slot] { return m_state.slotWorkers[slot] <= 0 || m_state.quitConfirmed; });
+        if (m_state.quitConfirmed)
+            return;
+
+        if (currentRow >= m_view.downloadlistview->Count())
+            break;
+        // The rows before this one keep their paths; this one must not write into a file of another song.
+        const std::vector<dl::TakenPath> taken = takenPathsOf(*m_view.downloadlistview, currentRow);
+        // The same song listed twice shares one file. Creating it empties it, so that waits until the other
+        // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
+        const auto createWhenFree = [this, &run](const QString& path) {
+            lanseek::platform::waitUntil([this, &run, &path] {
+                return !run.pathInUse(path, m_state.slotWorkers) || m_state.quitConfirmed;
+            });
+            return !m_state.quitConfirmed && createEmpty(path);
+        };
+        QString savePath;
+        if (!dl::needsFallbackName(name, row.subItem(4))) {
+            savePath = dl::uniqueSavePath(row.subItem(4), address, taken);
+            if (!createWhenFree(savePath))
+                savePath.clear();
+        }
+        if (m_state.quitConfirmed)
+            return;
+        if (savePath.isEmpty()) {
+            savePath = dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
+                                                           currentRow, dl::fallbackExtension(address)),
+                                          address, taken);
+            if (!createWhenFree(savePath)) {
+                if (m_state.quitConfirmed)
+                    return;
+                throw dl::TargetFileError(savePath);
+            }
+        }
+        // The row shows where its file really is, so that its report names it.
+        if (savePath != row.subItem(4) && m_view.downloadlistview->subItem(currentRow, 1) == address)
+            m_view.downloadlistview->setSubItem(currentRow, 4, savePath);
+        enableTimer1();
+        m_state.sizeProbeFlag = false;
+        startFile(slot, row, savePath);
+    }
+}
+
+bool DownloadController::probeSize(const QString& address)
+{
+    const auto target = dl::connectTarget(address);
+    if (!target)
+        return false;
+    if (!m_probe)
+        m_probe = std::make_shared<TIdHTTP>();
+    const std::shared_ptr<TIdHTTP> probe = m_probe;
+    probe->Tag = dl::kProbeTag;
+    probe->Host = *target;
+    probe->setRange(0, 0);
+    probe->setLowSpeedLimit(m_state.run.lowSpeed.bytesPerSecond, m_state.run.lowSpeed.seconds);
+    // The events are raised on the helper thread that runs the blocking calls; the length is applied on
+    // the UI thread before the GET returns, the end is queued behind everything the workers posted.
+    probe->OnWorkBegin = [this](TIdHTTP&, std::int64_t length) {
+        lanseek::platform::runOnUiThread(
+            [this, length] { guarded(m_errors, [&] { IdHTTP1WorkBegin(length); }); });
+    };
+    probe->OnWork = nullptr;
+    QObject* hub = m_hub;
+    probe->OnWorkEnd = [this, hub](TIdHTTP&) {
+        QMetaObject::invokeMethod(
+            hub, [this] { guarded(m_errors, [this] { IdHTTP1WorkEnd(dl::kProbeTag); }); },
+            Qt::QueuedConnection);
+    };
+    const std::string url = address.trimmed().toStdString();
+    bool ok = true;
+    try {
+        lanseek::platform::runBlocking([probe, url] {
+            probe->Connect();
+            probe->Get(url, TIdHTTP::BodySink());
+        });
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    probe->Disconnect();
+    return ok;
+}
+
+void DownloadController::startFile(int slot, const ListRow& row, const QString& savePath)
+{
+    auto& run = m_state.run;
+    run.connectedCount = 0;
+    const int workers = workersPerFile(m_view.Edit2->text());
+    const QString address = row.subItem(1);
+    const auto target = dl::connectTarget(address);
+
+    std::vector<std::shared_ptr<TIdHTTP>> clients;
+    for (int i = 0; i < workers; ++i) {
+        auto client = std::make_shared<TIdHTTP>();
+        client->Tag = dl::workerTag(slot, i);
+        client->Host = target.value_or(std::string());
+        client->setLowSpeedLimit(run.lowSpeed.bytesPerSecond, run.lowSpeed.seconds);
+        clients.push_back(std::move(client));
+    }
+    int connected = 0;
+    lanseek::platform::runBlocking([&clients, &connected] {
+        for (const auto& client : clients) {
+            try {
+                client->Connect();
+            } catch (const std::exception&) {
+                break;
+            }
+            ++connected;
+        }
+    });
+    run.connectedCount = connected;
+    for (int i = 0; i < connected; ++i)
+        m_state.slotClients[slot][i] = clients[i];
+
+    const int progressRow = m_view.downloadnow->appendRow(
+        {row.subItem(0), -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
+    run.addInProgressRow(connected > 0);
+    if (run.currentRow < m_view.downloadlistview->Count())
+        m_view.downloadlistview->setRowSelected(run.currentRow, true);
+    // The in-progress list selects one row at a time, as a click does.
+    m_view.downloadnow->setCurrentItem(m_view.downloadnow->topLevelItem(progressRow));
+    run.slotRow[slot] = progressRow;
+    if (connected == 0) {
+        // No byte of this file can arrive: it has ended as it started, empty, and is reported so.
+        fileEnded(progressRow);
+        if (m_state.activeWorkers <= 0)
+            allEndedReport();
+        return;
+    }
+
+    for (int k = 0; k < dl::kBarsPerSlot; ++k)
+        run.workerBytes[dl::kBarsPerSlot * slot + k] = 0;
+    run.slotSavePath[slot] = savePath;
+    dl::WorkerJob job;
+    job.segmentLength = dl::segmentLength(run.fileSize, connected);
+    job.workers = connected;
+    job.savePath = savePath;
+    job.address = address.trimmed().toStdString();
+    job.fileSize = run.fileSize;
+    for (int i = 0; i < connected; ++i) {
+        job.workerIndex = i;
+        new tmp3download(clients[i], job, m_hub->events(), m_hub, m_hub);
+        ++m_state.activeWorkers;
+        ++m_state.slotWorkers[slot];
+    }
+    enableTimer1();
+}
+
+void DownloadController::enableTimer1()
+{
+    if (!m_view.Timer1->isActive())
+        m_view.Timer1->start();
+}
+
+// ---- Progress and completion -------------------------------------------------------------------------
+
+void DownloadController::IdHTTP1WorkBegin(std::int64_t announcedLength)
+{
+    auto& run = m_state.run;
+    run.fileSize = announcedLength;
+    run.slotFileSize[m_state.resumeRow % dl::kFileSlots] = announcedLength;
+    if (run.connectedCount > 0)
+        setBarMaximum(announcedLength / run.connectedCount);
+    // Ends the probe's transfer before any body byte is read; its GET returns normally.
+    if (m_probe)
+        m_probe->Disconnect();
+}
+
+void DownloadController::IdHTTP1Work(int tag, std::int64_t bytesSoFar)
+{
+    m_view.SeSkinStatusBar1->setPanelText(0, QString::number(bytesSoFar));
+    if (const auto counter = dl::counterOfTag(tag)) {
+        m_view.SeSkinStatusBar1->setPanelText(0, dl::workerLabel(tag) + QString::number(bytesSoFar));
+        m_state.run.workerBytes[*counter] = bytesSoFar;
+    }
+}
+
+void DownloadController::IdHTTP1WorkEnd(int tag, bool segmentComplete)
+{
+    auto& run = m_state.run;
+    if (const auto slot = dl::slotOfTag(tag)) {
+        const int s = *slot;
+        if (m_state.slotWorkers[s] > 0)
+            --m_state.slotWorkers[s];
+        if (m_state.activeWorkers > 0)
+            --m_state.activeWorkers;
+        const int row = run.slotRow[s];
+        if (!segmentComplete)
+            run.markIncomplete(row);
+        if (m_state.slotWorkers[s] == 0) {
+            fileEnded(row);
+            // Every worker of the file has ended, so nothing uses these clients any more.
+            for (auto& client : m_state.slotClients[s])
+                client.reset();
+        }
+        const int k = tag - 100 * (s + 1);
+        if (m_view.downloadnow->firstSelectedRow() >= 0 && shownSlot() == s && k >= 0 && k < dl::kBarsPerSlot)
+            setBarValue(k, run.barMaximum);
+    }
+    if (m_state.activeWorkers == 0)
+        allEndedReport();
+}
+
+void DownloadController::Timer1Timer()
+{
+    auto& run = m_state.run;
+    ++run.elapsedSeconds;
+    m_view.SeSkinStatusBar1->setPanelText(1, dl::elapsedText(run.elapsedSeconds));
+
+    std::int64_t total = 0;
+    for (std::int64_t bytes : run.workerBytes)
+        total += bytes;
+    m_view.SeSkinStatusBar1->setPanelText(3, dl::speedText(total - run.previousTotal));
+    run.previousTotal = total;
+
+    reportEndedFiles();
+
+    for (int s = 0; s < dl::kFileSlots; ++s) {
+        const int row = run.slotRow[s];
+        if (m_state.slotWorkers[s] > 0 && row >= 0 && row < m_view.downloadnow->Count())
+            m_view.downloadnow->setSubItem(row, 1,
+                                           QString::number(m_view.downloadnow->subItem(row, 1).toInt() + 1));
+    }
+
+    if (run.connectedCount > 0) {
+        const int s = shownSlot();
+        setBarMaximum(run.slotFileSize[s] / run.connectedCount);
+        std::int64_t before = 0;
+        std::int64_t after = 0;
+        for (int k = 0; k < dl::kBarsPerSlot; ++k) {
+            before += run.barValues[k];
+            setBarValue(k, run.workerBytes[dl::kBarsPerSlot * s + k]);
+            after += run.barValues[k];
+        }
+        m_view.SeSkinStatusBar1->setPanelText(2, dl::speedText(after - before));
+    }
+}
+
+void DownloadController::downloadnowSelectItem(int row, bool selected)
+{
+    if (!selected || row < 0 || row >= m_view.downloadnow->Count())
+        return;
+    const QString state = m_view.downloadnow->subItem(row, 0);
+    if (state == dl::kStateEnded || state == dl::kStateDone) {
+        for (int k = 0; k < dl::kBarsPerSlot; ++k)
+            setBarValue(k, m_state.run.barMaximum);
+    }
+}
+
+int DownloadController::shownSlot() const
+{
+    const int selected = m_view.downloadnow->firstSelectedRow();
+    if (selected < 0)
+        return dl::shownSlotOf(std::nullopt);
+    return dl::shownSlotOf(m_view.downloadnow->subItem(selected, 2));
+}
+
+void DownloadController::setBarMaximum(std::int64_t maximum)
+{
+    auto& run = m_state.run;
+    run.barMaximum = maximum;
+    const int shift = dl::barShiftFor(maximum);
+    for (int k = 0; k < dl::kBarsPerSlot; ++k) {
+        m_view.progressBars[k]->setMax(dl::scaledBarValue(maximum, shift));
+        m_view.progressBars[k]->setPosition(dl::scaledBarValue(run.barValues[k], shift));
+    }
+}
+
+void DownloadController::setBarValue(int bar, std::int64_t value)
+{
+    m_state.run.barValues[bar] = value;
+    m_view.progressBars[bar]->setPosition(dl::scaledBarValue(value, dl::barShiftFor(m_state.run.barMaximum)));
+}
+
+void DownloadController::fileReport(int progressRow)
+{
+    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count())
+        return;
+    const ListRow shown = m_view.downloadnow->row(progressRow);
+    dl::FileReport report;
+    const QLocale locale;
+    const QDateTime now = QDateTime::currentDateTime();
+    // The long time format without its time zone, as desktops show the time of day.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    report.when = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                  locale.toString(now.time(), timeFormat.trimmed());
+    report.songName = shown.caption;
+    report.complete = m_state.run.isComplete(progressRow);
+    report.seconds = shown.subItem(1);
+    bool ok = false;
+    const int listRow = shown.subItem(2).toInt(&ok);
+    // The download-list row may have been deleted since; its texts are then left empty.
+    if (ok && listRow >= 0 && listRow < m_view.downloadlistview->Count()) {
+        report.savePath = m_view.downloadlistview->subItem(listRow, 4);
+        report.address = m_view.downloadlistview->subItem(listRow, 1);
+        report.sizeText = m_view.downloadlistview->subItem(listRow, 2);
+    }
+    for (const QString& line : dl::reportLines(report))
+        m_view.downinimemo->Add(line);
+}
+
+void DownloadController::fileEnded(int progressRow)
+{
+    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count() || m_state.run.isReported(progressRow))
+        return;
+    m_view.downloadnow->setSubItem(progressRow, 0, dl::kStateEnded);
+    m_state.run.fileEnded(progressRow);
+}
+
+void DownloadController::reportEndedFiles()
+{
+    QStringList states;
+    for (int r = 0; r < m_view.downloadnow->Count(); ++r)
+        states << m_view.downloadnow->subItem(r, 0);
+    for (int r : m_state.run.takeRowsToReport(states)) {
+        m_view.downloadnow->setSubItem(r, 0,
+                                       m_state.run.isComplete(r) ? dl::kStateDone : dl::kStateIncomplete);
+        fileReport(r);
+    }
+}
+
+void DownloadController::allEndedReport()
+{
+    reportEndedFiles();
+    m_view.Timer1->stop();
+}
+
+// ---- Save-folder chooser -----------------------------------------------------------------------------
+
+void DownloadController::SeSkinButton1Click()
+{
+    if (m_chooser)
+        m_chooser->showChooser();
+}
+
+void DownloadController::SeSkinButton3Click()
+{
+    if (m_view.downloadlistview->selectedRowIndexes().empty())
+        return;
+    m_state.rowPathMode = true;
+    SeSkinButton1Click();
+}
+
+void DownloadController::folderChosen(const QString& folder)
+{
+    if (m_state.rowPathMode) {
+        TSeSkinSListView* list = m_view.downloadlistview;
+        for (int index : list->selectedRowIndexes())
+            list->setSubItem(
+                index, 4,
+                dl::savePathFor(folder + QLatin1Char('/'), list->subItem(index, 0), list->subItem(index, 3)));
+        m_state.rowPathMode = false;
+    } else if (!folder.isEmpty()) {
+        m_folders.setMusicFolder(folder + QLatin1Char('/'));
+    }
+}
+
+// ---- Failures and close ------------------------------------------------------------------------------
+
+void DownloadController::logFailure(const QString& message)
+{
+    m_view.downinimemo->Add(message);
+    if (m_state.resumeRow >= 0 && m_state.resumeRow < m_view.downloadlistview->Count())
+        m_view.downinimemo->Add(m_view.downloadlistview->caption(m_state.resumeRow));
+}
+
+void DownloadController::applyRecovery(const QString& message)
+{
+    // What the message means for the downloads is decided on plain values; here it is applied.
+    TSeSkinSListView* list = m_view.downloadlistview;
+    const dl::RecoveryState state{m_state.resumeRow, list->Count(), m_state.sizeProbeFlag};
+    for (const dl::RecoveryAction& action : dl::downloadRecovery(message, state)) {
+        switch (action.kind) {
+        case dl::RecoveryAction::Kind::ReportCannotDownload:
+            if (action.value >= 0 && action.value < list->Count())
+                m_view.downinimemo->Add(list->subItem(action.value, 0) + QStringLiteral("不能下载"));
+            break;
+        case dl::RecoveryAction::Kind::DisconnectProbe:
+            disconnectClient(m_probe);
+            break;
+        case dl::RecoveryAction::Kind::GiveUpSlot:
+            for (std::shared_ptr<TIdHTTP>& client :
+                 m_state.slotClients[static_cast<std::size_t>(action.value)]) {
+                disconnectClient(client);
+                client.reset(); // a worker still using the client keeps its own reference
+            }
+            break;
+        case dl::RecoveryAction::Kind::SetResumeRow:
+            m_state.resumeRow = action.value;
+            break;
+        case dl::RecoveryAction::Kind::ShowDownloadView:
+            m_views.showDownloadView();
+            break;
+        }
+    }
+}
+
+bool DownloadController::closeQuery()
+{
+    if (m_state.quitConfirmed)
+        return true;
+    const auto& workers = m_state.slotWorkers;
+    if (workers[0] + workers[1] + workers[2] <= 0)
+        return true;
+    if (m_dialogs.askYesNo(m_view.window, QStringLiteral("还存在下载进程，确定退出吗？"))) {
+        m_state.quitConfirmed = true;
+        return true;
+    }
+    return false;
+}
+
+void DownloadController::closeDown()
+{
+    for (int k = 0; k < dl::kFileSlots; ++k)
+        if (m_state.slotWorkers[k] > 0)
+            disconnectSlotClients(k, m_state.slotWorkers[k]);
+    m_view.Timer1->stop();
+}
+
+void DownloadController::disconnectSlotClients(int slot, int count)
+{
+    const auto& clients = m_state.slotClients[static_cast<std::size_t>(slot)];
+    for (int i = 0; i < count && i < static_cast<int>(clients.size()); ++i)
+        disconnectClient(clients[static_cast<std::size_t>(i)]);
+}
+
+} // namespace lanseek::app
