@@ -623,7 +623,7 @@ void TForm1::buildControllers(const TForm1Options& options)
     m_card =
         std::make_unique<CardController>(m_folders, views, *m_dialogs, errors, [this] { ensureCardView(); });
     m_search = std::make_unique<SearchController>(
-        SearchView{this, SeSkinComboBox1, Edit1, Button1, Button7, Button9, manlistbtn, womanlistbtn,
+        SearchView{this, SeSkinComboBox2, SeSkinComboBox1, Edit1, Button1, Button7, Button9, manlistbtn, womanlistbtn,
                    SeSkinSpeedButton1, musiclist, singerlistbtn, SeSkinSpeedButton2, stopbtn, resultlabel,
                    SeSkinProgressBar6, ListView1, WebBrowser1, WebBrowser2, Memo1},
         options.service, *m_dialogs, *m_card, errors);

@@ -25,8 +25,8 @@ const QString kNetworkMessage = QStringLiteral("请检查网络连接!");
 SearchController::SearchController(const SearchView& view, search::ServiceEndpoints service,
                                    platform::Dialogs& dialogs, CardIntake& card, ErrorPolicy& errors,
                                    QObject* parent)
-    : QObject(parent), m_view(view), m_service(std::move(service)), m_dialogs(dialogs), m_card(card),
-      m_errors(errors)
+    : QObject(parent), m_view(view), m_service(service), m_defaultService(std::move(service)),
+      m_dialogs(dialogs), m_card(card), m_errors(errors)
 {
     setObjectName(QStringLiteral("searchController"));
 }

@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QString>
 
+#include <map>
+
 namespace lanseek::platform {
 class Dialogs;
 } // namespace lanseek::platform
@@ -24,6 +26,7 @@ namespace lanseek::app {
 struct SearchView
 {
     QWidget* window = nullptr;                  // its caption shows the local address; dialogs open over it
+    TSeSkinComboBox* SeSkinComboBox2 = nullptr; // engine chooser
     TSeSkinComboBox* SeSkinComboBox1 = nullptr; // media type
     TSeSkinEdit* Edit1 = nullptr;               // name box
     TSeSkinButton* Button1 = nullptr;           // "搜索"
@@ -59,6 +62,14 @@ public:
 
     QString searchText() const override;
 
+    // The engine chooser's entries beside the default service: the LAN's services as they come and go,
+    // and the aggregator that searches them all at once. A chosen entry whose service goes away gives
+    // way to the default service.
+    void addLanService(const QString& name, const QString& base); // adds it, or moves it to a new base
+    void removeLanService(const QString& name);
+    void setLanAggregator(const QString& base); // empty: no "局域网全部" entry
+    void SeSkinComboBox2Change();
+
     bool stopFlag() const { return m_stopFlag; }
     void setStopFlag(bool stop) { m_stopFlag = stop; }
     int pageNumber() const { return m_pageNumber; }
@@ -88,9 +99,13 @@ public:
 
 private:
     void loadChartPage(const QString& path); // the four chart buttons differ only in the page
+    void refreshEngineChooser();
 
     SearchView m_view;
     search::ServiceEndpoints m_service;
+    const search::ServiceEndpoints m_defaultService;
+    QString m_aggregatorBase;
+    std::map<QString, QString> m_lanServices; // name -> base
     platform::Dialogs& m_dialogs;
     CardIntake& m_card;
     ErrorPolicy& m_errors;

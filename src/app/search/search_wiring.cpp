@@ -29,6 +29,9 @@ void SearchController::wire()
     connectGuarded(v.Edit1, &QLineEdit::returnPressed, this, m_errors, &SearchController::Button1Click);
     connectGuarded(v.SeSkinComboBox1, &QComboBox::currentIndexChanged, this, m_errors,
                    &SearchController::SeSkinComboBox1Change);
+    if (v.SeSkinComboBox2)
+        connectGuarded(v.SeSkinComboBox2, &QComboBox::currentIndexChanged, this, m_errors,
+                       &SearchController::SeSkinComboBox2Change);
 
     // Result pages and chart pages.
     connectGuarded(v.WebBrowser1, &TWebBrowser::OnDocumentComplete, this, m_errors,

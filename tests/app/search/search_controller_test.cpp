@@ -2,6 +2,7 @@
 
 #include "app/controller_fakes.h"
 #include "app/search/search_controller.h"
+#include "search/engine_entries.h"
 #include "search/result_selection.h"
 #include "support/scripted_dialogs.h"
 
@@ -22,6 +23,8 @@ protected:
     {
         view.window = &window;
         view.Edit1 = new TSeSkinEdit(&window);
+        view.SeSkinComboBox2 = new TSeSkinComboBox(&window);
+        view.SeSkinComboBox2->addItem(search::kDefaultEngine);
         view.SeSkinComboBox1 = new TSeSkinComboBox(&window);
         view.SeSkinComboBox1->addItems({"MP3", "RM"});
         view.ListView1 = new TSeSkinSListView(&window);
@@ -30,10 +33,20 @@ protected:
         view.WebBrowser1 = new TWebBrowser(&window);
         view.WebBrowser2 = new TWebBrowser(&window);
         view.Memo1 = new TSeSkinMemo(&window);
-        controller =
-            std::make_unique<app::SearchController>(view, search::ServiceEndpoints{}, dialogs, card, errors);
+        controller = std::make_unique<app::SearchController>(view, search::ServiceEndpoints{kDefault},
+                                                             dialogs, card, errors);
+        controller->wire();
     }
 
+    QStringList engines() const
+    {
+        QStringList captions;
+        for (int i = 0; i < view.SeSkinComboBox2->count(); ++i)
+            captions << view.SeSkinComboBox2->itemText(i);
+        return captions;
+    }
+
+    const QString kDefault = QStringLiteral("http://127.0.0.1:9");
     QWidget window;
     app::SearchView view;
     ScriptedDialogs dialogs;
@@ -75,6 +88,40 @@ TEST_F(SearchControllerTest, DoubleClickPutsTheFirstChosenSongOnTheCardList)
     controller->ListView1DblClick();
     ASSERT_EQ(card.songs.size(), 1u);
     EXPECT_EQ(card.songs[0], search::cardEntryFrom(first));
+}
+
+TEST_F(SearchControllerTest, TheEngineChooserFollowsTheLan)
+{
+    controller->setLanAggregator(QStringLiteral("http://127.0.0.1:7"));
+    EXPECT_EQ(engines(), QStringList{search::kDefaultEngine}) << "no service yet, no LAN entry";
+
+    controller->addLanService(QStringLiteral("乙"), QStringLiteral("http://10.0.0.2:8080"));
+    controller->addLanService(QStringLiteral("甲"), QStringLiteral("http://10.0.0.1:8080"));
+    EXPECT_EQ(engines(),
+              (QStringList{search::kDefaultEngine, search::kAllLanEngines, "局域网：乙", "局域网：甲"}));
+    EXPECT_EQ(controller->service().base, kDefault);
+
+    // The user's choice sends the searches there, and stays while other services come and go.
+    view.SeSkinComboBox2->setCurrentIndex(view.SeSkinComboBox2->findText("局域网：甲"));
+    EXPECT_EQ(controller->service().base, QStringLiteral("http://10.0.0.1:8080"));
+    controller->addLanService(QStringLiteral("丙"), QStringLiteral("http://10.0.0.3:8080"));
+    controller->removeLanService(QStringLiteral("乙"));
+    EXPECT_EQ(view.SeSkinComboBox2->currentText(), QStringLiteral("局域网：甲"));
+    EXPECT_EQ(controller->service().base, QStringLiteral("http://10.0.0.1:8080"));
+    // A service that moves to another address takes the searches with it.
+    controller->addLanService(QStringLiteral("甲"), QStringLiteral("http://10.0.0.9:8080"));
+    EXPECT_EQ(controller->service().base, QStringLiteral("http://10.0.0.9:8080"));
+
+    // When the chosen service goes, the default one takes its place.
+    controller->removeLanService(QStringLiteral("甲"));
+    EXPECT_EQ(view.SeSkinComboBox2->currentText(), search::kDefaultEngine);
+    EXPECT_EQ(controller->service().base, kDefault);
+
+    view.SeSkinComboBox2->setCurrentIndex(view.SeSkinComboBox2->findText(search::kAllLanEngines));
+    EXPECT_EQ(controller->service().base, QStringLiteral("http://127.0.0.1:7"));
+    controller->removeLanService(QStringLiteral("丙"));
+    EXPECT_EQ(engines(), QStringList{search::kDefaultEngine});
+    EXPECT_EQ(controller->service().base, kDefault);
 }
 
 } // namespace
