@@ -622,11 +622,27 @@ void TForm1::buildControllers(const TForm1Options& options)
     ViewSwitch& views = *this;
     m_card =
         std::make_unique<CardController>(m_folders, views, *m_dialogs, errors, [this] { ensureCardView(); });
-    m_search = std::make_unique<SearchController>(
-        SearchView{this, SeSkinComboBox2, SeSkinComboBox1, Edit1, Button1, Button7, Button9, manlistbtn, womanlistbtn,
-                   SeSkinSpeedButton1, musiclist, singerlistbtn, SeSkinSpeedButton2, stopbtn, resultlabel,
-                   SeSkinProgressBar6, ListView1, WebBrowser1, WebBrowser2, Memo1},
-        options.service, *m_dialogs, *m_card, errors);
+    m_search = std::make_unique<SearchController>(SearchView{this,
+                                                             SeSkinComboBox2,
+                                                             SeSkinComboBox1,
+                                                             Edit1,
+                                                             Button1,
+                                                             Button7,
+                                                             Button9,
+                                                             manlistbtn,
+                                                             womanlistbtn,
+                                                             SeSkinSpeedButton1,
+                                                             musiclist,
+                                                             singerlistbtn,
+                                                             SeSkinSpeedButton2,
+                                                             stopbtn,
+                                                             resultlabel,
+                                                             SeSkinProgressBar6,
+                                                             ListView1,
+                                                             WebBrowser1,
+                                                             WebBrowser2,
+                                                             Memo1},
+                                                  options.service, *m_dialogs, *m_card, errors);
     m_search->wire();
     m_downloads = std::make_unique<DownloadController>(
         DownloadView{this, ListView1, dragdownbtn, SeSkinButton1, downloadlistview, downbtn, delbtn,
