@@ -86,20 +86,23 @@ std::size_t announcedTotal(const std::string& text)
 
 } // namespace
 
-bool isSizeAndType(std::string_view text)
+std::optional<std::string> sizeAndTypeField(std::string_view trimmedText)
 {
     static constexpr std::array<std::string_view, 5> kTypes = {"mp3", "rm", "wma", "asf", "ram"};
-    if (text.size() != 7 && text.size() != 8) {
-        return false;
+    const auto unit = trimmedText.find_first_of("KM");
+    if (unit == std::string_view::npos || unit == 0 || unit > 4) {
+        return std::nullopt;
     }
-    const std::string_view size = text.substr(0, 4);
-    if (!std::all_of(size.begin(), size.end(),
-                     [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == ' ' || c == '+'; }) ||
-        (text[4] != 'K' && text[4] != 'M')) {
-        return false;
+    const std::string_view size = trimmedText.substr(0, unit);
+    const std::string_view type = trimmedText.substr(unit + 1);
+    const bool sizeOk = std::all_of(size.begin(), size.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.' || c == ' ' || c == '+';
+    });
+    if (!sizeOk || std::find(kTypes.begin(), kTypes.end(), type) == kTypes.end()) {
+        return std::nullopt;
     }
-    const std::string_view type = text.substr(5);
-    return std::find(kTypes.begin(), kTypes.end(), type) != kTypes.end();
+    // The client reads the size from fixed places counted back from the end, so its width matters.
+    return std::string(4 - size.size(), ' ') + std::string(trimmedText);
 }
 
 PeerResults readPeerResults(std::string_view body, std::string_view contentType, const std::string& peerBase)
@@ -141,13 +144,14 @@ PeerResults readPeerResults(std::string_view body, std::string_view contentType,
             tail = trimmed(std::string_view(text).substr(
                 at + name.size(), end == std::string::npos ? std::string::npos : end - at - name.size()));
         }
-        if (!isSizeAndType(tail)) {
+        const std::optional<std::string> field = sizeAndTypeField(tail);
+        if (!field) {
             ++results.dropped;
             continue;
         }
         // The address is made anew on the base we reached the peer by, so it is the peer's whatever the
         // page said around the path.
-        results.songs.push_back({name, peerBase + "/music/" + *path, tail});
+        results.songs.push_back({name, peerBase + "/music/" + *path, *field});
     }
     results.total = std::max(announcedTotal(text), results.songs.size());
     return results;

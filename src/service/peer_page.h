@@ -8,6 +8,7 @@
 #include "service/pages.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +37,9 @@ enum class PeerChartKind {
 std::vector<std::string> readPeerChart(std::string_view body, std::string_view contentType,
                                        const std::string& peerBase, PeerChartKind kind);
 
-// Whether text is the size and type our pages write after a result link ("3.52Mmp3", " 40 Kwma",
-// "2.10Mrm").
-bool isSizeAndType(std::string_view text);
+// The size and type our pages write after a result link ("3.52Mmp3", " 40 Kwma", "2.10Mrm"), from the
+// text after the link with its blanks trimmed ("40 Kwma"), padded back to its four-character size;
+// nothing when the text is anything else.
+std::optional<std::string> sizeAndTypeField(std::string_view trimmedText);
 
 } // namespace lanseek::service
