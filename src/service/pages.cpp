@@ -33,7 +33,7 @@ std::string link(std::string_view href, std::string_view text)
     return "<a href=\"" + htmlEscape(href) + "\">" + htmlEscape(text) + "</a>";
 }
 
-std::string pagingAddress(const PageContext& context, const ResultPage& page, std::uint64_t offset)
+std::string pagingAddress(const PageContext& context, const ResultLines& page, std::uint64_t offset)
 {
     return context.base + "/m?lm=" + page.lm +
            "&ct=134217728&tn=baidump3&word=" + percentEncode(page.wordBytes) +
@@ -76,10 +76,26 @@ std::string queryWord(std::string_view utf8)
 
 std::string renderResultPage(const PageContext& context, const ResultPage& page)
 {
-    std::string html = pageStart({});
+    ResultLines lines;
+    lines.lines.reserve(page.songs.size());
     for (const Song* song : page.songs) {
-        html += "<div>" + link(context.base + "/r?url=" + songAddress(context, *song), song->name) + " " +
-                sizeAndType(song->size, song->type) + "</div>\n";
+        lines.lines.push_back({song->name, songAddress(context, *song), sizeAndType(song->size, song->type)});
+    }
+    lines.total = page.total;
+    lines.pageCount = std::max<std::uint64_t>(1, (page.total + kResultsPerPage - 1) / kResultsPerPage);
+    lines.wordBytes = page.wordBytes;
+    lines.lm = page.lm;
+    lines.offset = page.offset;
+    lines.albums = page.albums;
+    return renderResultLines(context, lines);
+}
+
+std::string renderResultLines(const PageContext& context, const ResultLines& page)
+{
+    std::string html = pageStart({});
+    for (const ResultLine& line : page.lines) {
+        html += "<div>" + link(context.base + "/r?url=" + line.download, line.name) + " " + line.sizeAndType +
+                "</div>\n";
     }
     html += "<div>百度为您找到相关结果" + std::to_string(page.total) + "篇</div>\n";
 
@@ -95,8 +111,7 @@ std::string renderResultPage(const PageContext& context, const ResultPage& page)
 
     // Paging links also tell the client its address ("&ip="), which it sends back with later pages.
     const std::uint64_t current = page.offset / kResultsPerPage;
-    const std::uint64_t pages =
-        std::max<std::uint64_t>(1, (page.total + kResultsPerPage - 1) / kResultsPerPage);
+    const std::uint64_t pages = std::max<std::uint64_t>(1, page.pageCount);
     const std::uint64_t shown = std::min<std::uint64_t>(current, pages - 1);
     const std::uint64_t first = shown > kPageLinks / 2 ? shown - kPageLinks / 2 : 0;
     const std::uint64_t last = std::min<std::uint64_t>(pages, first + kPageLinks);
@@ -131,18 +146,17 @@ std::string renderSingerChart(const PageContext& context, SingerChart chart,
     return pageEnd(std::move(html));
 }
 
-std::string renderSongChart(const PageContext& context, const std::vector<const Song*>& songs)
+std::string renderSongChart(const PageContext& context, const std::vector<std::string>& names)
 {
     std::string html = pageStart("歌曲列表");
     html += "<h3>歌曲列表</h3>\n";
-    for (const Song* song : songs) {
+    for (const std::string& name : names) {
         html +=
             "<div>" +
-            link(context.base + "/m?rn=&tn=baidump3&ct=134217728&word=" + queryWord(song->name) + "&lm=-1",
-                 song->name) +
+            link(context.base + "/m?rn=&tn=baidump3&ct=134217728&word=" + queryWord(name) + "&lm=-1", name) +
             "</div>\n";
     }
-    if (songs.empty()) {
+    if (names.empty()) {
         html += "<div>暂无</div>\n";
     }
     return pageEnd(std::move(html));
@@ -153,6 +167,21 @@ std::string renderHomePage(const PageContext& context, std::size_t songCount)
     std::string html = pageStart({});
     html += "<h3>" + std::string(kTitle) + "</h3>\n";
     html += "<div>曲库共有歌曲" + std::to_string(songCount) + "首</div>\n";
+    html += "<div>" + link(context.base + "/ngeshou.html", "男歌手") + " " +
+            link(context.base + "/ygeshou.html", "女歌手") + " " +
+            link(context.base + "/mp3.html", "歌曲列表") + " " +
+            link(context.base + "/singer/singers.html", "全部歌手") + "</div>\n";
+    return pageEnd(std::move(html));
+}
+
+std::string renderPeerList(const PageContext& context, const std::vector<std::string>& names)
+{
+    std::string html = pageStart({});
+    html += "<h3>" + std::string(kTitle) + "</h3>\n";
+    html += "<div>局域网共有服务" + std::to_string(names.size()) + "个</div>\n";
+    for (const std::string& name : names) {
+        html += "<div>" + htmlEscape(name) + "</div>\n";
+    }
     html += "<div>" + link(context.base + "/ngeshou.html", "男歌手") + " " +
             link(context.base + "/ygeshou.html", "女歌手") + " " +
             link(context.base + "/mp3.html", "歌曲列表") + " " +

@@ -51,10 +51,37 @@ struct ResultPage
 
 std::string renderResultPage(const PageContext& context, const ResultPage& page);
 
+// One line of a result page as it goes on the wire: the link's text, the address the song downloads from
+// and the size and type written after the link ("3.52Mmp3").
+struct ResultLine
+{
+    std::string name; // UTF-8
+    std::string download;
+    std::string sizeAndType;
+};
+
+// A result page made of finished lines, for pages whose songs are not in this service's own library (the
+// aggregator's merged pages). The lines go out in the order given.
+struct ResultLines
+{
+    std::vector<ResultLine> lines;
+    std::size_t total = 0;       // the count the page announces
+    std::uint64_t pageCount = 1; // how many pages the paging links offer
+    std::string wordBytes;
+    std::string lm = "-1";
+    std::uint64_t offset = 0;
+    std::vector<std::string> albums;
+};
+
+std::string renderResultLines(const PageContext& context, const ResultLines& page);
+
 enum class SingerChart { Male, Female, All };
 std::string renderSingerChart(const PageContext& context, SingerChart chart,
                               const std::vector<std::string>& singers);
-std::string renderSongChart(const PageContext& context, const std::vector<const Song*>& songs);
+// The song list: general query links for each name.
+std::string renderSongChart(const PageContext& context, const std::vector<std::string>& names);
 std::string renderHomePage(const PageContext& context, std::size_t songCount);
+// The aggregator's home page: the services it searches, by name.
+std::string renderPeerList(const PageContext& context, const std::vector<std::string>& names);
 
 } // namespace lanseek::service

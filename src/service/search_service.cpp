@@ -6,6 +6,7 @@
 #include "service/pages.h"
 #include "service/query.h"
 #include "service/ram_playlist.h"
+#include "service/request_parts.h"
 #include "service/text_codec.h"
 
 #include <fcntl.h>
@@ -27,51 +28,7 @@ namespace {
 constexpr std::uintmax_t kMaxRamPlaylist = 64 * 1024;
 constexpr std::size_t kMaxAlbumLinks = 20;
 constexpr std::size_t kSongChartLength = 100;
-constexpr std::size_t kMaxRedirectTarget = 4096;
 constexpr std::uint64_t kInlineBody = 64 * 1024;
-
-std::string rawQuery(const HttpRequest& req)
-{
-    const auto mark = req.target.find('?');
-    return mark == std::string::npos ? std::string() : req.target.substr(mark + 1);
-}
-
-// The path of the request target with its escapes decoded; any byte may be written as %XX, so a name
-// holding a newline or bytes that are not UTF-8 is reached like any other.
-std::string requestPath(const HttpRequest& req)
-{
-    return percentDecode(req.target.substr(0, req.target.find('?')));
-}
-
-bool isHostChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '-' || c == ':' || c == '[' || c == ']' || c == '_';
-}
-
-bool isIpChar(char c)
-{
-    return (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || (c >= '0' && c <= '9') || c == '.' || c == ':';
-}
-
-// Links name the host the client used to reach us, so a LAN client gets addresses it can reach.
-std::string requestBase(const HttpRequest& req, const std::string& fallback)
-{
-    const std::string host = req.header("Host");
-    if (!host.empty() && host.size() <= 255 && std::all_of(host.begin(), host.end(), isHostChar)) {
-        return "http://" + host;
-    }
-    return fallback;
-}
-
-std::string clientIp(const HttpRequest& req)
-{
-    const std::string& ip = req.clientIp;
-    if (ip.size() > 64 || !std::all_of(ip.begin(), ip.end(), isIpChar)) {
-        return {};
-    }
-    return ip;
-}
 
 // Where an open file really lives, links resolved; from the file system's own record of the descriptor,
 // else (without /proc) by resolving the path it was opened by.
@@ -86,23 +43,6 @@ fs::path openedPath(int fd, const fs::path& openedAs)
     std::error_code ec;
     fs::path real = fs::canonical(openedAs, ec);
     return ec ? fs::path() : real;
-}
-
-HttpResponse page(std::string gbkHtml)
-{
-    HttpResponse res;
-    res.setHeader("Content-Type", "text/html; charset=gbk");
-    res.body = std::move(gbkHtml);
-    return res;
-}
-
-HttpResponse error(int status, std::string_view message)
-{
-    HttpResponse res;
-    res.status = status;
-    res.setHeader("Content-Type", "text/plain; charset=utf-8");
-    res.body = std::string(message) + "\n";
-    return res;
 }
 
 ResultPage makeResultPage(const LibraryIndex& index, const SongFilter& filter, std::string wordBytes,
@@ -196,7 +136,7 @@ public:
             return query(req);
         }
         if (path == "/r") {
-            return redirect(req);
+            return redirectResponse(req);
         }
         if (path == "/ngeshou.html") {
             return singerChart(req, SingerChart::Male);
@@ -223,7 +163,7 @@ public:
         if (path.size() > kMusic.size() && path.starts_with(kMusic)) {
             return song(req, path.substr(kMusic.size()));
         }
-        return error(404, "not found");
+        return errorResponse(404, "not found");
     }
 
 private:
@@ -235,7 +175,7 @@ private:
     HttpResponse home(const HttpRequest& req) const
     {
         const auto index = m_index.load();
-        return page(renderHomePage(context(req), index->songs().size()));
+        return pageResponse(renderHomePage(context(req), index->songs().size()));
     }
 
     HttpResponse query(const HttpRequest& req) const
@@ -251,36 +191,7 @@ private:
         }
         const ResultPage result =
             makeResultPage(*index, filter, std::move(wordBytes), resultOffset(query.raw("pn")));
-        return page(renderResultPage(context(req), result));
-    }
-
-    static HttpResponse redirect(const HttpRequest& req)
-    {
-        const std::string raw = rawQuery(req);
-        if (raw.rfind("url=", 0) != 0) {
-            return error(400, "missing url");
-        }
-        std::string target = raw.substr(4);
-        auto isWeb = [](const std::string& address) {
-            const std::string lower = asciiLower(address.substr(0, 8));
-            return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
-        };
-        if (!isWeb(target)) {
-            target = percentDecode(target);
-        }
-        const bool clean = std::none_of(target.begin(), target.end(), [](char c) {
-            return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F;
-        });
-        // Only web addresses: anything else (file:, javascript:, bare paths) is refused rather than bounced.
-        const auto hostStart = target.find("://") + 3;
-        const bool hasHost = isWeb(target) && hostStart < target.size() && target[hostStart] != '/';
-        if (!hasHost || !clean || target.size() > kMaxRedirectTarget) {
-            return error(400, "bad url");
-        }
-        HttpResponse res;
-        res.status = 302;
-        res.setHeader("Location", target);
-        return res;
+        return pageResponse(renderResultPage(context(req), result));
     }
 
     HttpResponse singerChart(const HttpRequest& req, SingerChart chart) const
@@ -291,7 +202,7 @@ private:
             const Gender wanted = chart == SingerChart::Male ? Gender::Male : Gender::Female;
             std::erase_if(singers, [&](const std::string& s) { return index->genderOf(s) != wanted; });
         }
-        return page(renderSingerChart(context(req), chart, singers));
+        return pageResponse(renderSingerChart(context(req), chart, singers));
     }
 
     HttpResponse songChart(const HttpRequest& req) const
@@ -306,7 +217,12 @@ private:
         if (songs.size() > kSongChartLength) {
             songs.resize(kSongChartLength);
         }
-        return page(renderSongChart(context(req), songs));
+        std::vector<std::string> names;
+        names.reserve(songs.size());
+        for (const Song* song : songs) {
+            names.push_back(song->name);
+        }
+        return pageResponse(renderSongChart(context(req), names));
     }
 
     HttpResponse singerPage(const HttpRequest& req, std::string nameBytes) const
@@ -319,7 +235,7 @@ private:
         const QueryString query(rawQuery(req));
         const ResultPage result =
             makeResultPage(*index, filter, std::move(nameBytes), resultOffset(query.raw("pn")));
-        return page(renderResultPage(context(req), result));
+        return pageResponse(renderResultPage(context(req), result));
     }
 
     HttpResponse song(const HttpRequest& req, const std::string& relativePath) const
@@ -329,7 +245,7 @@ private:
         // so "..", absolute paths and names outside the library never reach the file system.
         const Song* found = index->findByPath(relativePath);
         if (found == nullptr) {
-            return error(404, "not found");
+            return errorResponse(404, "not found");
         }
         // Opened first and checked after: what is checked is then the very file that will be sent, even if
         // a link takes its place in between. Without blocking, so that a pipe put there cannot stall us.
@@ -338,11 +254,11 @@ private:
         struct stat info
         {};
         if (!file.valid() || ::fstat(file.get(), &info) != 0) {
-            return error(404, "not found");
+            return errorResponse(404, "not found");
         }
         // The file may have been replaced by a link leading out of the library since it was indexed.
         if (!S_ISREG(info.st_mode) || !isInsideFolder(index->root(), openedPath(file.get(), path))) {
-            return error(403, "forbidden");
+            return errorResponse(403, "forbidden");
         }
         const auto size = static_cast<std::uint64_t>(info.st_size);
         const std::string mime(mediaTypeMime(found->type));

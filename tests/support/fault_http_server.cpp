@@ -482,7 +482,7 @@ bool FaultHttpServer::answer(int fd, const RecordedRequest& request, bool keepAl
 
     const bool closeAfter = file.framing == BodyFraming::CloseDelimited || !keepAlive;
     std::string head = "HTTP/1.1 " + std::to_string(status) + " " + reasonFor(status) + "\r\n";
-    head += "Content-Type: application/octet-stream\r\n";
+    head += "Content-Type: " + file.contentType + "\r\n";
     if (!contentRange.empty()) {
         head += "Content-Range: " + contentRange + "\r\n";
     }

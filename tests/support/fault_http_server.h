@@ -54,6 +54,7 @@ struct ServedFile
     int firstByteDelayMs = 0;                // wait this long before sending anything
     int bodyDelayMs = 0;                     // wait this long between the header block and the body
     std::vector<std::string> extraHeaders{}; // further header lines, "Name: value"
+    std::string contentType = "application/octet-stream";
 };
 
 struct RecordedRequest
