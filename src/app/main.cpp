@@ -2,7 +2,10 @@
 
 #include "app/application.h"
 #include "app/display_check.h"
+#include "app/lan_search.h"
 #include "app/mp3.h"
+#include "app/search/search_controller.h"
+#include "lan/avahi_browser.h"
 #include "platform/media/media_engine.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_translations.h"
@@ -167,8 +170,12 @@ int main(int argc, char** argv)
     // The window the desktop sees is the skinned frame around the form.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         form.window()->move(screen->availableGeometry().center() - form.window()->rect().center());
-    FirstPaintWatcher firstPaint([&form] {
+    // The LAN's services are looked for from the start, off this thread; the search finds them in the
+    // engine chooser as they answer.
+    lanseek::app::LanSearch lan(lanseek::lan::makeAvahiBrowser(), form.search());
+    FirstPaintWatcher firstPaint([&form, &lan] {
         form.guarded([&form] { form.finishStartUp(); });
+        lan.start();
         // Every other window and dialog shows the program's icon too, as the form now has it.
         LanseekApplication::setWindowIcon(form.windowIcon());
     });
