@@ -68,8 +68,9 @@ struct SilentPeer
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd, 64);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 64) != 0) {
+            std::printf("no silent peer could listen\n");
+        }
         socklen_t length = sizeof address;
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
         port = ntohs(address.sin_port);
@@ -125,6 +126,7 @@ int main()
         lanseek::bench::medianMicros(kRuns, [&] { mergedBytes = fetch(aggregator.baseUrl() + kQuery); });
     std::printf("merged first page of %d services: %8.0f us (%zu bytes)\n", kServices, merged, mergedBytes);
     std::vector<std::string> direct;
+    direct.reserve(peers.size());
     for (const auto& peer : peers) {
         direct.push_back(peer.base + kQuery);
     }

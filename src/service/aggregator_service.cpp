@@ -50,7 +50,7 @@ struct AggregatorService::State
         for (const AggregatorPeer& peer : to) {
             addresses.push_back(peer.base + target);
         }
-        fetchEach(addresses, options.peerDeadline, [&](std::size_t index, PeerReply reply) {
+        fetchEach(addresses, options.peerDeadline, [&](std::size_t index, const PeerReply& reply) {
             if (reply.outcome == PeerOutcome::Answered) {
                 read(to[index], reply);
             }
@@ -64,6 +64,7 @@ struct AggregatorService::State
         const std::string path = requestPath(req);
         if (path == "/") {
             std::vector<std::string> names;
+            names.reserve(to.size());
             for (const AggregatorPeer& peer : to) {
                 names.push_back(peer.name);
             }

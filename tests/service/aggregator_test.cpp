@@ -17,7 +17,6 @@
 namespace lanseek::test {
 namespace {
 
-using service::AggregatorPeer;
 using service::AggregatorService;
 using service::SearchService;
 using service::ServiceOptions;
