@@ -14,7 +14,7 @@ import re
 import sys
 
 PLATFORM = ["platform/model", "platform/text", "platform/web", "platform/net", "platform/media", "platform/ui"]
-CORES = ["search", "download", "playback", "card"]
+CORES = ["search", "download", "playback", "card", "lan"]
 SKIN = ["skin", "skin/controls", "skin/forms"]
 
 # component -> components (or single headers) it may include besides its own
@@ -28,18 +28,21 @@ ALLOWED = {
     "skin": ["platform/text"],
     "skin/controls": ["skin", "platform/model", "platform/text", "platform/ui"],
     "skin/forms": ["skin", "skin/controls", "platform/ui"],
-    "service": ["platform/text"],
+    # The service reads its LAN peers' pages with the program's own page parser.
+    "service": ["platform/text", "platform/web/html_parse.h", "platform/web/web_document.h"],
     # Subsystem cores: rules without widgets. They see the plain platform types, never the browser widget.
     "search": ["platform/model", "platform/text", "platform/web/web_document.h"],
     "download": ["platform/model", "platform/text", "platform/net"],
     "playback": ["platform/model", "platform/text"],
+    # Finding the LAN's services: a core like the others, with no widget and no other subsystem.
+    "lan": ["platform/model", "platform/text", "platform/net", "platform/web/web_document.h"],
     # The player object that page views host: the playback subsystem's one widget part.
     "playback/player": ["playback", "platform/media", "platform/web", "platform/model", "platform/text"],
     # The card page carries the player pages' object lines.
     "card": ["playback", "platform/model", "platform/text"],
     # The app shell sees every core, the skin and the platform; the forms see the shell and the cores.
     "app": CORES + ["playback/player", "service"] + SKIN + PLATFORM,
-    "search/form": ["app", "search"] + SKIN + PLATFORM,
+    "search/form": ["app", "search", "lan"] + SKIN + PLATFORM,
     "download/form": ["app", "download"] + SKIN + PLATFORM,
     "playback/form": ["app", "playback", "playback/player"] + SKIN + PLATFORM,
     "card/form": ["app", "card", "search", "playback", "playback/player"] + SKIN + PLATFORM,

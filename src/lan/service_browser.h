@@ -28,11 +28,13 @@ struct SightingKey
 
     bool operator<(const SightingKey& other) const
     {
-        return std::tie(name, interfaceIndex, family) < std::tie(other.name, other.interfaceIndex, other.family);
+        return std::tie(name, interfaceIndex, family) <
+               std::tie(other.name, other.interfaceIndex, other.family);
     }
     bool operator==(const SightingKey& other) const
     {
-        return std::tie(name, interfaceIndex, family) == std::tie(other.name, other.interfaceIndex, other.family);
+        return std::tie(name, interfaceIndex, family) ==
+               std::tie(other.name, other.interfaceIndex, other.family);
     }
 };
 

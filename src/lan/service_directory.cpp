@@ -79,15 +79,18 @@ struct ServiceDirectory::Checker
             const std::vector<bool> answers =
                 all.empty() ? std::vector<bool>() : checkAnswers(all, timing.answerTimeout);
             std::size_t at = 0;
-            for (const auto& [name, bases] : round) {
+            for (const auto& target : round) {
                 std::string answering;
-                for (std::size_t i = 0; i < bases.size(); ++i, ++at) {
+                for (std::size_t i = 0; i < target.second.size(); ++i, ++at) {
                     if (answering.empty() && answers[at]) {
-                        answering = bases[i];
+                        answering = target.second[i];
                     }
                 }
                 QMetaObject::invokeMethod(
-                    owner, [owner, name, bases, answering] { owner->onChecked(name, bases, answering); },
+                    owner,
+                    [owner, name = target.first, bases = target.second, answering] {
+                        owner->onChecked(name, bases, answering);
+                    },
                     Qt::QueuedConnection);
             }
             lock.lock();
@@ -130,11 +133,11 @@ bool ServiceDirectory::start()
             this, [this, sighting = std::move(sighting)]() mutable { onSeen(std::move(sighting)); },
             Qt::QueuedConnection);
     };
-    events.lost = [this](SightingKey key) {
+    events.lost = [this](const SightingKey& key) {
         QMetaObject::invokeMethod(
             this, [this, key] { onLost(key); }, Qt::QueuedConnection);
     };
-    events.failed = [this](BrowseFailure kind, std::string reason) {
+    events.failed = [this](BrowseFailure kind, const std::string& reason) {
         QMetaObject::invokeMethod(
             this, [this, kind, reason] { emit browsingFailed(kind, QString::fromStdString(reason)); },
             Qt::QueuedConnection);

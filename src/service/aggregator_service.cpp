@@ -9,7 +9,9 @@
 #include "service/result_merge.h"
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
+#include <optional>
 
 namespace lanseek::service {
 namespace {
@@ -39,23 +41,20 @@ struct AggregatorService::State
         return peers;
     }
 
-    // Every peer's answer to the same target, in peer order; peers that did not answer are left out.
-    std::vector<std::pair<const AggregatorPeer*, PeerReply>> ask(const std::vector<AggregatorPeer>& to,
-                                                                 const std::string& target) const
+    // Hands every answering peer's reply to the same target to read, each as soon as it is in.
+    void ask(const std::vector<AggregatorPeer>& to, const std::string& target,
+             const std::function<void(const AggregatorPeer&, const PeerReply&)>& read) const
     {
         std::vector<std::string> addresses;
         addresses.reserve(to.size());
         for (const AggregatorPeer& peer : to) {
             addresses.push_back(peer.base + target);
         }
-        std::vector<PeerReply> replies = fetchAll(addresses, options.peerDeadline);
-        std::vector<std::pair<const AggregatorPeer*, PeerReply>> answered;
-        for (std::size_t i = 0; i < replies.size(); ++i) {
-            if (replies[i].outcome == PeerOutcome::Answered) {
-                answered.emplace_back(&to[i], std::move(replies[i]));
+        fetchEach(addresses, options.peerDeadline, [&](std::size_t index, const PeerReply& reply) {
+            if (reply.outcome == PeerOutcome::Answered) {
+                read(to[index], reply);
             }
-        }
-        return answered;
+        });
     }
 
     HttpResponse answer(const HttpRequest& req) const
@@ -65,6 +64,7 @@ struct AggregatorService::State
         const std::string path = requestPath(req);
         if (path == "/") {
             std::vector<std::string> names;
+            names.reserve(to.size());
             for (const AggregatorPeer& peer : to) {
                 names.push_back(peer.name);
             }
@@ -102,8 +102,16 @@ struct AggregatorService::State
         input.wordBytes = path == "/m"
                               ? query.decoded("word").value_or(std::string())
                               : path.substr(kSinger.size(), path.size() - kSinger.size() - kHtml.size());
-        for (auto& [peer, reply] : ask(to, forwardTarget(req))) {
-            input.pages.push_back(readPeerResults(reply.body, reply.contentType, peer->base));
+        // Read in the order the pages arrive, merged in the peers' order.
+        std::vector<std::optional<PeerResults>> pages(to.size());
+        ask(to, forwardTarget(req), [&](const AggregatorPeer& peer, const PeerReply& reply) {
+            pages[static_cast<std::size_t>(&peer - to.data())] =
+                readPeerResults(reply.body, reply.contentType, peer.base);
+        });
+        for (auto& page : pages) {
+            if (page) {
+                input.pages.push_back(std::move(*page));
+            }
         }
         return pageResponse(renderResultLines(context, mergeResults(input)));
     }
@@ -112,9 +120,9 @@ struct AggregatorService::State
                                         PeerChartKind kind) const
     {
         std::vector<std::vector<std::string>> lists;
-        for (auto& [peer, reply] : ask(to, forwardTarget(req))) {
-            lists.push_back(readPeerChart(reply.body, reply.contentType, peer->base, kind));
-        }
+        ask(to, forwardTarget(req), [&](const AggregatorPeer& peer, const PeerReply& reply) {
+            lists.push_back(readPeerChart(reply.body, reply.contentType, peer.base, kind));
+        });
         return mergeNames(lists);
     }
 

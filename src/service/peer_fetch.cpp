@@ -42,16 +42,41 @@ struct MultiDeleter
 std::vector<PeerReply> fetchAll(const std::vector<std::string>& addresses, std::chrono::milliseconds deadline,
                                 std::size_t maxBytes)
 {
+    std::vector<PeerReply> replies(addresses.size());
+    fetchEach(
+        addresses, deadline,
+        [&replies](std::size_t index, PeerReply reply) { replies[index] = std::move(reply); }, maxBytes);
+    return replies;
+}
+
+void fetchEach(const std::vector<std::string>& addresses, std::chrono::milliseconds deadline,
+               const std::function<void(std::size_t, PeerReply)>& onReply, std::size_t maxBytes)
+{
     std::vector<Transfer> transfers(addresses.size());
     std::vector<std::unique_ptr<CURL, EasyDeleter>> handles;
     std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    if (!multi) {
-        return std::vector<PeerReply>(addresses.size());
-    }
+    // The reply of a transfer that ended, handed over at once.
+    auto finish = [&](Transfer& transfer, CURL* easy, CURLcode code) {
+        transfer.done = true;
+        PeerReply& reply = transfer.reply;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &reply.status);
+        const char* type = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type);
+        reply.contentType = type != nullptr ? type : "";
+        if (code == CURLE_OK && reply.status >= 200 && reply.status < 300) {
+            reply.outcome = PeerOutcome::Answered;
+        } else {
+            reply.outcome = transfer.tooLarge || code == CURLE_FILESIZE_EXCEEDED ? PeerOutcome::TooLarge
+                            : code == CURLE_OPERATION_TIMEDOUT                   ? PeerOutcome::TimedOut
+                                                                                 : PeerOutcome::Refused;
+            reply.body.clear();
+        }
+        onReply(static_cast<std::size_t>(&transfer - transfers.data()), std::move(reply));
+    };
     const auto budget = static_cast<long>(deadline.count());
     for (std::size_t i = 0; i < addresses.size(); ++i) {
         transfers[i].maxBytes = maxBytes;
-        std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+        std::unique_ptr<CURL, EasyDeleter> easy(multi ? curl_easy_init() : nullptr);
         if (!easy) {
             continue;
         }
@@ -74,59 +99,41 @@ std::vector<PeerReply> fetchAll(const std::vector<std::string>& addresses, std::
         handles.push_back(std::move(easy));
     }
 
-    // Every transfer carries the deadline itself; the loop's own clock is the backstop should a
-    // transfer fail to notice it.
-    const auto end = std::chrono::steady_clock::now() + deadline + std::chrono::milliseconds(50);
-    int running = 0;
-    curl_multi_perform(multi.get(), &running);
-    while (running > 0 && std::chrono::steady_clock::now() < end) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(std::max<long long>(1, left.count())),
-                        nullptr);
+    if (multi) {
+        // Every transfer carries the deadline itself; the loop's own clock is the backstop should a
+        // transfer fail to notice it.
+        const auto end = std::chrono::steady_clock::now() + deadline + std::chrono::milliseconds(50);
+        int running = 0;
         curl_multi_perform(multi.get(), &running);
-    }
-
-    std::vector<PeerReply> replies(addresses.size());
-    for (int queued = 0; CURLMsg* message = curl_multi_info_read(multi.get(), &queued);) {
-        if (message->msg != CURLMSG_DONE) {
-            continue;
+        for (;;) {
+            for (int queued = 0; CURLMsg* message = curl_multi_info_read(multi.get(), &queued);) {
+                if (message->msg == CURLMSG_DONE) {
+                    Transfer* transfer = nullptr;
+                    curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+                    finish(*transfer, message->easy_handle, message->data.result);
+                }
+            }
+            if (running == 0 || std::chrono::steady_clock::now() >= end) {
+                break;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(std::max<long long>(1, left.count())),
+                            nullptr);
+            curl_multi_perform(multi.get(), &running);
         }
-        Transfer* transfer = nullptr;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
-        transfer->done = true;
-        PeerReply& reply = transfer->reply;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &reply.status);
-        const char* type = nullptr;
-        curl_easy_getinfo(message->easy_handle, CURLINFO_CONTENT_TYPE, &type);
-        reply.contentType = type != nullptr ? type : "";
-        const CURLcode code = message->data.result;
-        if (code == CURLE_OK && reply.status >= 200 && reply.status < 300) {
-            reply.outcome = PeerOutcome::Answered;
-        } else if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-            reply.outcome = PeerOutcome::TooLarge;
-        } else if (code == CURLE_OPERATION_TIMEDOUT) {
-            reply.outcome = PeerOutcome::TimedOut;
-        } else {
-            reply.outcome = PeerOutcome::Refused;
+        for (auto& easy : handles) {
+            curl_multi_remove_handle(multi.get(), easy.get());
         }
     }
     for (std::size_t i = 0; i < transfers.size(); ++i) {
-        PeerReply& reply = transfers[i].reply;
         if (!transfers[i].done) {
-            // Still running at the backstop: it has timed out as well.
-            replies[i].outcome = PeerOutcome::TimedOut;
-        } else if (reply.outcome == PeerOutcome::Answered) {
-            replies[i] = std::move(reply);
-        } else {
-            replies[i].outcome = reply.outcome;
-            replies[i].status = reply.status;
+            // Still running at the backstop (or never started): it has timed out as well.
+            PeerReply reply;
+            reply.outcome = multi ? PeerOutcome::TimedOut : PeerOutcome::Refused;
+            onReply(i, std::move(reply));
         }
     }
-    for (auto& easy : handles) {
-        curl_multi_remove_handle(multi.get(), easy.get());
-    }
-    return replies;
 }
 
 } // namespace lanseek::service

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,12 @@ struct PeerReply
 // one reply per address in the order given.
 std::vector<PeerReply> fetchAll(const std::vector<std::string>& addresses, std::chrono::milliseconds deadline,
                                 std::size_t maxBytes = kMaxPeerPageBytes);
+
+// The same, handing each reply over as soon as it is complete (with the index of its address), so that
+// the caller reads the quick peers' pages while the slow ones are still on their way. Every address gets
+// exactly one call, on the calling thread, before the function returns.
+void fetchEach(const std::vector<std::string>& addresses, std::chrono::milliseconds deadline,
+               const std::function<void(std::size_t, PeerReply)>& onReply,
+               std::size_t maxBytes = kMaxPeerPageBytes);
 
 } // namespace lanseek::service

@@ -1,5 +1,6 @@
 #include "service/service_config.h"
 
+#include <cstdlib>
 #include <fstream>
 
 namespace lanseek::service {
@@ -37,7 +38,11 @@ bool readServiceSettings(const std::filesystem::path& file, ServiceSettings& set
             equals == std::string::npos ? std::string() : trimmed(text.substr(equals + 1));
         if (equals != std::string::npos && !value.empty()) {
             if (key == "library") {
-                settings.library = std::filesystem::path(value);
+                // "~/" is the home folder, as the template writes it.
+                const char* home = std::getenv("HOME");
+                settings.library = value.starts_with("~/") && home != nullptr
+                                       ? std::filesystem::path(home) / value.substr(2)
+                                       : std::filesystem::path(value);
                 continue;
             }
             if (key == "listen") {

@@ -3,7 +3,7 @@
 // The settings file of lanseek-service (~/.config/lanseek/service.conf for the user unit): one
 // "key = value" a line, "#" starts a comment line.
 //
-//   library = /home/me/Music     the folder to share
+//   library = ~/Music            the folder to share ("~/" is $HOME)
 //   listen  = 0.0.0.0:8080       where to listen (ADDR:PORT, [V6ADDR]:PORT or PORT)
 //   name    = 客厅的音乐          the name the LAN sees (default "<user>@<host>")
 

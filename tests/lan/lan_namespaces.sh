@@ -158,6 +158,48 @@ LANSEEK_LAN_NAMES="小林的 音乐|小林的 音乐 #2|bob@machine-b" \
   in_machine c "$probe_exe"
 status=$?
 
+# The daemon of machine a restarts: the service there announces itself again, and machine c finds it.
+if ((status == 0)); then
+  announced=$(grep -c 'announced on the LAN' "$state/first.log")
+  stop_all "$state/a/avahi.pid"
+  nsenter -t "$(cat "$state/a/holder.pid")" -n -m -u -- \
+    avahi-daemon --no-drop-root --no-chroot --no-rlimits >"$state/a/avahi-again.log" 2>&1 &
+  echo $! >"$state/a/avahi.pid"
+  for _ in $(seq 150); do
+    (($(grep -c 'announced on the LAN' "$state/first.log") > announced)) && break
+    sleep 0.1
+  done
+  if (($(grep -c 'announced on the LAN' "$state/first.log") <= announced)); then
+    echo "lan namespaces: the service did not announce itself again after its daemon restarted:"
+    cat "$state/first.log"
+    status=1
+  else
+    LANSEEK_LAN_NAMES="小林的 音乐|bob@machine-b" QT_QPA_PLATFORM=offscreen \
+      in_machine c "$probe_exe" --gtest_filter='Lan.EveryService*' || status=1
+  fi
+fi
+
+# A service whose machine has no mDNS daemon (no system bus at all) says so once and still serves.
+if ((status == 0)); then
+  nsenter -t "$(cat "$state/c/holder.pid")" -n -m -u -- unshare -m --propagation private sh -c \
+    "mount -t tmpfs none /run/dbus && exec '$service_exe' --library '$state/lib1' --listen 10.231.1.1:8090" \
+    >"$state/lonely.log" 2>&1 &
+  echo $! >"$state/lonely.service.pid"
+  for _ in $(seq 50); do
+    grep -q 'no mDNS daemon answers' "$state/lonely.log" && break
+    sleep 0.1
+  done
+  answer=$(in_machine c bash -c 'exec 3<>/dev/tcp/10.231.1.1/8090 && printf "GET / HTTP/1.0\r\n\r\n" >&3 &&
+    head -n 1 <&3' 2>&1)
+  if ! grep -q 'no mDNS daemon answers' "$state/lonely.log" || [[ $answer != "HTTP/1.1 200"* ]]; then
+    echo "lan namespaces: without a daemon the service should say so and serve (answer: $answer):"
+    cat "$state/lonely.log"
+    status=1
+  else
+    echo "lan namespaces: without a daemon the service says so and serves: $(grep -c 'mDNS' "$state/lonely.log") line"
+  fi
+fi
+
 cleanup
 trap - EXIT
 bash "$check_host" || exit 1

@@ -3,6 +3,8 @@
 // stretch, and no address on a merged page that does not belong to the peer that sent it.
 
 #include "service/aggregator_service.h"
+#include "service/peer_fetch.h"
+#include "service/peer_page.h"
 #include "service/search_service.h"
 #include "service_test_support.h"
 #include "support/fault_http_server.h"
@@ -17,7 +19,6 @@
 namespace lanseek::test {
 namespace {
 
-using service::AggregatorPeer;
 using service::AggregatorService;
 using service::SearchService;
 using service::ServiceOptions;
@@ -209,6 +210,53 @@ TEST_F(Aggregate, ChartsListEverySingerOnce)
 
     const PageReading one = readPage(get(aggregator->baseUrl(), "/singer/" + gbkQueryWord("阿青") + ".html"));
     EXPECT_EQ(results(one, aggregator->baseUrl()).size(), 2u);
+}
+
+TEST(PeerFetch, LeavesOutRedirectsOversizedPagesAndErrors)
+{
+    FaultHttpServer peer;
+    peer.serve("/big", ServedFile{std::string(100000, 'x')});
+    ServedFile moved{"moved"};
+    moved.status = 302;
+    moved.location = peer.url("/big");
+    peer.serve("/moved", moved);
+    ServedFile failing{"no"};
+    failing.status = 500;
+    peer.serve("/failing", failing);
+    peer.serve("/small", ServedFile{"fine"});
+    const auto replies =
+        service::fetchAll({peer.url("/big"), peer.url("/moved"), peer.url("/failing"), peer.url("/small")},
+                          std::chrono::milliseconds(2000), 10000);
+    ASSERT_EQ(replies.size(), 4u);
+    EXPECT_EQ(replies[0].outcome, service::PeerOutcome::TooLarge);
+    EXPECT_TRUE(replies[0].body.empty());
+    EXPECT_EQ(replies[1].outcome, service::PeerOutcome::Refused); // never followed to /big
+    EXPECT_EQ(replies[2].outcome, service::PeerOutcome::Refused);
+    EXPECT_EQ(replies[3].outcome, service::PeerOutcome::Answered);
+    EXPECT_EQ(replies[3].body, "fine");
+    EXPECT_EQ(peer.requestCount(), 4u);
+}
+
+TEST(PeerPage, GarbageAndDeepNestingEndCleanlyWithAddressesOnThePeer)
+{
+    const std::string base = "http://127.0.0.1:9";
+    std::string deep;
+    for (int i = 0; i < 200000; ++i) {
+        deep += "<div>";
+    }
+    deep += "<a href=\"" + base + "/r?url=" + base + "/music/a.mp3\">Deep</a> 1.00Mmp3";
+    std::string noise(300000, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>((i * 7919) & 0xFF);
+    }
+    for (const std::string& body :
+         {deep, noise, std::string("<a href=\"") + std::string(100000, '%') + "\">x</a>"}) {
+        const auto results = service::readPeerResults(body, "text/html", base);
+        EXPECT_LE(results.songs.size(), 1u);
+        for (const auto& song : results.songs) {
+            EXPECT_EQ(song.download.rfind(base + "/music/", 0), 0u);
+        }
+    }
 }
 
 } // namespace

@@ -148,5 +148,37 @@ TEST(CommandLine, FirstLineSaysWhereItListensAndWhatItShares)
     EXPECT_EQ(service.finish(SIGTERM), 0);
 }
 
+TEST(CommandLine, SettingsFileGivesTheFolderAndOptionsWinOverIt)
+{
+    const lanseek::test::TestLibrary library;
+    const lanseek::test::TempDir home;
+    const auto settings = home.path() / "service.conf";
+    lanseek::test::writeFile(settings, "# shared with nobody\nlibrary = " + library.root().string() +
+                                           "\nlisten = 127.0.0.2:9\nname = 客厅\n");
+    // The file names the folder; the command line moves the address (loopback, so nothing is announced).
+    ServiceProcess service({"--listen", "127.0.0.1:0", "--config", settings.string()});
+    ASSERT_TRUE(service.started());
+    const std::string line = service.firstLine();
+    EXPECT_EQ(line.rfind("lanseek-service: sharing " +
+                             std::to_string(6 + lanseek::test::TestLibrary::kBulkSongs) + " songs from " +
+                             library.root().string() + " on http://127.0.0.1:",
+                         0),
+              0u)
+        << line;
+    EXPECT_EQ(service.finish(SIGTERM), 0);
+
+    // A line it does not understand stops it with the line's number, before anything listens.
+    lanseek::test::writeFile(settings, "library = /music\nshare everything\n");
+    ServiceProcess broken({"--config", settings.string()});
+    ASSERT_TRUE(broken.started());
+    EXPECT_NE(broken.allErr().find("service.conf:2:"), std::string::npos);
+    EXPECT_EQ(broken.finish(), 2);
+
+    ServiceProcess missing({"--config", (home.path() / "none.conf").string()});
+    ASSERT_TRUE(missing.started());
+    EXPECT_NE(missing.allErr().find("cannot read"), std::string::npos);
+    EXPECT_EQ(missing.finish(), 2);
+}
+
 } // namespace
 } // namespace lanseek::service
