@@ -138,7 +138,7 @@ TSeSkinObject* TSeSkinControl::skinPartOrCopy(const char* name) const
 
 int TSeSkinControl::enabledState() const
 {
-    return m_self->isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+    return m_self->isEnabled() ? StateNormal : StateDisabled;
 }
 
 bool TSeSkinControl::handleSkinEvent(QEvent* event)
