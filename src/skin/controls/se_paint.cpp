@@ -65,7 +65,7 @@ QColor opaque(QColor color)
 } // namespace
 
 TSeSkinControl::TSeSkinControl(QWidget* self, const char* defaultObject)
-    : m_self(self), m_client(self, QByteArray(defaultObject))
+    : m_self(self), m_owner(self), m_client(self, &m_owner, QByteArray(defaultObject))
 {
     m_client.onCopyTaken = [this](TSeSkinObject* copy) { skinCopyTaken(copy); };
     // The client drops its copy when the engine goes; the control then returns to its plain look, once

@@ -4,6 +4,7 @@
 // object name, private copy, notifications) and the buffered painting that puts a skin object on the
 // screen without ever showing the transparent key.
 
+#include "skin/controls/widget_skin_owner.h"
 #include "skin/objects/skin_state.h"
 #include "skin/se_bitmap.h"
 #include "skin/skin_client.h"
@@ -113,6 +114,8 @@ private:
     void afterProtocolStep();
 
     QWidget* m_self;
+    // Declared before the client, so that it outlives the copy the client binds to it.
+    lanseek::skin::WidgetSkinOwner m_owner;
     lanseek::skin::SkinClient m_client;
     TSePerformance m_performance = kspSharedBuffer;
     bool m_transparent = false;
