@@ -3,7 +3,7 @@
 #include "skin/skin_bmp.h"
 #include "skin/skin_source.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 namespace lanseek::skin::fuzz {
 
@@ -45,7 +45,7 @@ void initialise()
     static char* argv[] = {name, nullptr};
     // Never destroyed: the fuzzer ends the process from its own exit handlers, after which tearing
     // down the GUI would touch state that is already gone.
-    static QApplication* app = new QApplication(argc, argv);
+    static QGuiApplication* app = new QGuiApplication(argc, argv);
     (void)app;
 }
 

@@ -6,10 +6,10 @@
 #include "skin/skin_bmp.h"
 #include "skin/skin_source.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
 
 using namespace lanseek::skin;
@@ -49,7 +49,7 @@ void writeVariants(TSeSkinSource& source, const QString& dir, const QString& ste
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     if (argc != 3) {
         std::fputs("usage: fuzz_seeds SKIN.kskn CORPUS_DIR\n", stderr);
         return 2;

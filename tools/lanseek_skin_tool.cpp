@@ -4,8 +4,8 @@
 #include "skin/skin_pack.h"
 #include "skin/skin_source.h"
 
-#include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
 
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     // The tool draws text but never shows a window.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     if (argc < 3)
         return usage();
     const QByteArray command = argv[1];

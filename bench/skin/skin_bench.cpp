@@ -11,7 +11,7 @@
 #include "skin/skin_source.h"
 #include "support/bench_stats.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     const int runs = option(argc, argv, "--runs", 101);
     const int rounds = option(argc, argv, "--rounds", 7);
 

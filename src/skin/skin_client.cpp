@@ -2,26 +2,35 @@
 
 namespace lanseek::skin {
 
-SkinClient::SkinClient(QWidget* control, const QByteArray& defaultObject)
-    : m_control(control), m_objectName(defaultObject)
+SkinClient::SkinClient(QObject* control, SkinOwner* owner, const QByteArray& defaultObject)
+    : m_control(control), m_owner(owner), m_objectName(defaultObject)
 {
 }
 
 SkinClient::~SkinClient()
 {
     QObject::disconnect(m_destroyed);
+    if (m_engine)
+        m_engine->removeClient(m_control);
 }
 
 void SkinClient::setSkinEngine(TSeSkinEngine* engine)
 {
     QObject::disconnect(m_destroyed);
+    // The same engine again (as after every change) keeps the control's place among its clients.
+    if (m_engine != engine) {
+        if (m_engine)
+            m_engine->removeClient(m_control);
+        if (engine)
+            engine->addClient(m_control);
+    }
     m_engine = engine;
     if (engine) {
         // An engine that goes away takes the client's reference with it, as removal does.
         m_destroyed = QObject::connect(engine, &QObject::destroyed, m_control, [this] {
             dropCopy();
             m_engine = nullptr;
-            m_control->update();
+            m_owner->repaintAll();
             if (onEngineGone)
                 onEngineGone();
         });
@@ -30,7 +39,7 @@ void SkinClient::setSkinEngine(TSeSkinEngine* engine)
         takeCopy();
     else
         dropCopy();
-    m_control->update();
+    m_owner->repaintAll();
 }
 
 void SkinClient::setSkinObject(const QByteArray& name)
@@ -54,7 +63,7 @@ void SkinClient::takeCopy()
     dropCopy();
     if (TSeSkinObject* master = m_engine ? m_engine->findObject(m_objectName) : nullptr) {
         m_copy = master->createCopy();
-        m_copy->bindControl(m_control);
+        m_copy->bindOwner(m_owner);
         if (onCopyTaken)
             onCopyTaken(m_copy.get());
     }
@@ -79,7 +88,7 @@ bool SkinClient::handleEvent(QEvent* event)
         return true;
     }
     if (event->type() == skinRepaintEvent()) {
-        m_control->update();
+        m_owner->repaintAll();
         return true;
     }
     return false;

@@ -1,28 +1,33 @@
 #pragma once
 
+#include "skin/objects/skin_owner.h"
 #include "skin/skin_engine.h"
 
 #include <QByteArray>
 #include <QPointer>
-#include <QWidget>
+#include <functional>
 #include <memory>
 
 // The side of the engine's client protocol that every skinned control and window shares: it holds the
-// engine reference and the object name, owns the control's private copy of the named object, and
-// answers the engine's notifications. A control keeps one and passes its events to handleEvent().
+// engine reference and the object name, registers the control with the engine, owns the control's
+// private copy of the named object, and answers the engine's notifications. A control keeps one and
+// passes its events to handleEvent(). It sees the control only as the object that receives the
+// notifications and as the owner its copy is bound to, so it builds without widgets.
 namespace lanseek::skin {
 
 class SkinClient
 {
 public:
-    SkinClient(QWidget* control, const QByteArray& defaultObject);
+    // `control` receives the notifications and outlives the client; `owner` is what the copy is bound
+    // to (the control's repaints, frame and reading direction) and outlives the client too.
+    SkinClient(QObject* control, SkinOwner* owner, const QByteArray& defaultObject);
     ~SkinClient();
     SkinClient(const SkinClient&) = delete;
     SkinClient& operator=(const SkinClient&) = delete;
 
     TSeSkinEngine* SkinEngine() const { return m_engine; }
-    // Stores the engine and takes a fresh copy when its skin is available (else drops the copy), then
-    // asks the control to repaint.
+    // Stores the engine (moving the control's registration from the old engine to it) and takes a
+    // fresh copy when its skin is available (else drops the copy), then asks the control to repaint.
     void setSkinEngine(TSeSkinEngine* engine);
     const QByteArray& SkinObject() const { return m_objectName; }
     void setSkinObject(const QByteArray& name);
@@ -47,7 +52,8 @@ private:
     void takeCopy();
     void dropCopy();
 
-    QWidget* m_control;
+    QObject* m_control;
+    SkinOwner* m_owner;
     QPointer<TSeSkinEngine> m_engine;
     QByteArray m_objectName;
     std::unique_ptr<TSeSkinObject> m_copy;

@@ -1,80 +1,66 @@
 #include "skin/skin_engine.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QPointer>
-#include <QWidget>
-#include <QWindow>
+#include <QCoreApplication>
+
+#include <algorithm>
 
 using namespace lanseek::skin;
-
-namespace {
-
-void sendToTree(QWidget* widget, QEvent::Type type, TSeSkinEngine* engine)
-{
-    QPointer<QWidget> guard(widget);
-    SeEngineEvent event(type, engine);
-    QCoreApplication::sendEvent(widget, &event);
-    if (!guard)
-        return;
-    // A handler may create or destroy widgets; walk a guarded snapshot of the children.
-    QList<QPointer<QWidget>> children;
-    for (QObject* child : widget->children()) {
-        if (auto* w = qobject_cast<QWidget*>(child); w && !w->isWindow())
-            children.append(w);
-    }
-    for (const QPointer<QWidget>& child : children) {
-        if (child)
-            sendToTree(child, type, engine);
-    }
-}
-
-// Top-level widgets in the order their windows were created; widgets that never had a window follow.
-QList<QPointer<QWidget>> windowsInOrder()
-{
-    QList<QPointer<QWidget>> ordered;
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (QWindow* window : QGuiApplication::topLevelWindows()) {
-        for (QWidget* w : widgets) {
-            if (w->windowHandle() == window && !ordered.contains(w))
-                ordered.append(w);
-        }
-    }
-    for (QWidget* w : widgets) {
-        if (!ordered.contains(w))
-            ordered.append(w);
-    }
-    return ordered;
-}
-
-} // namespace
 
 TSeSkinEngine::TSeSkinEngine(QObject* owner) : QObject(owner) {}
 
 TSeSkinEngine::~TSeSkinEngine() = default;
 
-void TSeSkinEngine::broadcast(QEvent::Type type)
+void TSeSkinEngine::addClient(QObject* client)
 {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    for (const QPointer<QWidget>& window : windowsInOrder()) {
-        if (!window)
-            continue;
-        sendToTree(window, type, this);
-        QCoreApplication::processEvents();
+    if (client && !hasClient(client))
+        m_clients.emplace_back(client);
+}
+
+void TSeSkinEngine::removeClient(QObject* client)
+{
+    std::erase_if(m_clients, [client](const QPointer<QObject>& c) { return c.isNull() || c == client; });
+}
+
+bool TSeSkinEngine::hasClient(const QObject* client) const
+{
+    return client && std::any_of(m_clients.begin(), m_clients.end(),
+                                 [client](const QPointer<QObject>& c) { return c == client; });
+}
+
+QList<QObject*> TSeSkinEngine::clients() const
+{
+    QList<QObject*> out;
+    for (const QPointer<QObject>& c : m_clients) {
+        if (c)
+            out.append(c);
     }
+    return out;
+}
+
+void TSeSkinEngine::notifyClients(QEvent::Type type)
+{
+    // A client's handler may add, remove or destroy clients: walk a guarded snapshot, and ask the list
+    // again before each client so that one taken off meanwhile is not told.
+    const std::vector<QPointer<QObject>> snapshot = m_clients;
+    for (const QPointer<QObject>& client : snapshot) {
+        if (!client || !hasClient(client))
+            continue;
+        SeEngineEvent event(type, this);
+        QCoreApplication::sendEvent(client, &event);
+    }
+    std::erase_if(m_clients, [](const QPointer<QObject>& c) { return c.isNull(); });
 }
 
 void TSeSkinEngine::notifyBeforeChange()
 {
     if (OnBeforeChange)
         OnBeforeChange(this);
-    broadcast(skinBeforeChangeEvent());
+    notifyClients(skinBeforeChangeEvent());
 }
 
 void TSeSkinEngine::notifyAfterChange()
 {
-    broadcast(skinAfterChangeEvent());
+    notifyClients(skinAfterChangeEvent());
     if (OnAfterChange)
         OnAfterChange(this);
 }

@@ -4,12 +4,14 @@
 #include "skin/skin_source.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
+#include <vector>
 
-// Holds one skin and serves it to every skinned control and window that names it. The engine keeps no
-// list of clients: it reaches them by sending its notifications to every top-level widget and, in
-// order, to each widget's children.
+// Holds one skin and serves it to every skinned control and window that names it. The engine keeps the
+// list of its clients: the controls and frames that use it register themselves and hear its
+// notifications, in the order they registered; nothing else does.
 class TSeSkinEngine : public QObject
 {
     Q_OBJECT
@@ -52,17 +54,32 @@ public:
     // "Form" by name, else the first top-level object of kind skForm; nothing while empty or busy.
     TSeSkinObject* formObject() const;
 
-    // The two notifications around a change, to the handlers and to every widget.
+    // ---- the client list ----
+    // Adds an object to the clients. Each client is sent an SeEngineEvent of type
+    // skinBeforeChangeEvent() before the skin changes and one of skinAfterChangeEvent() after it, at
+    // once (not posted), in the order the clients were first added; adding a client again keeps its
+    // place. A client added while the clients hear a notification is not told that one, but hears the
+    // next: one added as a change begins hears it end, and can bring what it took meanwhile up to date.
+    void addClient(QObject* client);
+    // Takes a client off the list. A client removed, or destroyed, while a notification runs is not
+    // told of it any more.
+    void removeClient(QObject* client);
+    bool hasClient(const QObject* client) const;
+    // The clients that are still alive, in the order they hear the notifications.
+    QList<QObject*> clients() const;
+
+    // The two notifications around a change, to the handlers and to the clients.
     void notifyBeforeChange();
     void notifyAfterChange();
-    // Sends an engine event of the given type to every top-level widget in window order and to its
-    // children in order, processing pending events after each window.
-    void broadcast(QEvent::Type type);
 
 private:
+    // Sends an engine event of the given type to each client in turn.
+    void notifyClients(QEvent::Type type);
+
     TSeSkinSource m_source;
     int m_deltaHue = 0;
     QString m_skinFile;
     bool m_storeCompression = false;
     bool m_hueChanging = false;
+    std::vector<QPointer<QObject>> m_clients;
 };

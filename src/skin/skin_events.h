@@ -46,6 +46,11 @@ public:
     virtual bool hasBorderIcon(TSeBorderIcon icon) const = 0;
     virtual void runFrameAction(TSeAction action, TSeSystemButton* button) = 0;
     virtual QIcon frameIcon() const = 0;
+    // What the system-menu button draws and at which size: the frame's icon by default, though a frame
+    // may offer its look's stand-in for a window without an icon of its own.
+    static constexpr int kMenuButtonIconSize = 16;
+    virtual QIcon menuButtonIcon() const { return frameIcon(); }
+    virtual int menuButtonIconSize() const { return kMenuButtonIconSize; }
     virtual void showFrameHint(const QPoint& globalPos) { (void)globalPos; }
 };
 

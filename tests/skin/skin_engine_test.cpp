@@ -77,7 +77,7 @@ private:
 
 } // namespace
 
-TEST(SkinEngine, NotificationsReachEveryWindowInOrder)
+TEST(SkinEngine, NotificationsReachEveryClientInOrder)
 {
     QStringList log;
     TSeSkinEngine engine;
@@ -87,21 +87,28 @@ TEST(SkinEngine, NotificationsReachEveryWindowInOrder)
 
     Client first("A", &log);
     Client* a1 = new Client("A1", &log, &first);
-    new Client("A1x", &log, a1);
-    new Client("A2", &log, &first);
+    Client* a1x = new Client("A1x", &log, a1);
+    Client* a2 = new Client("A2", &log, &first);
     Client second("B", &log);
-    new Client("B1", &log, &second);
+    Client* b1 = new Client("B1", &log, &second);
+    for (QObject* client : std::initializer_list<QObject*>{&first, a1, a1x, a2, &second, b1})
+        engine.addClient(client);
+    // A widget that never registered hears nothing, wherever it lies.
+    new Client("stranger", &log, &first);
     first.show();
     second.show();
     QApplication::processEvents();
-    // Pending events are processed after each window: what A posts arrives before B hears anything.
+    // No events are processed between clients: what A posts waits for the event loop.
     first.onBefore = [&] { QCoreApplication::postEvent(&second, new QEvent(QEvent::User)); };
 
     engine.setDeltaHue(20);
-    const QStringList expected = {"OnBeforeChange", "before A", "before A1", "before A1x", "before A2",
-                                  "posted B",       "before B", "before B1", "after A",    "after A1",
-                                  "after A1x",      "after A2", "after B",   "after B1",   "OnAfterChange"};
+    const QStringList expected = {"OnBeforeChange", "before A",  "before A1", "before A1x",   "before A2",
+                                  "before B",       "before B1", "after A",   "after A1",     "after A1x",
+                                  "after A2",       "after B",   "after B1",  "OnAfterChange"};
     EXPECT_EQ(log, expected);
+    QApplication::processEvents();
+    EXPECT_EQ(log.size(), expected.size() + 1);
+    EXPECT_EQ(log.last(), "posted B");
 
     log.clear();
     engine.setDeltaHue(20); // the value it already has: nothing happens
@@ -143,6 +150,7 @@ TEST(SkinEngine, SkinFileChangesRunTheNotificationsAroundABusySource)
     embeddedSource(2)->saveToFile(second);
 
     TSeSkinEngine engine;
+    engine.addClient(&window);
     engine.setSkinStream(embeddedSkinStream(1));
     EXPECT_EQ(engine.source()->SkinName, "Tide");
     engine.setSkinFile(second);
@@ -316,11 +324,25 @@ TEST(SkinSources, SwapExchangesWholeSkins)
 
 namespace {
 
+// Stands for the control as its objects see it, counting the repaints they ask for.
+class CountingOwner : public SkinOwner
+{
+public:
+    int objectRepaints = 0;
+    int wholeRepaints = 0;
+    void repaintObject(TSeSkinObject*) override { ++objectRepaints; }
+    void repaintAll() override { ++wholeRepaints; }
+    SeFrameHost* frameHost() const override { return nullptr; }
+    QPoint mapToScreen(const QPoint& point) const override { return point; }
+    Qt::LayoutDirection layoutDirection() const override { return Qt::LeftToRight; }
+};
+
 // A control that keeps its skin through the shared client protocol.
 class SkinnedControl : public QWidget
 {
 public:
-    explicit SkinnedControl(const QByteArray& object) : client(this, object) {}
+    explicit SkinnedControl(const QByteArray& object) : client(this, &owner, object) {}
+    CountingOwner owner;
     SkinClient client;
     QList<bool> copiesSeenBeforeChange;
 
@@ -350,7 +372,7 @@ TEST(SkinClients, TakeDropAndRetakeTheirCopies)
     ASSERT_TRUE(bar.client.isSkinned());
     EXPECT_EQ(bar.client.skinCopy()->name(), "Toolbar");
     EXPECT_NE(bar.client.skinCopy(), engine->findObject("Toolbar")); // a copy, never the master
-    EXPECT_EQ(bar.client.part("FRAME")->control(), &bar);
+    EXPECT_EQ(bar.client.part("FRAME")->owner(), &bar.owner);
     EXPECT_FALSE(label.client.isSkinned()); // the skin has no "Label": plain look
 
     const TColor frameColor = engine->findObject("Toolbar")->findObject("Frame")->Color;

@@ -411,24 +411,23 @@ TEST(SkinTree, LookupsHitTestsLinksAndCopies)
 
 namespace {
 
-class FakeFrame : public QWidget, public SeFrameHost
+// A control in a skinned window, as its objects see it: the owner is the frame too.
+class FakeFrame : public SkinOwner, public SeFrameHost
 {
 public:
     QSet<int> icons{kbiClose, kbiSystemMenu, kbiMinimize, kbiTray};
     QList<TSeAction> actions;
+    QList<QPoint> hints;
     bool hasBorderIcon(TSeBorderIcon icon) const override { return icons.contains(icon); }
     void runFrameAction(TSeAction action, TSeSystemButton*) override { actions.append(action); }
     QIcon frameIcon() const override { return {}; }
+    void showFrameHint(const QPoint& globalPos) override { hints.append(globalPos); }
 
-protected:
-    bool event(QEvent* e) override
-    {
-        if (e->type() == skinFrameQueryEvent()) {
-            static_cast<SeFrameQueryEvent*>(e)->frame = this;
-            return true;
-        }
-        return QWidget::event(e);
-    }
+    void repaintObject(TSeSkinObject*) override {}
+    void repaintAll() override {}
+    SeFrameHost* frameHost() const override { return const_cast<FakeFrame*>(this); }
+    QPoint mapToScreen(const QPoint& point) const override { return point + QPoint(1000, 500); }
+    Qt::LayoutDirection layoutDirection() const override { return Qt::LeftToRight; }
 };
 
 } // namespace
@@ -445,7 +444,7 @@ TEST(SkinSystemButtons, VisibilityFollowsStateAndBorderIcons)
         b->Action = a;
         buttons[a] = b;
     }
-    caption.bindControl(&frame);
+    caption.bindOwner(&frame);
     auto shown = [&](int state) {
         caption.setState(state);
         QList<TSeAction> out;
@@ -471,18 +470,22 @@ TEST(SkinSystemButtons, MouseStatesAndActions)
     TSeSystemButton close;
     close.Action = sbaClose;
     close.setBounds(0, 0, 10, 10);
-    close.bindControl(&frame);
+    close.bindOwner(&frame);
     close.mouseEnter(Qt::NoButton);
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Hot);
     close.mouseDown(Qt::LeftButton, QPoint(1, 1));
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Pressed);
     close.mouseMove(Qt::LeftButton, QPoint(2, 2));
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Pressed);
+    EXPECT_TRUE(frame.hints.isEmpty()); // no hint while the button is held
     close.mouseUp(Qt::LeftButton, QPoint(2, 2));
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Hot);
     EXPECT_EQ(frame.actions, QList<TSeAction>{sbaClose});
     close.mouseLeave();
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Idle);
+    // The hint goes to the button's corner on the screen, as the owner places it.
+    close.mouseMove(Qt::NoButton, QPoint(3, 3));
+    EXPECT_EQ(frame.hints, QList<QPoint>{QPoint(1000, 500)});
     close.mouseUp(Qt::LeftButton, QPoint(2, 2)); // not pressed: no action
     close.mouseEnter(Qt::LeftButton);
     EXPECT_EQ(close.mouseState(), TSeSystemButton::Pressed);
@@ -490,7 +493,7 @@ TEST(SkinSystemButtons, MouseStatesAndActions)
 
     TSeSystemButton menu;
     menu.Action = sbaSysMenu;
-    menu.bindControl(&frame);
+    menu.bindOwner(&frame);
     menu.dblClick();
     EXPECT_EQ(frame.actions.last(), sbaClose);
 }

@@ -15,14 +15,14 @@ TSeSkinButton::TSeSkinButton(const QString& caption, QWidget* parent)
 int TSeSkinButton::skinState() const
 {
     if (!isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (State() == kbsPressed)
-        return int(SeControlState::Pressed);
+        return StatePressed;
     if (underMouse())
-        return int(SeControlState::Hot);
+        return StateHot;
     if (hasFocus() || m_activeDefault)
-        return int(SeControlState::Focused);
-    return int(SeControlState::Normal);
+        return StateFocused;
+    return StateNormal;
 }
 
 void TSeSkinButton::skinCopyTaken(TSeSkinObject* copy)

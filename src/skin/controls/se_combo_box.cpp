@@ -26,23 +26,23 @@ void TSeSkinComboBox::setSkinEngine(TSeSkinEngine* engine)
 int TSeSkinComboBox::skinState() const
 {
     if (!isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (underMouse())
-        return int(SeControlState::Hot);
+        return StateHot;
     if (hasFocus() || m_open)
-        return int(SeControlState::Focused);
-    return int(SeControlState::Normal);
+        return StateFocused;
+    return StateNormal;
 }
 
 int TSeSkinComboBox::buttonState() const
 {
     if (!isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (m_open)
-        return int(SeControlState::Pressed);
+        return StatePressed;
     if (underMouse() && buttonRect().contains(mapFromGlobal(QCursor::pos())))
-        return int(SeControlState::Hot);
-    return int(SeControlState::Normal);
+        return StateHot;
+    return StateNormal;
 }
 
 QRect TSeSkinComboBox::buttonRect() const

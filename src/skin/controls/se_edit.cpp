@@ -43,12 +43,12 @@ TSeSkinEdit::TSeSkinEdit(QWidget* parent) : SkinnedWidget("Edit", parent)
 int TSeSkinEdit::skinState() const
 {
     if (!isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (underMouse())
-        return int(SeControlState::Hot);
+        return StateHot;
     if (hasFocus())
-        return int(SeControlState::Focused);
-    return int(SeControlState::Normal);
+        return StateFocused;
+    return StateNormal;
 }
 
 void TSeSkinEdit::skinChanged()
@@ -121,8 +121,7 @@ void TSeSkinMemo::skinChanged()
 
 void TSeSkinMemo::drawSkin(TSeCanvas& canvas)
 {
-    const int state = isEnabled() ? (hasFocus() ? int(SeControlState::Focused) : int(SeControlState::Normal))
-                                  : int(SeControlState::Disabled);
+    const int state = isEnabled() ? (hasFocus() ? StateFocused : StateNormal) : StateDisabled;
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), state);
 }
 

@@ -38,7 +38,7 @@ void TSeSkinLabel::applyLook(bool hot)
         m_plainAutoFill = autoFillBackground();
         m_lookApplied = true;
     }
-    object->setState(hot ? int(SeControlState::Hot) : int(SeControlState::Normal));
+    object->setState(hot ? StateHot : StateNormal);
     QPalette pal = palette();
     pal.setColor(QPalette::WindowText, fontColorOf(*object));
     if (object->currentColor() != clNone) {

@@ -23,11 +23,11 @@ public:
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
-        int state = int(SeControlState::Normal);
+        int state = StateNormal;
         if (!(option.state & QStyle::State_Enabled))
-            state = int(SeControlState::Disabled);
+            state = StateDisabled;
         else if (option.state & (QStyle::State_Selected | QStyle::State_MouseOver))
-            state = int(SeControlState::Hot);
+            state = StateHot;
         // Each item is drawn into a bitmap that starts as the list's window colour, so no key pixel
         // is left under its text.
         const QRgb base = m_list->palette().color(QPalette::Base).rgb();

@@ -136,7 +136,7 @@ void TSeSkinSListView::skinChanged()
             TSeBitmap sample(24, 20);
             sample.fill(palette().color(QPalette::Base).rgb());
             TSeCanvas canvas(&sample);
-            drawPart(canvas, item, sample.rect(), int(SeControlState::Hot));
+            drawPart(canvas, item, sample.rect(), StateHot);
             QPalette pal = palette();
             const quint32 middle = sample.pixel(12, 10);
             if (!TSeBitmap::isKey(middle))

@@ -65,7 +65,7 @@ QColor opaque(QColor color)
 } // namespace
 
 TSeSkinControl::TSeSkinControl(QWidget* self, const char* defaultObject)
-    : m_self(self), m_client(self, QByteArray(defaultObject))
+    : m_self(self), m_owner(self), m_client(self, &m_owner, QByteArray(defaultObject))
 {
     m_client.onCopyTaken = [this](TSeSkinObject* copy) { skinCopyTaken(copy); };
     // The client drops its copy when the engine goes; the control then returns to its plain look, once
@@ -138,7 +138,7 @@ TSeSkinObject* TSeSkinControl::skinPartOrCopy(const char* name) const
 
 int TSeSkinControl::enabledState() const
 {
-    return m_self->isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+    return m_self->isEnabled() ? StateNormal : StateDisabled;
 }
 
 bool TSeSkinControl::handleSkinEvent(QEvent* event)

@@ -4,6 +4,8 @@
 // object name, private copy, notifications) and the buffered painting that puts a skin object on the
 // screen without ever showing the transparent key.
 
+#include "skin/controls/widget_skin_owner.h"
+#include "skin/objects/skin_state.h"
 #include "skin/se_bitmap.h"
 #include "skin/skin_client.h"
 #include "skin/skin_objects.h"
@@ -25,9 +27,6 @@ struct TSeBlending
     int Value = 255; // 0 shows only the background, 255 only the control
     bool operator==(const TSeBlending&) const = default;
 };
-
-// The control states a control hands to its skin objects.
-enum class SeControlState : int { Normal = 0, Hot = 5, Pressed = 6, Focused = 7, Disabled = 8 };
 
 namespace lanseek::skin {
 // A skin colour (system colours resolved) as a Qt colour.
@@ -69,7 +68,7 @@ public:
     TSeSkinObject* skinPart(std::initializer_list<const char*> names) const;
     // The named part, or the whole copy when the skin has no such part.
     TSeSkinObject* skinPartOrCopy(const char* name) const;
-    // The state of a control whose look changes only with being enabled: 0, or 8 when disabled.
+    // The state of a control whose look changes only with being enabled: StateNormal, or StateDisabled.
     int enabledState() const;
 
     // What this control last painted beneath its children, for transparent children to paint over.
@@ -115,6 +114,8 @@ private:
     void afterProtocolStep();
 
     QWidget* m_self;
+    // Declared before the client, so that it outlives the copy the client binds to it.
+    lanseek::skin::WidgetSkinOwner m_owner;
     lanseek::skin::SkinClient m_client;
     TSePerformance m_performance = kspSharedBuffer;
     bool m_transparent = false;

@@ -60,10 +60,10 @@ QRect TSeSkinPanel::rollButtonRect() const
 int TSeSkinPanel::buttonState() const
 {
     if (m_buttonPressed)
-        return int(SeControlState::Pressed);
+        return StatePressed;
     if (underMouse() && rollButtonRect().contains(mapFromGlobal(QCursor::pos())))
-        return int(SeControlState::Hot);
-    return int(SeControlState::Normal);
+        return StateHot;
+    return StateNormal;
 }
 
 bool TSeSkinPanel::event(QEvent* event)

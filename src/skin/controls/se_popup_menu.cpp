@@ -78,10 +78,10 @@ void TSeSkinPopupMenu::bindItems()
 int TSeSkinPopupMenu::itemState(const QAction* action) const
 {
     if (!action->isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (action == activeAction())
-        return int(SeControlState::Hot);
-    return int(SeControlState::Normal);
+        return StateHot;
+    return StateNormal;
 }
 
 bool TSeSkinPopupMenu::event(QEvent* event)
@@ -115,7 +115,7 @@ void TSeSkinPopupMenu::skinChanged()
 
 void TSeSkinPopupMenu::drawSkin(TSeCanvas& canvas)
 {
-    drawPart(canvas, skinPartOrCopy("Frame"), rect(), int(SeControlState::Normal));
+    drawPart(canvas, skinPartOrCopy("Frame"), rect(), StateNormal);
     for (QAction* action : actions()) {
         if (!action->isVisible())
             continue;
@@ -126,7 +126,7 @@ void TSeSkinPopupMenu::drawSkin(TSeCanvas& canvas)
         if (action->isSeparator()) {
             if (separator) {
                 separator->setText(QStringLiteral("-"));
-                drawPart(canvas, separator, r, int(SeControlState::Normal));
+                drawPart(canvas, separator, r, StateNormal);
             }
             continue;
         }

@@ -25,12 +25,12 @@ QRect TSeSkinScrollBar::partRect(QStyle::SubControl part) const
 int TSeSkinScrollBar::partState(QStyle::SubControl part) const
 {
     if (!isEnabled() || minimum() == maximum())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (m_pressed == part || (part == QStyle::SC_ScrollBarSlider && isSliderDown()))
-        return int(SeControlState::Pressed);
+        return StatePressed;
     if (underMouse() && partRect(part).contains(mapFromGlobal(QCursor::pos())))
-        return int(SeControlState::Hot);
-    return int(SeControlState::Normal);
+        return StateHot;
+    return StateNormal;
 }
 
 void TSeSkinScrollBar::mousePressEvent(QMouseEvent* event)
@@ -53,7 +53,7 @@ void TSeSkinScrollBar::mouseReleaseEvent(QMouseEvent* event)
 void TSeSkinScrollBar::drawSkin(TSeCanvas& canvas)
 {
     const bool vertical = orientation() == Qt::Vertical;
-    const int track = isEnabled() ? int(SeControlState::Normal) : int(SeControlState::Disabled);
+    const int track = isEnabled() ? StateNormal : StateDisabled;
     drawPart(canvas, vertical ? skinPart({"VertFrame", "Frame"}) : skinPart({"HorzFrame", "Frame"}), rect(),
              track);
     drawPart(canvas, skinPart(vertical ? "TopButton" : "LeftButton"), partRect(QStyle::SC_ScrollBarSubLine),

@@ -24,17 +24,17 @@ TSeSkinSpeedButton::TSeSkinSpeedButton(const QString& caption, QWidget* parent)
 int TSeSkinSpeedButton::skinState() const
 {
     if (!isEnabled())
-        return int(SeControlState::Disabled);
+        return StateDisabled;
     if (isDown())
-        return int(SeControlState::Pressed);
+        return StatePressed;
     const bool checkedDown = isCheckable() && isChecked();
     if (!Flat())
-        return checkedDown ? int(SeControlState::Focused) : int(SeControlState::Normal);
+        return checkedDown ? StateFocused : StateNormal;
     if (underMouse())
-        return int(SeControlState::Hot);
+        return StateHot;
     if (checkedDown)
-        return int(SeControlState::Focused);
-    return int(SeControlState::Normal);
+        return StateFocused;
+    return StateNormal;
 }
 
 TSeSkinObject* TSeSkinSpeedButton::faceObject() const

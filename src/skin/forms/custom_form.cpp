@@ -16,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QWhatsThis>
 #include <QWindow>
@@ -749,4 +750,18 @@ QIcon TSeCustomForm::frameIcon() const
     if (QWidget* o = owner(); o && !o->windowIcon().isNull())
         return o->windowIcon();
     return QApplication::windowIcon();
+}
+
+QIcon TSeCustomForm::menuButtonIcon() const
+{
+    QIcon icon = frameIcon();
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
+    return icon;
+}
+
+int TSeCustomForm::menuButtonIconSize() const
+{
+    const int size = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
+    return size > 0 ? size : QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize);
 }

@@ -93,6 +93,9 @@ public:
     bool hasBorderIcon(TSeBorderIcon icon) const override { return BorderIcons.has(icon); }
     void runFrameAction(TSeAction action, TSeSystemButton* button) override;
     QIcon frameIcon() const override;
+    // The frame's icon, else the look's standard menu icon, at the look's small icon size.
+    QIcon menuButtonIcon() const override;
+    int menuButtonIconSize() const override;
     std::function<void(TSeSystemButton*)> OnCustomAction;
 
 protected:

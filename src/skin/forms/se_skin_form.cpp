@@ -1,5 +1,6 @@
 #include "skin/forms/se_skin_form.h"
 
+#include "skin/controls/widget_skin_owner.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_window.h"
 #include "skin/skin_engine.h"
@@ -9,16 +10,27 @@
 
 using namespace lanseek::skin;
 
-TSeSkinForm::TSeSkinForm(QWidget* owner) : TSeCustomForm(owner) {}
+TSeSkinForm::TSeSkinForm(QWidget* owner)
+    : TSeCustomForm(owner), m_frameOwner(std::make_unique<WidgetSkinOwner>(window()))
+{
+}
 
 TSeSkinForm::~TSeSkinForm()
 {
     QObject::disconnect(m_engineGone);
+    if (m_engine)
+        m_engine->removeClient(this);
 }
 
 void TSeSkinForm::setSkinEngine(TSeSkinEngine* engine)
 {
     QObject::disconnect(m_engineGone);
+    if (m_engine != engine) {
+        if (m_engine)
+            m_engine->removeClient(this);
+        if (engine)
+            engine->addClient(this);
+    }
     m_engine = engine;
     if (engine)
         m_engineGone = connect(engine, &QObject::destroyed, this, [this] {
@@ -78,7 +90,7 @@ void TSeSkinForm::takeSkin()
     if (!master)
         return;
     m_copy = master->createCopy();
-    m_copy->bindControl(window());
+    m_copy->bindOwner(m_frameOwner.get());
     m_title = m_copy->findObjectByKind(skTitle);
     m_client = m_copy->findObjectByKind(skClient);
     layoutTree();
@@ -108,7 +120,7 @@ void TSeSkinForm::frameResized()
     TSeCustomForm::frameResized();
 }
 
-bool TSeSkinForm::frameEvent(QEvent* event)
+bool TSeSkinForm::event(QEvent* event)
 {
     if (event->type() == skinBeforeChangeEvent() || event->type() == skinAfterChangeEvent()) {
         auto* e = static_cast<SeEngineEvent*>(event);
@@ -121,6 +133,11 @@ bool TSeSkinForm::frameEvent(QEvent* event)
         applyFrame();
         return true;
     }
+    return TSeCustomForm::event(event);
+}
+
+bool TSeSkinForm::frameEvent(QEvent* event)
+{
     if (event->type() == skinRepaintEvent()) {
         if (static_cast<SeRepaintEvent*>(event)->object() != m_client)
             repaintFrame();

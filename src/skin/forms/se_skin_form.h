@@ -3,7 +3,8 @@
 // TSeSkinForm: the frame drawn from a skin. It keeps its own copy of the skin's form object ("Form", or
 // "ToolWindow" for a tool window, falling back to the skin's form object), paints caption, borders and
 // caption buttons from it, shapes the window with the object tree's region, and takes the copy again
-// whenever its engine's skin changes.
+// whenever its engine's skin changes. It is one of its engine's clients: the component itself hears the
+// engine's notifications.
 
 #include "skin/forms/custom_form.h"
 #include "skin/skin_engine.h"
@@ -14,6 +15,10 @@
 
 #include <memory>
 #include <vector>
+
+namespace lanseek::skin {
+class WidgetSkinOwner;
+}
 
 class TSeSkinForm : public TSeCustomForm
 {
@@ -36,6 +41,7 @@ public:
     QRegion frameRegion() const;
 
 protected:
+    bool event(QEvent* event) override;
     void paintFrame(QPainter& painter) override;
     void frameResized() override;
     bool frameEvent(QEvent* event) override;
@@ -49,6 +55,8 @@ private:
 
     QPointer<TSeSkinEngine> m_engine;
     QByteArray m_objectName = "Form";
+    // The frame window as the copy's objects see it; made before the copy and freed after it.
+    std::unique_ptr<lanseek::skin::WidgetSkinOwner> m_frameOwner;
     std::unique_ptr<TSeSkinObject> m_copy;
     TSeSkinObject* m_title = nullptr;
     TSeSkinObject* m_client = nullptr;

@@ -1,9 +1,7 @@
 #include "skin/objects/skin_object.h"
 
 #include "skin/objects/class_registry.h"
-#include "skin/skin_events.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -157,12 +155,12 @@ void TSeSkinObject::setActive(bool active)
         c->setActive(active);
 }
 
-void TSeSkinObject::bindControl(QWidget* control)
+void TSeSkinObject::bindOwner(SkinOwner* owner)
 {
-    m_control = control;
-    m_bidiMode = control && control->layoutDirection() == Qt::RightToLeft ? 1 : 0;
+    m_owner = owner;
+    m_bidiMode = owner && owner->layoutDirection() == Qt::RightToLeft ? 1 : 0;
     for (auto& c : m_children)
-        c->bindControl(control);
+        c->bindOwner(owner);
 }
 
 void TSeSkinObject::setBitmaps(const TSeBitmapList* bitmaps)
@@ -242,10 +240,8 @@ void TSeSkinObject::alignChildren()
 
 void TSeSkinObject::invalidate()
 {
-    if (m_control) {
-        SeRepaintEvent event(this);
-        QCoreApplication::sendEvent(m_control, &event);
-    }
+    if (m_owner)
+        m_owner->repaintObject(this);
 }
 
 void TSeSkinObject::draw(const TSeCanvas& canvas)

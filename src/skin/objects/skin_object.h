@@ -1,17 +1,16 @@
 #pragma once
 
 #include "skin/objects/skin_canvas.h"
+#include "skin/objects/skin_owner.h"
 #include "skin/objects/skin_properties.h"
 #include "skin/objects/skin_state.h"
 #include "skin/objects/skin_values.h"
 #include "skin/skin_form.h"
 #include "skin/skin_types.h"
 
-#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QString>
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -88,8 +87,9 @@ public:
     virtual void setState(int state); // the whole tree
     bool active() const { return m_active; }
     void setActive(bool active); // the whole tree
-    QWidget* control() const { return m_control; }
-    void bindControl(QWidget* control); // the whole tree; also takes the control's reading direction
+    // The control that shows the object, as the object model sees it; nullptr for an unbound object.
+    lanseek::skin::SkinOwner* owner() const { return m_owner; }
+    void bindOwner(lanseek::skin::SkinOwner* owner); // the whole tree; also takes its reading direction
     int bidiMode() const { return m_bidiMode; }
     void setBidiMode(int mode) { m_bidiMode = mode; }
     const QString& text() const { return m_text; }
@@ -107,7 +107,7 @@ public:
     virtual void changeHue(int delta); // the whole tree
     void setCharset(int charset);      // the whole tree
     void alignChildren();
-    // Asks the control that shows the object to repaint it.
+    // Asks the owner (the control that shows the object) to repaint it.
     void invalidate();
 
     virtual void mouseEnter(Qt::MouseButtons held) { (void)held; }
@@ -150,7 +150,7 @@ private:
     bool m_enabled = true;
     int m_state = lanseek::skin::StateNormal;
     bool m_active = false;
-    QPointer<QWidget> m_control;
+    lanseek::skin::SkinOwner* m_owner = nullptr;
     int m_bidiMode = 0;
     QString m_text;
     QString m_text2;

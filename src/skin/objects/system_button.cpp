@@ -1,9 +1,7 @@
 #include "skin/objects/system_button.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QStyle>
 #include <utility>
 
 using namespace lanseek::skin;
@@ -67,12 +65,8 @@ void TSeSystemButton::setState(int state)
 
 SeFrameHost* TSeSystemButton::frame() const
 {
-    QWidget* c = control();
-    if (!c)
-        return nullptr;
-    SeFrameQueryEvent query;
-    QCoreApplication::sendEvent(c->window(), &query);
-    return query.frame;
+    SkinOwner* o = owner();
+    return o ? o->frameHost() : nullptr;
 }
 
 const TSeBitmapLink& TSeSystemButton::currentLink() const
@@ -88,19 +82,13 @@ const TSeBitmapLink& TSeSystemButton::currentLink() const
 
 void TSeSystemButton::drawWindowIcon(const TSeCanvas& canvas) const
 {
+    // The frame knows the window's icon and the look's stand-in for it; a button drawn outside any
+    // frame (a skin rendered on its own) shows the application's icon, if it has one.
     SeFrameHost* host = frame();
-    QIcon icon = host ? host->frameIcon() : QIcon();
-    const bool widgets = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+    QIcon icon = host ? host->menuButtonIcon() : QIcon();
     if (icon.isNull())
         icon = QGuiApplication::windowIcon();
-    if (icon.isNull() && widgets)
-        icon = QApplication::style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-    int size = 16;
-    if (widgets) {
-        size = QApplication::style()->pixelMetric(QStyle::PM_SmallIconSize);
-        if (size <= 0)
-            size = QApplication::style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize);
-    }
+    const int size = host ? host->menuButtonIconSize() : SeFrameHost::kMenuButtonIconSize;
     if (icon.isNull() || size <= 0)
         return;
     QPainter painter(&canvas.target->image());
@@ -159,10 +147,8 @@ void TSeSystemButton::mouseMove(Qt::MouseButtons held, const QPoint&)
 {
     if ((held & Qt::LeftButton) && m_mouseState == Pressed)
         return;
-    if (SeFrameHost* host = frame()) {
-        if (QWidget* c = control())
-            host->showFrameHint(c->mapToGlobal(QPoint(left(), top())));
-    }
+    if (SeFrameHost* host = frame())
+        host->showFrameHint(owner()->mapToScreen(QPoint(left(), top())));
 }
 
 void TSeSystemButton::mouseUp(Qt::MouseButton button, const QPoint&)

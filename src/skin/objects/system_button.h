@@ -29,7 +29,7 @@ public:
     void mouseUp(Qt::MouseButton button, const QPoint& at) override;
     void dblClick() override;
 
-    // The skinned frame of the window that shows the button, asked through the window.
+    // The skinned frame of the window that shows the button, asked of the button's owner.
     lanseek::skin::SeFrameHost* frame() const;
 
 private:

@@ -98,7 +98,7 @@ TEST(SkinnedBase, PartOrCopyAndEnabledStateFallBackAsDocumented)
     EXPECT_NE(probe.skinPartOrCopy("Face"), nullptr);
     EXPECT_EQ(probe.skinPartOrCopy("NoSuchPart"), probe.skinCopy());
 
-    EXPECT_EQ(probe.enabledState(), int(SeControlState::Normal));
+    EXPECT_EQ(probe.enabledState(), StateNormal);
     probe.setEnabled(false);
-    EXPECT_EQ(probe.enabledState(), int(SeControlState::Disabled));
+    EXPECT_EQ(probe.enabledState(), StateDisabled);
 }

@@ -1,3 +1,4 @@
+#include "skin/controls/widget_skin_owner.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_menu.h"
 #include "skin/forms/se_skin_form.h"
@@ -146,8 +147,12 @@ TEST_F(SkinFormTest, TheCaptionIsDrawnFromTheFormObject)
 {
     QWidget* frame = form->frameWindow();
     const QImage shot = frame->grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    // The oracle: a fresh copy of the skin's form object drawn alone at the window's size.
+    // The oracle: a fresh copy of the skin's form object drawn alone at the window's size. It is bound
+    // to the frame window, as the form's own copy is, so that its system-menu button asks the same
+    // frame for the icon it shows.
     std::unique_ptr<TSeSkinObject> copy = engine.formObject()->createCopy();
+    WidgetSkinOwner frameOwner(frame);
+    copy->bindOwner(&frameOwner);
     copy->setBounds(0, 0, frame->width(), frame->height());
     copy->setActive(frame->isActiveWindow());
     copy->setState(0);
@@ -291,4 +296,27 @@ TEST_F(SkinFormTest, TheSystemMenuAndTheStatePropertyTakeTheSameSteps)
     form->setWindowState(kwsNormal);
     EXPECT_EQ(form->WindowState(), kwsNormal);
     EXPECT_EQ(owner->size(), QSize(400, 300));
+}
+
+TEST_F(SkinFormTest, TheFrameIsAClientOfItsEngineOnly)
+{
+    EXPECT_EQ(engine.clients(), QList<QObject*>{form.get()});
+    // A change of skin reaches the frame through the list: it drops its copy and takes a fresh one.
+    // (The copy is marked; a fresh copy carries the master's empty text.)
+    form->formTree()->setText(QStringLiteral("marked"));
+    engine.setDeltaHue(40);
+    ASSERT_TRUE(form->isSkinned());
+    EXPECT_TRUE(form->formTree()->text().isEmpty());
+
+    TSeSkinEngine other;
+    other.setSkinStream(embeddedSkinStream(2));
+    form->setSkinEngine(&other);
+    EXPECT_TRUE(engine.clients().isEmpty());
+    EXPECT_EQ(other.clients(), QList<QObject*>{form.get()});
+    form->formTree()->setText(QStringLiteral("marked"));
+    engine.setDeltaHue(80); // no longer its engine: the frame keeps what it has
+    EXPECT_EQ(form->formTree()->text(), QStringLiteral("marked"));
+
+    form.reset();
+    EXPECT_TRUE(other.clients().isEmpty());
 }
