@@ -1,7 +1,6 @@
 // The directory of LAN services over a browser the test plays: services appear once an address of theirs
 // answers, leave on their goodbye or when they stop answering, and the address given is one that answers.
 
-#include "lan/lan_choices.h"
 #include "lan/service_directory.h"
 #include "service/search_service.h"
 #include "support/fault_http_server.h"
@@ -134,20 +133,6 @@ TEST(CandidateBases, LinkLocalAddressesCarryTheirInterfaceAndComeLast)
     EXPECT_EQ(candidateBases(sightings),
               (std::vector<std::string>{"http://10.0.0.7:8080", "http://[fd00::5]:8080",
                                         "http://[fe80::1%25lo]:8080"}));
-}
-
-TEST(LanChoices, OneEntryPerServiceByNameAndAllOfThemOnceThereIsOne)
-{
-    EXPECT_TRUE(lanChoices({}).empty());
-    const auto choices =
-        lanChoices({LanService{QStringLiteral("zed"), QStringLiteral("http://10.0.0.2:8080"), {}},
-                    LanService{QStringLiteral("amy"), QStringLiteral("http://10.0.0.3:8080"), {}}});
-    ASSERT_EQ(choices.size(), 3u);
-    EXPECT_EQ(choices[0].caption, QStringLiteral("局域网：amy"));
-    EXPECT_EQ(choices[0].serviceName, QStringLiteral("amy"));
-    EXPECT_EQ(choices[1].caption, QStringLiteral("局域网：zed"));
-    EXPECT_EQ(choices[2].kind, LanChoice::Kind::AllServices);
-    EXPECT_EQ(choices[2].caption, QStringLiteral("局域网全部"));
 }
 
 } // namespace
