@@ -5,13 +5,18 @@
 # joined to a and to b by a veth pair each, made inside the namespaces, so no link of this machine's own
 # is touched. Each machine has its own hostname, /run, system D-Bus and avahi-daemon.
 #
-#   lan_namespaces.sh SERVICE_EXE PROBE_EXE
+#   lan_namespaces.sh SERVICE_EXE PROBE_EXE [PROGRAM_EXE]
+#
+# With the program given, the program itself then runs on machine c under an X server of that machine's
+# own, and lan_window_check.py drives it over the accessibility bus as a user would (skipped with a
+# reason where Xvfb, xdotool or the accessibility tools are missing).
 #
 # Exits 77 (skipped) with the reason when namespaces cannot be made here; fails when an mDNS daemon runs
 # in this machine's own network namespace, before or after.
 set -uo pipefail
 service_exe=$(realpath "$1")
 probe_exe=$(realpath "$2")
+program_exe=${3:+$(realpath "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
 check_host=$here/../../scripts/check-host-mdns.sh
 
@@ -197,6 +202,48 @@ if ((status == 0)); then
     status=1
   else
     echo "lan namespaces: without a daemon the service says so and serves: $(grep -c 'mDNS' "$state/lonely.log") line"
+  fi
+fi
+
+# The program on machine c, as a user sees it: services "小林的 音乐" (machine a) and "bob@machine-b" run.
+if ((status == 0)) && [[ -n $program_exe ]]; then
+  missing=
+  for tool in Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" >/dev/null || missing+=" $tool"
+  done
+  /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=" python3-pyatspi"
+  if [[ -n $missing ]]; then
+    echo "lan namespaces: the program's own check skipped: missing$missing"
+  else
+    # A copy of its own keeps its downloads in this LAN's folder.
+    mkdir -p "$state/prog"
+    cp "$program_exe" "$state/prog/lanseek"
+    display=$((200 + $$ % 500))
+    in_machine c env STATE="$state" DISPLAY_NUMBER="$display" CHECK="$here/lan_window_check.py" \
+      LANSEEK_LAN_NAMES="小林的 音乐|bob@machine-b" LANSEEK_LAN_HOSTS="10.231.1.2:8080|10.231.2.2:8080" \
+      LANSEEK_LAN_SONG="$state/lib3/阿青 - 湖畔.mp3" LANSEEK_LAN_SAVED="$state/prog/music/阿青 - 湖畔.mp3" \
+      LANSEEK_LAN_STOP_PID="$(cat "$state/third.service.pid")" LANSEEK_LAN_STOP_NAME="bob@machine-b" \
+      bash -c '
+        Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >"$STATE/xvfb.log" 2>&1 &
+        x=$!
+        sleep 1
+        # Searches go to the LAN; the default service of this check answers nothing.
+        export DISPLAY=":$DISPLAY_NUMBER" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANSEEK_SERVICE=http://127.0.0.1:9
+        dbus-run-session -- bash -c "
+          /usr/libexec/at-spi-bus-launcher --launch-immediately &
+          \"\$STATE/prog/lanseek\" >\"\$STATE/prog.log\" 2>&1 &
+          p=\$!
+          /usr/bin/python3 \"\$CHECK\"
+          r=\$?
+          kill \$p
+          exit \$r"
+        r=$?
+        kill $x
+        exit $r' || {
+      echo "lan namespaces: the program on the LAN did not behave; its log:"
+      cat "$state/prog.log"
+      status=1
+    }
   fi
 fi
 
