@@ -28,6 +28,11 @@ void PlaybackController::adoptPlayer(platform::MediaPlayerControl* player)
     connect(pipeline, &MediaPipeline::durationChanged, this, &PlaybackController::notifyPlayer);
     connect(pipeline, &MediaPipeline::titleChanged, this, &PlaybackController::notifyPlayer);
     connect(pipeline, &MediaPipeline::volumeChanged, this, &PlaybackController::notifyPlayer);
+    // The position slider of the player seeks as a bus call does; the desktop hears of both.
+    connect(pipeline, &MediaPipeline::seeked, this, [this](qint64 positionMs) {
+        if (m_observer)
+            m_observer->playerSeeked(positionMs);
+    });
     connect(player, &QObject::destroyed, this, &PlaybackController::notifyPlayer);
     notifyPlayer();
 }
@@ -170,8 +175,6 @@ void PlaybackController::seekTo(qint64 positionMs)
         return;
     const qint64 target = std::clamp<qint64>(positionMs, 0, m_player->durationMs());
     m_player->seek(target);
-    if (m_observer)
-        m_observer->playerSeeked(target);
 }
 
 void PlaybackController::playFromRow(int row)

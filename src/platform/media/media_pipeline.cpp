@@ -772,6 +772,7 @@ void MediaPipeline::seek(qint64 positionMs)
                             positionMs * GST_MSECOND);
     d.lastPosition = positionMs;
     d.refreshPosition();
+    emit seeked(positionMs);
 }
 
 void MediaPipeline::playSoon()

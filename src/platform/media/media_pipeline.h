@@ -70,6 +70,8 @@ signals:
     void statusChanged(const QString& text);
     void titleChanged(const QString& title);
     void volumeChanged(double linear);
+    // A seek was asked for and sent to the stream: the position jumps to `positionMs`.
+    void seeked(qint64 positionMs);
     void errorOccurred(const QString& message);
     // The first audio buffer of the item just started has reached the audio sink.
     void firstBufferReached();

@@ -68,6 +68,12 @@ protected:
         return waitFor([&] { return status() == word; });
     }
 
+    platform::MediaPlayerControl* shownPlayer() const
+    {
+        const auto hosted = form->WebBrowser3->hostedObjects();
+        return hosted.size() == 1 ? qobject_cast<platform::MediaPlayerControl*>(hosted[0]) : nullptr;
+    }
+
     BusListener listener;
 };
 
@@ -131,6 +137,11 @@ TEST_F(MprisForm, PlayOnlineIsHeardAndEveryCommandReachesThePlayer)
     call(kPlayerInterface, QStringLiteral("Seek"), {qlonglong(-2'000'000)});
     EXPECT_TRUE(waitFor([&] { return playerProperty(QStringLiteral("Position")).toLongLong() < 1'500'000; }));
     EXPECT_EQ(listener.seeks.size(), 2u);
+    // The player's own slider seeks the same way, and the desktop hears of it as of its own seeks.
+    ASSERT_NE(shownPlayer(), nullptr);
+    shownPlayer()->seek(3000);
+    EXPECT_TRUE(waitFor([&] { return listener.seeks.size() == 3; }));
+    EXPECT_EQ(listener.seeks.back(), 3'000'000);
 
     // Volume: written through the bus, it reaches the player and comes back as a change.
     QDBusMessage set = QDBusMessage::createMethodCall(app::mpris::kServiceName, app::mpris::kObjectPath,
@@ -148,9 +159,8 @@ TEST_F(MprisForm, PlayOnlineIsHeardAndEveryCommandReachesThePlayer)
     EXPECT_TRUE(statusBecomes(QStringLiteral("Playing")));
     EXPECT_TRUE(playerProperty(QStringLiteral("CanGoPrevious")).toBool());
     EXPECT_EQ(form->playListView->selectedRowIndexes(), std::vector<int>{1});
-    const auto hosted = form->WebBrowser3->hostedObjects();
-    ASSERT_EQ(hosted.size(), 1u);
-    EXPECT_DOUBLE_EQ(qobject_cast<platform::MediaPlayerControl*>(hosted[0])->pipeline().volume(), 0.25);
+    ASSERT_NE(shownPlayer(), nullptr);
+    EXPECT_DOUBLE_EQ(shownPlayer()->pipeline().volume(), 0.25);
     call(kPlayerInterface, QStringLiteral("Next"));
     EXPECT_TRUE(waitFor([&] { return playingTitle() == QStringLiteral("歌3"); }));
     EXPECT_TRUE(waitFor([&] { return !playerProperty(QStringLiteral("CanGoNext")).toBool(); }));
