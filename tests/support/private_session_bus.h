@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace lanseek::test {
 
@@ -30,6 +31,7 @@ public:
     QProcessEnvironment childEnvironment() const;
 
 private:
+    QTemporaryDir m_folder; // the configuration and the socket
     QProcess m_daemon;
     mutable QStringList m_connections; // closed before the daemon ends
     QString m_address;

@@ -6,16 +6,14 @@
 #include "app/desktop/desktop_session.h"
 #include "app/desktop/mpris_values.h"
 #include "app/desktop_wiring.h"
-#include "platform/model/song_entry.h"
+#include "platform/media/test_media.h"
 #include "support/form_fixture.h"
 #include "support/private_session_bus.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
-#include <QFile>
+#include <QTest>
 #include <QUrl>
 
 #include <memory>
@@ -37,23 +35,19 @@ protected:
 
     void TearDown() override
     {
-        // What the desktop holds of the window goes first, as in the program.
-        desktop.reset();
+        desktop.reset(); // what the desktop holds of the window goes first, as in the program
         FormTest::TearDown();
     }
 
     void attach() { desktop = attachToDesktop(*form, program); }
 
-    // Silent songs of a few seconds, long enough to be paused, resumed and moved through, as rows of the
-    // result list, all selected; then "在线播放".
+    // Songs of four seconds as selected result rows ("歌1", ...), then "在线播放".
     void playSongs(int count)
     {
         form->show();
-        form->ListView1->Clear();
         for (int i = 1; i <= count; ++i) {
-            const QString n = QString::number(i);
-            const QString path = folder.filePath(QStringLiteral("song%1.wav").arg(n));
-            writeSilentWav(path, 4000);
+            const QString n = QString::number(i), path = folder.filePath(QStringLiteral("song%1.wav").arg(n));
+            writeFile(path, makeWav(4000));
             form->ListView1->appendRow({n,
                                         1,
                                         {QStringLiteral("歌") + n, QUrl::fromLocalFile(path).toString(),
@@ -63,74 +57,28 @@ protected:
         form->SeSkinButton4->click();
     }
 
-    static void writeSilentWav(const QString& path, int ms)
+    // The window answers on this thread, so a call waits with the event loop running.
+    QDBusMessage call(const QString& interface, const QString& method, const QVariantList& args = {})
     {
-        const quint32 samples = 8000u * quint32(ms) / 1000u;
-        QByteArray bytes;
-        const auto put = [&bytes](quint32 value, int size) {
-            for (int i = 0; i < size; ++i)
-                bytes.append(char((value >> (8 * i)) & 0xFF));
-        };
-        bytes.append("RIFF");
-        put(36 + samples * 2, 4);
-        bytes.append("WAVEfmt ");
-        put(16, 4);
-        put(1, 2);
-        put(1, 2);
-        put(8000, 4);
-        put(16000, 4);
-        put(2, 2);
-        put(16, 2);
-        bytes.append("data");
-        put(samples * 2, 4);
-        bytes.append(QByteArray(qsizetype(samples * 2), '\0'));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
-
-    // A call from the desktop's side. The window answers on this thread, so the call waits with the
-    // event loop running.
-    QDBusMessage call(const QString& interface, const QString& method, const QVariantList& args = {},
-                      const QString& service = app::mpris::kServiceName,
-                      const QString& path = app::mpris::kObjectPath)
-    {
-        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        QDBusMessage message = QDBusMessage::createMethodCall(app::mpris::kServiceName,
+                                                              app::mpris::kObjectPath, interface, method);
         message.setArguments(args);
         return remote.call(message, QDBus::BlockWithGui, 5000);
     }
-
     QVariant property(const QString& interface, const QString& name)
     {
         const QDBusMessage reply =
             call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"), {interface, name});
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return QStringLiteral("<error: %1>").arg(reply.errorMessage());
-        return reply.arguments().first().value<QDBusVariant>().variant();
+        return reply.arguments().isEmpty() ? QVariant()
+                                           : reply.arguments()[0].value<QDBusVariant>().variant();
     }
     QVariant playerProperty(const QString& name) { return property(app::mpris::kPlayerInterface, name); }
+    QVariantMap metadata() { return qdbus_cast<QVariantMap>(playerProperty(QStringLiteral("Metadata"))); }
+    QString playingTitle() { return metadata().value(QStringLiteral("xesam:title")).toString(); }
 
-    static QVariantMap asMap(const QVariant& value)
-    {
-        if (value.canConvert<QDBusArgument>())
-            return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-        return value.toMap();
-    }
-    QString playingTitle()
-    {
-        return asMap(playerProperty(QStringLiteral("Metadata"))).value("xesam:title").toString();
-    }
-
-    // Runs the event loop until `done` holds or `ms` pass.
     template <typename Pred> static bool waitFor(Pred done, int ms = 10000)
     {
-        QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
+        return QTest::qWaitFor(done, ms);
     }
 
     PrivateSessionBus bus;
