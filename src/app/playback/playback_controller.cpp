@@ -126,7 +126,7 @@ void PlaybackController::playloadbtnClick()
     // The player plays the chosen file itself; the rows only name what it holds.
     const LoadedPage page = loadedPlaylistPage(format, *path);
     writeTextLines(m_folders.programFolder() + page.page, page.lines);
-    m_firstRow = 0;
+    m_pageFirstRow = 0;
     showPlayerPage(page.page, kLoadedPageReduction);
 }
 
@@ -139,7 +139,7 @@ void PlaybackController::SeSkinButton4Click()
     const PlayOnlinePlan plan = playOnlinePlan(allRows(m_view.playListView), m_folders.programFolder());
     writeTextLines(m_folders.programFolder() + plan.sideFile, plan.sideLines);
     writeTextLines(m_folders.programFolder() + plan.page, plan.pageLines);
-    m_firstRow = 0;
+    m_pageFirstRow = 0;
     showPlayerPage(plan.page, plan.reduction);
 }
 

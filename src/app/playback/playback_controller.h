@@ -104,7 +104,8 @@ private:
     QString m_saveDialogFileName;                    // SaveDialog1's FileName
     QString m_openDialogFileName;                    // OpenDialog2's FileName
     QPointer<platform::MediaPlayerControl> m_player; // the shown page's player, if it has one
-    int m_firstRow = 0;                              // the play list row of the page's first item
+    int m_firstRow = 0;                              // the play list row of the shown player's first item
+    int m_pageFirstRow = 0; // the same for the page written last, whose player the view has yet to make
     double m_volume = 1.0;
     PlayerObserver* m_observer = nullptr;
 };

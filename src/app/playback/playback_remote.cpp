@@ -19,7 +19,10 @@ using platform::MediaPipeline;
 
 void PlaybackController::adoptPlayer(platform::MediaPlayerControl* player)
 {
+    // The rows it plays are those of the page written last; until now the old page's player was playing
+    // the old page's rows.
     m_player = player;
+    m_firstRow = m_pageFirstRow;
     player->pipeline().setVolume(m_volume);
     // The connections end with the player, which the page view deletes with its page.
     MediaPipeline* pipeline = &player->pipeline();
@@ -188,7 +191,7 @@ void PlaybackController::playFromRow(int row)
     const playback::PlayOnlinePlan plan = playback::playOnlinePlan(fromRow, m_folders.programFolder());
     playback::writeTextLines(m_folders.programFolder() + plan.sideFile, plan.sideLines);
     playback::writeTextLines(m_folders.programFolder() + plan.page, plan.pageLines);
-    m_firstRow = row;
+    m_pageFirstRow = row;
     showPlayerPage(plan.page, plan.reduction);
 }
 
