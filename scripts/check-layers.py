@@ -41,8 +41,9 @@ ALLOWED = {
     # The card page carries the player pages' object lines.
     "card": ["playback", "platform/model", "platform/text"],
     # The app shell sees every core, the skin and the platform; the forms see the shell and the cores.
-    "app": CORES + ["playback/player", "service"] + SKIN + PLATFORM,
-    "search/form": ["app", "search", "lan"] + SKIN + PLATFORM,
+    "app": CORES + ["playback/player", "service", "app/desktop"] + SKIN + PLATFORM,
+    # The program on the desktop: the session bus, behind the interfaces the window and its subsystems share.
+    "app/desktop": ["app/shared/error_policy.h", "app/shared/player_remote.h", "app/shared/window_links.h"],
     "download/form": ["app", "download"] + SKIN + PLATFORM,
     "playback/form": ["app", "playback", "playback/player"] + SKIN + PLATFORM,
     "card/form": ["app", "card", "search", "playback", "playback/player"] + SKIN + PLATFORM,

@@ -10,12 +10,16 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-tools
   fonts-wqy-microhei xvfb xauth
+  dbus dbus-daemon
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  # nginx-light and wrk: the reference server and the load of the service's HTTP benchmark.
+  # nginx-light and wrk: the reference server and the load of the service's HTTP benchmark. playerctl: a
+  # media remote of the desktop's, which the desktop tests drive the running program with. The accessibility
+# tools and xdotool: the LAN test drives the program as a user does.
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy python3
-    nginx-light wrk desktop-file-utils appstream aria2
-    avahi-daemon avahi-utils dbus iproute2 util-linux)
+    nginx-light wrk desktop-file-utils appstream aria2 playerctl
+    avahi-daemon avahi-utils dbus iproute2 util-linux
+    python3-pyatspi at-spi2-core xdotool)
 fi
 
 missing=()

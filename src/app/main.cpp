@@ -1,6 +1,9 @@
 // lanseek: find, hear, download and share music.
 
 #include "app/application.h"
+#include "app/desktop/desktop_log.h"
+#include "app/desktop/instance_gate.h"
+#include "app/desktop_wiring.h"
 #include "app/display_check.h"
 #include "app/lan_search.h"
 #include "app/mp3.h"
@@ -12,6 +15,7 @@
 #include "service/search_service.h"
 #include "skin/skin_preload.h"
 
+#include <QDBusConnection>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLocale>
@@ -136,6 +140,26 @@ int main(int argc, char** argv)
         curlGlobalInit();
 
     LanseekApplication app(argc, argv);
+    // One program per session: a later start brings the running program's window back and ends at once,
+    // before it starts a search service or builds a window of its own.
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    lanseek::app::InstanceGate instance(bus);
+    QString instanceWhy;
+    switch (instance.claim(&instanceWhy)) {
+    case lanseek::app::InstanceRole::Running:
+        if (instance.showRunningInstance(&instanceWhy))
+            return 0;
+        qCWarning(lanseek::app::lcDesktop).noquote()
+            << "the running program did not answer (" + instanceWhy + "); starting another";
+        break;
+    case lanseek::app::InstanceRole::Alone:
+        // Without a bus the desktop session's own line says so; a bus that refused is worth a line here.
+        if (bus.isConnected())
+            qCWarning(lanseek::app::lcDesktop).noquote() << "no single-instance check:" << instanceWhy;
+        break;
+    case lanseek::app::InstanceRole::First:
+        break;
+    }
     // The window's skins are decoded on a helper thread while the window builds its controls. (Started
     // only now: a second thread in the process while the application object loads the display's plugins
     // makes that loading markedly slower.)
@@ -166,6 +190,8 @@ int main(int argc, char** argv)
     options.cardViewAfterFirstPaint = true;
     TForm1 form(options);
     app.setExceptionHandler([&form](const QString& message) { form.myexception(message); });
+    instance.attach(&form.presence());
+    const std::unique_ptr<lanseek::app::DesktopSession> desktop = attachToDesktop(form, bus);
 
     // The window the desktop sees is the skinned frame around the form.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

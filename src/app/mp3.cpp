@@ -900,6 +900,25 @@ void TForm1::CustomItem7Click()
     SeSkinForm1->restore();
 }
 
+// ---- The window on the desktop -----------------------------------------------------------------------
+
+void TForm1::bringToFront()
+{
+    // From the tray, minimized or rolled up, the window comes back as the frame's restore brings it.
+    const TSeWindowState state = SeSkinForm1->WindowState();
+    if (state == kwsTray || state == kwsMinimized || state == kwsRollup)
+        SeSkinForm1->restore();
+    QWidget* shown = window();
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+}
+
+void TForm1::closeAsUser()
+{
+    SeSkinForm1->close();
+}
+
 // ---- Exception policy --------------------------------------------------------------------------------
 
 void TForm1::myexception(const std::exception& error)

@@ -50,7 +50,10 @@ struct TForm1Options
     bool cardViewAfterFirstPaint = false;
 };
 
-class TForm1 : public QWidget, private lanseek::app::ErrorPolicy, private lanseek::app::ViewSwitch
+class TForm1 : public QWidget,
+               private lanseek::app::ErrorPolicy,
+               private lanseek::app::ViewSwitch,
+               private lanseek::app::WindowPresence
 {
     Q_OBJECT
 public:
@@ -67,6 +70,9 @@ public:
     lanseek::app::PlaybackController& playback() const { return *m_playback; }
     lanseek::app::CardController& card() const { return *m_card; }
     lanseek::app::SharedFolders& folders() { return m_folders; }
+    // The window and its error policy as the desktop integration sees them (desktop_wiring.cpp).
+    lanseek::app::WindowPresence& presence() { return *this; }
+    lanseek::app::ErrorPolicy& errorPolicy() { return *this; }
 
     // ---- Components ----------------------------------------------------------------------------------
     lanseek::platform::Dialogs& dialogs() const { return *m_dialogs; }
@@ -287,6 +293,8 @@ private:
     void showResultsView() override { Button3Click(); }
     void showDownloadView() override { Button4Click(); }
     void showCardView() override { Button5Click(); }
+    void bringToFront() override;
+    void closeAsUser() override;
 
     void buildWindow(lanseek::skin::EmbeddedSkinPreload* skins);
     void buildTopBar();

@@ -474,6 +474,7 @@ void DownloadController::fileReport(int progressRow)
     }
     for (const QString& line : dl::reportLines(report))
         m_view.downinimemo->Add(line);
+    emit fileReported(report.songName, report.complete);
 }
 
 void DownloadController::fileEnded(int progressRow)

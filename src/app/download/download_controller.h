@@ -70,6 +70,7 @@ struct DownloadState
 
 class DownloadController : public QObject
 {
+    Q_OBJECT
 public:
     DownloadController(const DownloadView& view, SharedFolders& folders, const SearchText& searchText,
                        ViewSwitch& views, platform::Dialogs& dialogs, ErrorPolicy& errors,
@@ -117,6 +118,10 @@ public:
     bool closeQuery();
     // Ends the running transfers before the process ends.
     void closeDown();
+
+signals:
+    // A file's report was written to the download log: once per file, `complete` when every byte arrived.
+    void fileReported(const QString& songName, bool complete);
 
 private:
     // True when the probe's GET went through; the length is then in the run's fileSize.

@@ -2,6 +2,8 @@
 
 #include "app/playback/playback_controller.h"
 
+#include "app/playback/play_list_rows.h"
+
 #include "platform/ui/dialogs.h"
 #include "platform/web/web_browser.h"
 #include "playback/play_list.h"
@@ -18,27 +20,12 @@ using namespace lanseek::playback;
 
 namespace {
 
-std::vector<SongEntry> allRows(const TSeSkinSListView* list)
-{
-    std::vector<SongEntry> rows;
-    rows.reserve(static_cast<size_t>(list->Count()));
-    for (int i = 0; i < list->Count(); ++i)
-        rows.push_back(list->row(i));
-    return rows;
-}
-
 std::vector<SongEntry> selectedRows(const TSeSkinSListView* list)
 {
     std::vector<SongEntry> rows;
     for (int i : list->selectedRowIndexes())
         rows.push_back(list->row(i));
     return rows;
-}
-
-// An empty play list, or one read from a file, has no songs to play or save.
-bool holdsSongs(const TSeSkinSListView* list)
-{
-    return list->Count() > 0 && list->subItemCount(0) > 0;
 }
 
 void setHeight(QWidget* widget, int height)
@@ -139,6 +126,7 @@ void PlaybackController::playloadbtnClick()
     // The player plays the chosen file itself; the rows only name what it holds.
     const LoadedPage page = loadedPlaylistPage(format, *path);
     writeTextLines(m_folders.programFolder() + page.page, page.lines);
+    m_pageFirstRow = 0;
     showPlayerPage(page.page, kLoadedPageReduction);
 }
 
@@ -151,6 +139,7 @@ void PlaybackController::SeSkinButton4Click()
     const PlayOnlinePlan plan = playOnlinePlan(allRows(m_view.playListView), m_folders.programFolder());
     writeTextLines(m_folders.programFolder() + plan.sideFile, plan.sideLines);
     writeTextLines(m_folders.programFolder() + plan.page, plan.pageLines);
+    m_pageFirstRow = 0;
     showPlayerPage(plan.page, plan.reduction);
 }
 

@@ -2,7 +2,8 @@
 
 // What one subsystem of the window asks of another, kept to the few calls it needs: the card list takes
 // songs from the result list and the play list, the downloads and the play list name files after the
-// search box's text, and several commands switch the window's view.
+// search box's text, several commands switch the window's view, and the desktop brings the window back
+// or closes it.
 
 #include "platform/model/song_entry.h"
 
@@ -45,6 +46,18 @@ public:
 
 protected:
     ~ViewSwitch() = default;
+};
+
+// The main window as the desktop asks for it: brought back in front of the user, from the tray or a
+// minimized state too, or closed as its own close button closes it (the close query first).
+class WindowPresence
+{
+public:
+    virtual void bringToFront() = 0;
+    virtual void closeAsUser() = 0;
+
+protected:
+    ~WindowPresence() = default;
 };
 
 } // namespace lanseek::app

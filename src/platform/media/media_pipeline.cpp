@@ -11,7 +11,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 namespace lanseek::platform {
@@ -117,6 +119,7 @@ struct MediaPipeline::Impl
 
     QString sinkDescription;
     bool sinkDirty = true;
+    double volume = 1.0;
 
     static GstBusSyncReply onBusSync(GstBus* bus, GstMessage* message, gpointer data);
     static GstPadProbeReturn onSinkBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer data);
@@ -395,6 +398,7 @@ bool MediaPipeline::Impl::ensurePipeline()
     g_object_get(pipeline.get(), "flags", &flags, nullptr);
     flags &= ~(kPlayFlagVideo | kPlayFlagText);
     g_object_set(pipeline.get(), "flags", flags, nullptr);
+    g_object_set(pipeline.get(), "volume", volume, nullptr);
     bus.reset(gst_element_get_bus(pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), &Impl::onBusSync, q, nullptr);
     return true;
@@ -663,6 +667,23 @@ void MediaPipeline::setAudioSink(const QString& description)
     m_impl->sinkDirty = true;
 }
 
+void MediaPipeline::setVolume(double linear)
+{
+    // Not a number counts as silence rather than reaching the element, which would refuse it.
+    const double volume = std::isnan(linear) ? 0.0 : std::clamp(linear, 0.0, kMaximumVolume);
+    if (volume == m_impl->volume)
+        return;
+    m_impl->volume = volume;
+    if (m_impl->pipeline)
+        g_object_set(m_impl->pipeline.get(), "volume", volume, nullptr);
+    emit volumeChanged(volume);
+}
+
+double MediaPipeline::volume() const
+{
+    return m_impl->volume;
+}
+
 void MediaPipeline::play()
 {
     Impl& d = *m_impl;
@@ -751,6 +772,7 @@ void MediaPipeline::seek(qint64 positionMs)
                             positionMs * GST_MSECOND);
     d.lastPosition = positionMs;
     d.refreshPosition();
+    emit seeked(positionMs);
 }
 
 void MediaPipeline::playSoon()

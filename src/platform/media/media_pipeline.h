@@ -36,6 +36,12 @@ public:
     // platform's automatic choice otherwise. Takes effect with the next item.
     void setAudioSink(const QString& description);
 
+    // The output's loudness as a linear factor: 1 is the item's own level, 0 silence. Values outside
+    // 0 .. kMaximumVolume are brought to the nearest end. Kept across items and sources.
+    static constexpr double kMaximumVolume = 10.0;
+    void setVolume(double linear);
+    double volume() const;
+
     void play();
     void pause();
     void stop();
@@ -63,6 +69,9 @@ signals:
     void durationChanged(qint64 durationMs);
     void statusChanged(const QString& text);
     void titleChanged(const QString& title);
+    void volumeChanged(double linear);
+    // A seek was asked for and sent to the stream: the position jumps to `positionMs`.
+    void seeked(qint64 positionMs);
     void errorOccurred(const QString& message);
     // The first audio buffer of the item just started has reached the audio sink.
     void firstBufferReached();
