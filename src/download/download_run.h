@@ -9,6 +9,7 @@
 // row r. A row's file is reported once: it is queued when its last worker ends, promoted to its final
 // state in the order the files ended, and never queued again after its report.
 
+#include "download/download_queue.h"
 #include "download/download_rules.h"
 
 #include <QList>
@@ -31,6 +32,27 @@ struct LowSpeedLimit
     long seconds = 60;
 };
 
+enum class TransferState { Running, Ended, Done, Incomplete };
+
+// "正在下载", "下载结束", "下载已经完成", "下载不完整"; and back (any other text reads as running).
+QString transferStateText(TransferState state);
+TransferState transferStateOf(const QString& text);
+
+// What an in-progress row stands for: the file one song is written into. Its texts are taken when the
+// file starts, so that its report names the file it wrote and that song's address and size, whatever
+// becomes of the download list afterwards.
+struct Transfer
+{
+    SongId song = 0; // 0 when the row does not come from a queued song
+    QString name;
+    QString savePath;
+    QString address;
+    QString sizeText;
+    TransferState state = TransferState::Running;
+    int elapsedSeconds = 0; // "时间"
+    int sequence = -1;      // "相应序列": the download-list row it started from; -1 when not a number
+};
+
 struct DownloadRun
 {
     int currentRow = 0;        // the download-list row the queue works on
@@ -46,6 +68,11 @@ struct DownloadRun
     std::array<std::int64_t, kBarsPerSlot> barValues{}; // what the bars show, in bytes (bars may be scaled)
     std::int64_t barMaximum = 0;
     LowSpeedLimit lowSpeed; // given to every client the queue makes
+
+    // Per in-progress row: the file it stands for.
+    QList<Transfer> transfers;
+    // The state texts of the in-progress rows, first to last.
+    QStringList transferStates() const;
 
     // Per in-progress row: every byte of the file arrived (so far).
     QList<bool> inProgressComplete;
