@@ -50,15 +50,13 @@ bool createEmpty(const QString& path)
     return true;
 }
 
-// The save paths and addresses of the download list's rows before `end`.
-std::vector<dl::TakenPath> takenPathsOf(const TSeSkinSListView& list, int end)
+// Where a download-list row keeps the id of the queued song it shows.
+constexpr int kSongIdRole = Qt::UserRole + 7;
+
+dl::SongId songIdOfRow(const TSeSkinSListView& list, int row)
 {
-    std::vector<dl::TakenPath> taken;
-    const int rows = std::min(end, list.Count());
-    taken.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-    for (int r = 0; r < rows; ++r)
-        taken.push_back({list.subItem(r, 4), list.subItem(r, 1)});
-    return taken;
+    const QTreeWidgetItem* item = list.topLevelItem(row);
+    return item ? item->data(0, kSongIdRole).toULongLong() : 0;
 }
 
 // Disconnect is safe from the UI thread while a worker thread transfers; the worker then ends its GET.
@@ -96,18 +94,14 @@ DownloadController::~DownloadController() = default;
 
 void DownloadController::dragdownbtnClick()
 {
+    syncQueueWithView();
+    dl::DownloadQueue& queue = m_state.queue;
     for (int index : m_view.ListView1->selectedRowIndexes()) {
-        const ListRow result = m_view.ListView1->row(index);
-        ListRow row;
-        row.caption = result.caption;
-        row.imageIndex = result.imageIndex;
-        for (int sub = 0; sub < 4; ++sub)
-            row.subItems << result.subItem(sub);
+        dl::QueuedSong song = dl::QueuedSong::fromRow(m_view.ListView1->row(index));
         // Songs whose names clean up to the same file name must not download into one file.
-        row.subItems << dl::uniqueSavePath(
-            dl::savePathFor(m_folders.musicFolder(), result.subItem(0), result.subItem(3)), result.subItem(1),
-            takenPathsOf(*m_view.downloadlistview, m_view.downloadlistview->Count()));
-        m_view.downloadlistview->appendRow(row);
+        song.savePath = dl::uniqueSavePath(dl::savePathFor(m_folders.musicFolder(), song.name, song.type),
+                                           song.address, queue.takenPathsBefore(queue.size()));
+        appendSong(std::move(song));
     }
     m_views.showDownloadView();
 }
@@ -118,9 +112,12 @@ void DownloadController::delbtnClick()
         m_view.delbtn->setEnabled(false);
         return;
     }
+    // A song deleted while the run probes it (or waits for its slot) is taken out of the run: the run
+    // knows its songs by id, so nothing of it reaches the songs that move up in its place.
     for (int index = m_view.downloadlistview->firstSelectedRow(); index >= 0;
          index = m_view.downloadlistview->firstSelectedRow())
         m_view.downloadlistview->deleteRow(index);
+    syncQueueWithView();
 }
 
 void DownloadController::delallbtnClick()
@@ -130,6 +127,75 @@ void DownloadController::delallbtnClick()
         return;
     }
     m_view.downloadlistview->Clear();
+    syncQueueWithView();
+}
+
+// ---- The queue and its view --------------------------------------------------------------------------
+
+void DownloadController::appendSong(dl::QueuedSong song)
+{
+    const dl::SongId id = m_state.queue.add(std::move(song));
+    const int row = m_view.downloadlistview->appendRow(m_state.queue.find(id)->toRow());
+    m_view.downloadlistview->topLevelItem(row)->setData(0, kSongIdRole, QVariant::fromValue(id));
+}
+
+void DownloadController::syncQueueWithView()
+{
+    TSeSkinSListView* list = m_view.downloadlistview;
+    dl::DownloadQueue& queue = m_state.queue;
+    std::vector<dl::SongId> order;
+    order.reserve(static_cast<std::size_t>(list->Count()));
+    for (int r = 0; r < list->Count(); ++r) {
+        dl::SongId id = songIdOfRow(*list, r);
+        if (id == 0 || !queue.find(id)) {
+            id = queue.add(dl::QueuedSong::fromRow(list->row(r)));
+            list->topLevelItem(r)->setData(0, kSongIdRole, QVariant::fromValue(id));
+        }
+        order.push_back(id);
+    }
+    queue.keepOnly(order);
+}
+
+void DownloadController::setSongSavePath(dl::SongId id, const QString& path)
+{
+    dl::QueuedSong* song = m_state.queue.find(id);
+    if (!song)
+        return;
+    song->savePath = path;
+    m_view.downloadlistview->setSubItem(m_state.queue.indexOf(id), song::kSavePath, path);
+}
+
+void DownloadController::syncTransfersWithView()
+{
+    syncQueueWithView();
+    auto& run = m_state.run;
+    // In-progress rows are only ever appended, so a row's index is its identity. Rows shown without a
+    // transfer behind them are read once from their texts.
+    for (int r = static_cast<int>(run.transfers.size()); r < m_view.downloadnow->Count(); ++r) {
+        const ListRow shown = m_view.downloadnow->row(r);
+        dl::Transfer transfer;
+        transfer.name = shown.caption;
+        transfer.state = dl::transferStateOf(shown.subItem(0));
+        transfer.elapsedSeconds = shown.subItem(1).toInt();
+        bool ok = false;
+        transfer.sequence = shown.subItem(2).toInt(&ok);
+        if (!ok)
+            transfer.sequence = -1;
+        if (transfer.sequence >= 0 && transfer.sequence < m_state.queue.size()) {
+            const dl::QueuedSong& song = m_state.queue.at(transfer.sequence);
+            transfer.song = song.id;
+            transfer.savePath = song.savePath;
+            transfer.address = song.address;
+            transfer.sizeText = song.sizeText;
+        }
+        run.transfers.append(transfer);
+    }
+}
+
+void DownloadController::setTransferState(int progressRow, dl::TransferState state)
+{
+    m_state.run.transfers[progressRow].state = state;
+    m_view.downloadnow->setSubItem(progressRow, 0, dl::transferStateText(state));
 }
 
 void DownloadController::downbtnClick()
@@ -138,6 +204,7 @@ void DownloadController::downbtnClick()
     auto& run = m_state.run;
     if (run.downloadRunWaiting)
         return;
+    syncQueueWithView();
     FlagScope running(run.downloadRunWaiting);
     // The active worker count only falls back to 0 with its workers; the delete, clear and all-ended
     // logic rely on it matching them.
@@ -146,43 +213,53 @@ void DownloadController::downbtnClick()
     run.connectedCount = 1;
     run.elapsedSeconds = 0;
 
-    const int last = m_view.downloadlistview->Count() - 1;
-    if (last < m_state.resumeRow)
+    if (m_state.queue.size() - 1 < m_state.resumeRow)
         return;
-    int& currentRow = run.currentRow;
-    for (currentRow = m_state.resumeRow; currentRow <= last; ++currentRow) {
+    // The run's songs are the ones listed from the resume row when it starts, known by id: a song deleted
+    // while the run waits is taken out of it, and none moves into its place.
+    const std::vector<dl::SongId> songs = m_state.queue.idsFrom(m_state.resumeRow);
+    // Once the run is through, the current row is the one after its last song, as a walk over the rows
+    // would leave it.
+    int afterLast = m_state.resumeRow;
+    for (const dl::SongId id : songs) {
         if (m_state.quitConfirmed)
             return;
-        // Rows can be deleted while the run waits; what is gone is not fetched.
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        m_state.resumeRow = currentRow;
+        run.currentRow = afterLast;
+        if (!refreshCurrentRow(id, RowFollow::StartStep))
+            continue;
+        afterLast = run.currentRow + 1;
         lanseek::platform::processEventsFor(0);
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        // The row's texts are taken now: the list may change under later waits.
-        const ListRow row = m_view.downloadlistview->row(currentRow);
-        const QString name = row.subItem(0);
-        const QString address = row.subItem(1);
+        if (!refreshCurrentRow(id, RowFollow::StartStep))
+            continue;
+        // The song's texts are taken now; its row may move under later waits, but the id finds it again.
+        const dl::QueuedSong song = *m_state.queue.find(id);
         run.fileSize = 0;
 
         m_state.sizeProbeFlag = true;
-        if (!probeSize(address) || run.fileSize <= 0) {
-            m_view.downinimemo->Add(name + QStringLiteral("不能下载"));
+        if (!probeSize(song.address) || run.fileSize <= 0) {
+            m_view.downinimemo->Add(song.name + QStringLiteral("不能下载"));
+            continue;
+        }
+        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
+            m_state.sizeProbeFlag = false;
             continue;
         }
 
         run.connectedCount = 0;
-        const int slot = currentRow % dl::kFileSlots;
+        const int slot = run.currentRow % dl::kFileSlots;
         lanseek::platform::waitUntil(
             [this, slot] { return m_state.slotWorkers[slot] <= 0 || m_state.quitConfirmed; });
         if (m_state.quitConfirmed)
             return;
+        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
+            m_state.sizeProbeFlag = false;
+            continue;
+        }
+        // The path as it is now: the chooser may have changed it while the run waited.
+        const QString rowPath = m_state.queue.find(id)->savePath;
 
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        // The rows before this one keep their paths; this one must not write into a file of another song.
-        const std::vector<dl::TakenPath> taken = takenPathsOf(*m_view.downloadlistview, currentRow);
+        // The songs before this one keep their paths; this one must not write into a file of another song.
+        const std::vector<dl::TakenPath> taken = m_state.queue.takenPathsBefore(run.currentRow);
         // The same song listed twice shares one file. Creating it empties it, so that waits until the other
         // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
         const auto createWhenFree = [this, &run](const QString& path) {
@@ -192,30 +269,54 @@ void DownloadController::downbtnClick()
             return !m_state.quitConfirmed && createEmpty(path);
         };
         QString savePath;
-        if (!dl::needsFallbackName(name, row.subItem(4))) {
-            savePath = dl::uniqueSavePath(row.subItem(4), address, taken);
+        if (!dl::needsFallbackName(song.name, rowPath)) {
+            savePath = dl::uniqueSavePath(rowPath, song.address, taken);
             if (!createWhenFree(savePath))
                 savePath.clear();
         }
         if (m_state.quitConfirmed)
             return;
         if (savePath.isEmpty()) {
-            savePath = dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
-                                                           currentRow, dl::fallbackExtension(address)),
-                                          address, taken);
+            savePath =
+                dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
+                                                    run.currentRow, dl::fallbackExtension(song.address)),
+                                   song.address, taken);
             if (!createWhenFree(savePath)) {
                 if (m_state.quitConfirmed)
                     return;
                 throw dl::TargetFileError(savePath);
             }
         }
-        // The row shows where its file really is, so that its report names it.
-        if (savePath != row.subItem(4) && m_view.downloadlistview->subItem(currentRow, 1) == address)
-            m_view.downloadlistview->setSubItem(currentRow, 4, savePath);
+        // A song deleted while its file was made is not started; the empty file is left as it is.
+        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
+            m_state.sizeProbeFlag = false;
+            continue;
+        }
+        // The row shows where its file really is.
+        if (savePath != rowPath)
+            setSongSavePath(id, savePath);
         enableTimer1();
         m_state.sizeProbeFlag = false;
-        startFile(slot, row, savePath);
+        dl::QueuedSong started = *m_state.queue.find(id);
+        started.savePath = savePath;
+        startSong(slot, started);
+        afterLast = run.currentRow + 1;
     }
+    run.currentRow = afterLast;
+}
+
+bool DownloadController::refreshCurrentRow(dl::SongId id, RowFollow follow)
+{
+    syncQueueWithView();
+    const int index = m_state.queue.indexOf(id);
+    if (index < 0)
+        return false;
+    // Later in a step the resume row moves with the song, so that what the error policy set it to keeps
+    // its meaning when rows before it go.
+    m_state.resumeRow =
+        follow == RowFollow::StartStep ? index : m_state.resumeRow + index - m_state.run.currentRow;
+    m_state.run.currentRow = index;
+    return true;
 }
 
 bool DownloadController::probeSize(const QString& address)
@@ -259,10 +360,20 @@ bool DownloadController::probeSize(const QString& address)
 
 void DownloadController::startFile(int slot, const ListRow& row, const QString& savePath)
 {
+    syncQueueWithView();
+    dl::QueuedSong song = dl::QueuedSong::fromRow(row);
+    song.savePath = savePath;
+    startSong(slot, song);
+}
+
+void DownloadController::startSong(int slot, const dl::QueuedSong& song)
+{
     auto& run = m_state.run;
+    syncTransfersWithView();
     run.connectedCount = 0;
     const int workers = workersPerFile(m_view.Edit2->text());
-    const QString address = row.subItem(1);
+    const QString& address = song.address;
+    const QString& savePath = song.savePath;
     const auto target = dl::connectTarget(address);
 
     std::vector<std::shared_ptr<TIdHTTP>> clients;
@@ -288,10 +399,21 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
     for (int i = 0; i < connected; ++i)
         m_state.slotClients[slot][i] = clients[i];
 
+    dl::Transfer transfer;
+    transfer.song = song.id;
+    transfer.name = song.name;
+    transfer.savePath = savePath;
+    transfer.address = address;
+    transfer.sizeText = song.sizeText;
+    transfer.sequence = run.currentRow;
+    run.transfers.append(transfer);
     const int progressRow = m_view.downloadnow->appendRow(
-        {row.subItem(0), -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
+        {song.name, -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
     run.addInProgressRow(connected > 0);
-    if (run.currentRow < m_view.downloadlistview->Count())
+    // The song's own row is marked, wherever it is now.
+    if (const int index = m_state.queue.indexOf(song.id); index >= 0)
+        m_view.downloadlistview->setRowSelected(index, true);
+    else if (song.id == 0 && run.currentRow < m_view.downloadlistview->Count())
         m_view.downloadlistview->setRowSelected(run.currentRow, true);
     // The in-progress list selects one row at a time, as a click does.
     m_view.downloadnow->setCurrentItem(m_view.downloadnow->topLevelItem(progressRow));
@@ -307,6 +429,8 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
     for (int k = 0; k < dl::kBarsPerSlot; ++k)
         run.workerBytes[dl::kBarsPerSlot * slot + k] = 0;
     run.slotSavePath[slot] = savePath;
+    // The probe measured the file for the slot of the row it began on; the file's slot is this one.
+    run.slotFileSize[slot] = run.fileSize;
     dl::WorkerJob job;
     job.segmentLength = dl::segmentLength(run.fileSize, connected);
     job.workers = connected;
@@ -393,9 +517,11 @@ void DownloadController::Timer1Timer()
 
     for (int s = 0; s < dl::kFileSlots; ++s) {
         const int row = run.slotRow[s];
-        if (m_state.slotWorkers[s] > 0 && row >= 0 && row < m_view.downloadnow->Count())
-            m_view.downloadnow->setSubItem(row, 1,
-                                           QString::number(m_view.downloadnow->subItem(row, 1).toInt() + 1));
+        if (m_state.slotWorkers[s] > 0 && row >= 0 && row < run.transfers.size()) {
+            dl::Transfer& transfer = run.transfers[row];
+            ++transfer.elapsedSeconds;
+            m_view.downloadnow->setSubItem(row, 1, QString::number(transfer.elapsedSeconds));
+        }
     }
 
     if (run.connectedCount > 0) {
@@ -416,8 +542,9 @@ void DownloadController::downloadnowSelectItem(int row, bool selected)
 {
     if (!selected || row < 0 || row >= m_view.downloadnow->Count())
         return;
-    const QString state = m_view.downloadnow->subItem(row, 0);
-    if (state == dl::kStateEnded || state == dl::kStateDone) {
+    syncTransfersWithView();
+    const dl::TransferState state = m_state.run.transfers[row].state;
+    if (state == dl::TransferState::Ended || state == dl::TransferState::Done) {
         for (int k = 0; k < dl::kBarsPerSlot; ++k)
             setBarValue(k, m_state.run.barMaximum);
     }
@@ -428,6 +555,10 @@ int DownloadController::shownSlot() const
     const int selected = m_view.downloadnow->firstSelectedRow();
     if (selected < 0)
         return dl::shownSlotOf(std::nullopt);
+    if (selected < m_state.run.transfers.size()) {
+        const int sequence = m_state.run.transfers[selected].sequence;
+        return dl::shownSlotOf(sequence < 0 ? QString() : QString::number(sequence));
+    }
     return dl::shownSlotOf(m_view.downloadnow->subItem(selected, 2));
 }
 
@@ -450,9 +581,9 @@ void DownloadController::setBarValue(int bar, std::int64_t value)
 
 void DownloadController::fileReport(int progressRow)
 {
-    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count())
+    if (progressRow < 0 || progressRow >= m_state.run.transfers.size())
         return;
-    const ListRow shown = m_view.downloadnow->row(progressRow);
+    const dl::Transfer& transfer = m_state.run.transfers[progressRow];
     dl::FileReport report;
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
@@ -461,37 +592,33 @@ void DownloadController::fileReport(int progressRow)
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     report.when = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                   locale.toString(now.time(), timeFormat.trimmed());
-    report.songName = shown.caption;
+    report.songName = transfer.name;
     report.complete = m_state.run.isComplete(progressRow);
-    report.seconds = shown.subItem(1);
-    bool ok = false;
-    const int listRow = shown.subItem(2).toInt(&ok);
-    // The download-list row may have been deleted since; its texts are then left empty.
-    if (ok && listRow >= 0 && listRow < m_view.downloadlistview->Count()) {
-        report.savePath = m_view.downloadlistview->subItem(listRow, 4);
-        report.address = m_view.downloadlistview->subItem(listRow, 1);
-        report.sizeText = m_view.downloadlistview->subItem(listRow, 2);
-    }
+    report.seconds = QString::number(transfer.elapsedSeconds);
+    // The file's own texts, taken when it started: its song's row may have moved, changed or gone since.
+    report.savePath = transfer.savePath;
+    report.address = transfer.address;
+    report.sizeText = transfer.sizeText;
     for (const QString& line : dl::reportLines(report))
         m_view.downinimemo->Add(line);
+    emit fileReported(report.songName, report.complete);
 }
 
 void DownloadController::fileEnded(int progressRow)
 {
-    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count() || m_state.run.isReported(progressRow))
+    syncTransfersWithView();
+    if (progressRow < 0 || progressRow >= m_state.run.transfers.size() || m_state.run.isReported(progressRow))
         return;
-    m_view.downloadnow->setSubItem(progressRow, 0, dl::kStateEnded);
+    setTransferState(progressRow, dl::TransferState::Ended);
     m_state.run.fileEnded(progressRow);
 }
 
 void DownloadController::reportEndedFiles()
 {
-    QStringList states;
-    for (int r = 0; r < m_view.downloadnow->Count(); ++r)
-        states << m_view.downloadnow->subItem(r, 0);
-    for (int r : m_state.run.takeRowsToReport(states)) {
-        m_view.downloadnow->setSubItem(r, 0,
-                                       m_state.run.isComplete(r) ? dl::kStateDone : dl::kStateIncomplete);
+    syncTransfersWithView();
+    for (int r : m_state.run.takeRowsToReport(m_state.run.transferStates())) {
+        setTransferState(r,
+                         m_state.run.isComplete(r) ? dl::TransferState::Done : dl::TransferState::Incomplete);
         fileReport(r);
     }
 }
@@ -521,11 +648,11 @@ void DownloadController::SeSkinButton3Click()
 void DownloadController::folderChosen(const QString& folder)
 {
     if (m_state.rowPathMode) {
-        TSeSkinSListView* list = m_view.downloadlistview;
-        for (int index : list->selectedRowIndexes())
-            list->setSubItem(
-                index, 4,
-                dl::savePathFor(folder + QLatin1Char('/'), list->subItem(index, 0), list->subItem(index, 3)));
+        syncQueueWithView();
+        for (int index : m_view.downloadlistview->selectedRowIndexes()) {
+            const dl::QueuedSong& song = m_state.queue.at(index);
+            setSongSavePath(song.id, dl::savePathFor(folder + QLatin1Char('/'), song.name, song.type));
+        }
         m_state.rowPathMode = false;
     } else if (!folder.isEmpty()) {
         m_folders.setMusicFolder(folder + QLatin1Char('/'));
@@ -541,12 +668,31 @@ void DownloadController::logFailure(const QString& message)
         m_view.downinimemo->Add(m_view.downloadlistview->caption(m_state.resumeRow));
 }
 
+void DownloadController::logLine(const QString& line)
+{
+    m_view.downinimemo->Add(line);
+}
+
 void DownloadController::applyRecovery(const QString& message)
 {
-    // What the message means for the downloads is decided on plain values; here it is applied.
+    applyActions(dl::downloadRecovery(message, recoveryState()));
+}
+
+void DownloadController::applyRecovery(platform::FailureKind kind)
+{
+    applyActions(dl::downloadRecovery(kind, recoveryState()));
+}
+
+dl::RecoveryState DownloadController::recoveryState() const
+{
+    return {m_state.resumeRow, m_view.downloadlistview->Count(), m_state.sizeProbeFlag};
+}
+
+void DownloadController::applyActions(const std::vector<dl::RecoveryAction>& actions)
+{
+    // What the failure means for the downloads is decided on plain values; here it is applied.
     TSeSkinSListView* list = m_view.downloadlistview;
-    const dl::RecoveryState state{m_state.resumeRow, list->Count(), m_state.sizeProbeFlag};
-    for (const dl::RecoveryAction& action : dl::downloadRecovery(message, state)) {
+    for (const dl::RecoveryAction& action : actions) {
         switch (action.kind) {
         case dl::RecoveryAction::Kind::ReportCannotDownload:
             if (action.value >= 0 && action.value < list->Count())
