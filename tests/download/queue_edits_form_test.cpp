@@ -58,7 +58,12 @@ protected:
 
     bool waitForWorkers()
     {
-        return waitUntil([this] { return form->downloads().state().activeWorkers == 0; }, 30000);
+        return waitUntil(
+            [this] {
+                return !form->downloads().state().run.downloadRunWaiting &&
+                       form->downloads().state().activeWorkers == 0;
+            },
+            30000);
     }
 
     // Every report's "保存地址" line, by the song its first line names.
@@ -137,7 +142,7 @@ TEST_F(RunEdits, ARowPathChangedWhileItsFileIsWrittenLeavesTheReportNamingTheRea
     server.serve("/s.mp3", slow);
     addSong(QStringLiteral("慢"), server.url("/s.mp3"));
     form->downbtnClick();
-    ASSERT_GT(form->downloads().state().activeWorkers, 0);
+    ASSERT_TRUE(waitUntil([this] { return form->downloads().state().activeWorkers > 0; }, 5000));
 
     form->downloadlistview->setRowSelected(0, true);
     form->downloads().state().rowPathMode = true;
@@ -162,7 +167,7 @@ TEST_F(RunEdits, APlayListSavedToABadPathWithFortyInItLeavesTheRunningDownloadAl
     server.serve("/s.mp3", slow);
     addSong(QStringLiteral("慢"), server.url("/s.mp3"));
     form->downbtnClick();
-    ASSERT_EQ(form->downloads().state().activeWorkers, 5);
+    ASSERT_TRUE(waitUntil([this] { return form->downloads().state().activeWorkers == 5; }, 5000));
 
     form->ListView1->appendRow({QStringLiteral("1"),
                                 0,

@@ -9,7 +9,6 @@
 #include "download/download_rules.h"
 #include "download/mp3thread.h"
 #include "download/segments.h"
-#include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
 #include "platform/ui/dialogs.h"
 #include "skin/controls/se_controls.h"
@@ -18,7 +17,10 @@
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 
 #include <vector>
 
@@ -26,19 +28,6 @@ namespace dl = lanseek::download;
 using lanseek::platform::ListRow;
 
 namespace {
-
-// Clears a flag when the scope ends, however it ends.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 // Creates (or truncates) a file and closes it again at once.
 bool createEmpty(const QString& path)
@@ -87,8 +76,15 @@ DownloadController::DownloadController(const DownloadView& view, SharedFolders& 
     setObjectName(QStringLiteral("downloadController"));
 }
 
-// The hub, a child of this controller, ends the running workers and waits for them before it goes.
-DownloadController::~DownloadController() = default;
+// The hub, a child of this controller, ends the running workers and waits for them before it goes. The
+// helper threads are ended and waited for here; what they posted is dropped with the hub.
+DownloadController::~DownloadController()
+{
+    if (m_probe)
+        m_probe->Disconnect();
+    for (QThread* thread : m_helpers)
+        thread->wait();
+}
 
 // ---- Queue -------------------------------------------------------------------------------------------
 
@@ -200,12 +196,11 @@ void DownloadController::setTransferState(int progressRow, dl::TransferState sta
 
 void DownloadController::downbtnClick()
 {
-    // A press while a run waits (for the network or for a slot) would walk the same rows a second time.
+    // A press while a run goes on (waiting for the network or for a slot) would walk the same rows again.
     auto& run = m_state.run;
     if (run.downloadRunWaiting)
         return;
     syncQueueWithView();
-    FlagScope running(run.downloadRunWaiting);
     // The active worker count only falls back to 0 with its workers; the delete, clear and all-ended
     // logic rely on it matching them.
     if (m_state.activeWorkers < 0)
@@ -217,92 +212,144 @@ void DownloadController::downbtnClick()
         return;
     // The run's songs are the ones listed from the resume row when it starts, known by id: a song deleted
     // while the run waits is taken out of it, and none moves into its place.
-    const std::vector<dl::SongId> songs = m_state.queue.idsFrom(m_state.resumeRow);
-    // Once the run is through, the current row is the one after its last song, as a walk over the rows
-    // would leave it.
-    int afterLast = m_state.resumeRow;
-    for (const dl::SongId id : songs) {
-        if (m_state.quitConfirmed)
+    run.songs = m_state.queue.idsFrom(m_state.resumeRow);
+    run.nextSong = 0;
+    run.afterLast = m_state.resumeRow;
+    run.downloadRunWaiting = true;
+    nextSong();
+}
+
+// The run is a state machine: each step starts something (a probe, a wait for a slot or a file, the
+// workers' connects) and returns to the event loop; the step's end arrives as a queued event and
+// advances the run. No step waits inside a nested event loop, so a click during the run meets a known
+// state instead of a half-done handler.
+void DownloadController::nextSong()
+{
+    auto& run = m_state.run;
+    while (true) {
+        if (m_state.quitConfirmed || run.nextSong >= run.songs.size()) {
+            endRun();
             return;
-        run.currentRow = afterLast;
+        }
+        const dl::SongId id = run.songs[run.nextSong++];
+        run.currentRow = run.afterLast;
         if (!refreshCurrentRow(id, RowFollow::StartStep))
             continue;
-        afterLast = run.currentRow + 1;
-        lanseek::platform::processEventsFor(0);
-        if (!refreshCurrentRow(id, RowFollow::StartStep))
-            continue;
-        // The song's texts are taken now; its row may move under later waits, but the id finds it again.
-        const dl::QueuedSong song = *m_state.queue.find(id);
+        run.afterLast = run.currentRow + 1;
+        run.song = id;
         run.fileSize = 0;
-
         m_state.sizeProbeFlag = true;
-        if (!probeSize(song.address) || run.fileSize <= 0) {
-            m_view.downinimemo->Add(song.name + QStringLiteral("不能下载"));
-            continue;
-        }
-        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
-            m_state.sizeProbeFlag = false;
-            continue;
-        }
-
-        run.connectedCount = 0;
-        const int slot = run.currentRow % dl::kFileSlots;
-        lanseek::platform::waitUntil(
-            [this, slot] { return m_state.slotWorkers[slot] <= 0 || m_state.quitConfirmed; });
-        if (m_state.quitConfirmed)
+        run.step = dl::RunStep::Probing;
+        if (startProbe(m_state.queue.find(id)->address))
             return;
-        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
-            m_state.sizeProbeFlag = false;
-            continue;
-        }
-        // The path as it is now: the chooser may have changed it while the run waited.
-        const QString rowPath = m_state.queue.find(id)->savePath;
-
-        // The songs before this one keep their paths; this one must not write into a file of another song.
-        const std::vector<dl::TakenPath> taken = m_state.queue.takenPathsBefore(run.currentRow);
-        // The same song listed twice shares one file. Creating it empties it, so that waits until the other
-        // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
-        const auto createWhenFree = [this, &run](const QString& path) {
-            lanseek::platform::waitUntil([this, &run, &path] {
-                return !run.pathInUse(path, m_state.slotWorkers) || m_state.quitConfirmed;
-            });
-            return !m_state.quitConfirmed && createEmpty(path);
-        };
-        QString savePath;
-        if (!dl::needsFallbackName(song.name, rowPath)) {
-            savePath = dl::uniqueSavePath(rowPath, song.address, taken);
-            if (!createWhenFree(savePath))
-                savePath.clear();
-        }
-        if (m_state.quitConfirmed)
-            return;
-        if (savePath.isEmpty()) {
-            savePath =
-                dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
-                                                    run.currentRow, dl::fallbackExtension(song.address)),
-                                   song.address, taken);
-            if (!createWhenFree(savePath)) {
-                if (m_state.quitConfirmed)
-                    return;
-                throw dl::TargetFileError(savePath);
-            }
-        }
-        // A song deleted while its file was made is not started; the empty file is left as it is.
-        if (!refreshCurrentRow(id, RowFollow::KeepStep)) {
-            m_state.sizeProbeFlag = false;
-            continue;
-        }
-        // The row shows where its file really is.
-        if (savePath != rowPath)
-            setSongSavePath(id, savePath);
-        enableTimer1();
-        m_state.sizeProbeFlag = false;
-        dl::QueuedSong started = *m_state.queue.find(id);
-        started.savePath = savePath;
-        startSong(slot, started);
-        afterLast = run.currentRow + 1;
+        m_view.downinimemo->Add(m_state.queue.find(id)->name + QStringLiteral("不能下载"));
     }
-    run.currentRow = afterLast;
+}
+
+void DownloadController::endRun()
+{
+    auto& run = m_state.run;
+    run.step = dl::RunStep::Idle;
+    run.song = 0;
+    run.songs.clear();
+    run.currentRow = run.afterLast;
+    run.downloadRunWaiting = false;
+}
+
+void DownloadController::probeEnded(bool ok)
+{
+    auto& run = m_state.run;
+    if (run.step != dl::RunStep::Probing)
+        return;
+    if (m_probe)
+        m_probe->Disconnect();
+    if (!ok || run.fileSize <= 0) {
+        // A song deleted while it was probed is not named: it is no longer the user's.
+        if (refreshCurrentRow(run.song, RowFollow::KeepStep))
+            m_view.downinimemo->Add(m_state.queue.find(run.song)->name + QStringLiteral("不能下载"));
+        nextSong();
+        return;
+    }
+    if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+        m_state.sizeProbeFlag = false;
+        nextSong();
+        return;
+    }
+    run.connectedCount = 0;
+    run.slot = run.currentRow % dl::kFileSlots;
+    run.step = dl::RunStep::WaitingForSlot;
+    advanceRun();
+}
+
+void DownloadController::advanceRun()
+{
+    auto& run = m_state.run;
+    if (run.step != dl::RunStep::WaitingForSlot && run.step != dl::RunStep::WaitingForFile)
+        return;
+    if (m_state.quitConfirmed) {
+        endRun();
+        return;
+    }
+    if (run.step == dl::RunStep::WaitingForSlot) {
+        if (m_state.slotWorkers[run.slot] > 0)
+            return; // the slot's last worker to end advances the run again
+        if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+            m_state.sizeProbeFlag = false;
+            nextSong();
+            return;
+        }
+        const dl::QueuedSong& song = *m_state.queue.find(run.song);
+        // The path as it is now: the chooser may have changed it while the run waited. The songs before
+        // this one keep their paths; this one must not write into a file of another song.
+        const std::vector<dl::TakenPath> taken = m_state.queue.takenPathsBefore(run.currentRow);
+        if (!dl::needsFallbackName(song.name, song.savePath)) {
+            run.pathChoice = dl::PathChoice::RowPath;
+            run.pendingPath = dl::uniqueSavePath(song.savePath, song.address, taken);
+        } else {
+            run.pathChoice = dl::PathChoice::Fallback;
+            run.pendingPath = fallbackPathFor(song, taken);
+        }
+        run.step = dl::RunStep::WaitingForFile;
+    }
+    // The same song listed twice shares one file. Creating it empties it, so that waits until the other
+    // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
+    while (true) {
+        if (run.pathInUse(run.pendingPath, m_state.slotWorkers))
+            return; // the workers writing it advance the run when they end
+        if (createEmpty(run.pendingPath))
+            break;
+        if (run.pathChoice == dl::PathChoice::Fallback) {
+            const QString path = run.pendingPath;
+            endRun();
+            throw dl::TargetFileError(path);
+        }
+        run.pathChoice = dl::PathChoice::Fallback;
+        run.pendingPath =
+            fallbackPathFor(*m_state.queue.find(run.song), m_state.queue.takenPathsBefore(run.currentRow));
+    }
+    // A song deleted while its file was made is not started; the empty file is left as it is.
+    if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+        m_state.sizeProbeFlag = false;
+        nextSong();
+        return;
+    }
+    // The row shows where its file really is.
+    if (run.pendingPath != m_state.queue.find(run.song)->savePath)
+        setSongSavePath(run.song, run.pendingPath);
+    enableTimer1();
+    m_state.sizeProbeFlag = false;
+    dl::QueuedSong started = *m_state.queue.find(run.song);
+    started.savePath = run.pendingPath;
+    run.step = dl::RunStep::Connecting;
+    connectFile(run.slot, started);
+}
+
+QString DownloadController::fallbackPathFor(const dl::QueuedSong& song,
+                                            const std::vector<dl::TakenPath>& taken) const
+{
+    return dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
+                                               m_state.run.currentRow, dl::fallbackExtension(song.address)),
+                              song.address, taken);
 }
 
 bool DownloadController::refreshCurrentRow(dl::SongId id, RowFollow follow)
@@ -319,7 +366,7 @@ bool DownloadController::refreshCurrentRow(dl::SongId id, RowFollow follow)
     return true;
 }
 
-bool DownloadController::probeSize(const QString& address)
+bool DownloadController::startProbe(const QString& address)
 {
     const auto target = dl::connectTarget(address);
     if (!target)
@@ -331,31 +378,52 @@ bool DownloadController::probeSize(const QString& address)
     probe->Host = *target;
     probe->setRange(0, 0);
     probe->setLowSpeedLimit(m_state.run.lowSpeed.bytesPerSecond, m_state.run.lowSpeed.seconds);
-    // The events are raised on the helper thread that runs the blocking calls; the length is applied on
-    // the UI thread before the GET returns, the end is queued behind everything the workers posted.
-    probe->OnWorkBegin = [this](TIdHTTP&, std::int64_t length) {
-        lanseek::platform::runOnUiThread(
-            [this, length] { guarded(m_errors, [&] { IdHTTP1WorkBegin(length); }); });
+    // The events are raised on the probe's thread and queued to the UI thread in the order raised: the
+    // length arrives before the probe's end. The transfer is ended before any body byte is read; its GET
+    // then returns normally.
+    QObject* hub = m_hub;
+    probe->OnWorkBegin = [this, hub](TIdHTTP& sender, std::int64_t length) {
+        sender.Disconnect();
+        QMetaObject::invokeMethod(
+            hub, [this, length] { guarded(m_errors, [&] { IdHTTP1WorkBegin(length); }); },
+            Qt::QueuedConnection);
     };
     probe->OnWork = nullptr;
-    QObject* hub = m_hub;
     probe->OnWorkEnd = [this, hub](TIdHTTP&) {
         QMetaObject::invokeMethod(
             hub, [this] { guarded(m_errors, [this] { IdHTTP1WorkEnd(dl::kProbeTag); }); },
             Qt::QueuedConnection);
     };
     const std::string url = address.trimmed().toStdString();
-    bool ok = true;
-    try {
-        lanseek::platform::runBlocking([probe, url] {
+    runOffThread(
+        [probe, url] {
             probe->Connect();
             probe->Get(url, TIdHTTP::BodySink());
-        });
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    probe->Disconnect();
-    return ok;
+        },
+        [this](bool ok) { probeEnded(ok); });
+    return true;
+}
+
+void DownloadController::runOffThread(std::function<void()> call, std::function<void(bool)> ended)
+{
+    QObject* hub = m_hub;
+    ErrorPolicy* errors = &m_errors;
+    QThread* thread = QThread::create([call = std::move(call), ended = std::move(ended), hub, errors] {
+        bool ok = true;
+        try {
+            call();
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        QMetaObject::invokeMethod(
+            hub, [ended, ok, errors] { guarded(*errors, [&] { ended(ok); }); }, Qt::QueuedConnection);
+    });
+    m_helpers.push_back(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        m_helpers.erase(std::remove(m_helpers.begin(), m_helpers.end(), thread), m_helpers.end());
+        thread->deleteLater();
+    });
+    thread->start();
 }
 
 void DownloadController::startFile(int slot, const ListRow& row, const QString& savePath)
@@ -363,17 +431,15 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
     syncQueueWithView();
     dl::QueuedSong song = dl::QueuedSong::fromRow(row);
     song.savePath = savePath;
-    startSong(slot, song);
+    connectFile(slot, song);
 }
 
-void DownloadController::startSong(int slot, const dl::QueuedSong& song)
+void DownloadController::connectFile(int slot, const dl::QueuedSong& song)
 {
     auto& run = m_state.run;
-    syncTransfersWithView();
     run.connectedCount = 0;
     const int workers = workersPerFile(m_view.Edit2->text());
     const QString& address = song.address;
-    const QString& savePath = song.savePath;
     const auto target = dl::connectTarget(address);
 
     std::vector<std::shared_ptr<TIdHTTP>> clients;
@@ -384,17 +450,25 @@ void DownloadController::startSong(int slot, const dl::QueuedSong& song)
         client->setLowSpeedLimit(run.lowSpeed.bytesPerSecond, run.lowSpeed.seconds);
         clients.push_back(std::move(client));
     }
-    int connected = 0;
-    lanseek::platform::runBlocking([&clients, &connected] {
-        for (const auto& client : clients) {
-            try {
+    // The clients connect one after another on a helper thread; the first that cannot ends the connects.
+    auto connected = std::make_shared<int>(0);
+    runOffThread(
+        [clients, connected] {
+            for (const auto& client : clients) {
                 client->Connect();
-            } catch (const std::exception&) {
-                break;
+                ++*connected;
             }
-            ++connected;
-        }
-    });
+        },
+        [this, slot, song, clients, connected](bool) { startSong(slot, song, clients, *connected); });
+}
+
+void DownloadController::startSong(int slot, const dl::QueuedSong& song,
+                                   const std::vector<std::shared_ptr<TIdHTTP>>& clients, int connected)
+{
+    auto& run = m_state.run;
+    syncTransfersWithView();
+    const QString& address = song.address;
+    const QString& savePath = song.savePath;
     run.connectedCount = connected;
     for (int i = 0; i < connected; ++i)
         m_state.slotClients[slot][i] = clients[i];
@@ -423,6 +497,7 @@ void DownloadController::startSong(int slot, const dl::QueuedSong& song)
         fileEnded(progressRow);
         if (m_state.activeWorkers <= 0)
             allEndedReport();
+        songStarted();
         return;
     }
 
@@ -444,6 +519,13 @@ void DownloadController::startSong(int slot, const dl::QueuedSong& song)
         ++m_state.slotWorkers[slot];
     }
     enableTimer1();
+    songStarted();
+}
+
+void DownloadController::songStarted()
+{
+    if (m_state.run.step == dl::RunStep::Connecting)
+        nextSong();
 }
 
 void DownloadController::enableTimer1()
@@ -499,6 +581,8 @@ void DownloadController::IdHTTP1WorkEnd(int tag, bool segmentComplete)
     }
     if (m_state.activeWorkers == 0)
         allEndedReport();
+    // A run waiting for this slot, or for this file, may go on.
+    advanceRun();
 }
 
 void DownloadController::Timer1Timer()

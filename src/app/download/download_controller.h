@@ -16,11 +16,14 @@
 
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TIdHTTP;
 class TForm2;
@@ -140,7 +143,6 @@ private:
     };
     // Finds the run's song again after a wait; false when it has been deleted meanwhile.
     bool refreshCurrentRow(download::SongId id, RowFollow follow);
-    void startSong(int slot, const download::QueuedSong& song);
     // Appends a song to the queue and shows it at the end of the download list.
     void appendSong(download::QueuedSong song);
     // Adopts rows the list shows that the queue does not hold yet, and forgets the songs whose rows went.
@@ -152,8 +154,24 @@ private:
     download::RecoveryState recoveryState() const;
     void applyActions(const std::vector<download::RecoveryAction>& actions);
 
-    // True when the probe's GET went through; the length is then in the run's fileSize.
-    bool probeSize(const QString& address);
+    // The run's steps (see nextSong in the source).
+    void nextSong();
+    void endRun();
+    // Starts the probe of the current song on a helper thread; false when its address cannot be fetched.
+    bool startProbe(const QString& address);
+    void probeEnded(bool ok);
+    // Goes on with a run that waits for a slot or a file, if what it waits for is free.
+    void advanceRun();
+    QString fallbackPathFor(const download::QueuedSong& song,
+                            const std::vector<download::TakenPath>& taken) const;
+    // Connects the clients of a file's workers on a helper thread, then starts the workers.
+    void connectFile(int slot, const download::QueuedSong& song);
+    void startSong(int slot, const download::QueuedSong& song,
+                   const std::vector<std::shared_ptr<TIdHTTP>>& clients, int connected);
+    void songStarted();
+    // Runs call on a helper thread; ended(whether it returned without throwing) is then queued to the UI
+    // thread and run through the error policy.
+    void runOffThread(std::function<void()> call, std::function<void(bool)> ended);
     int shownSlot() const;
     void setBarMaximum(std::int64_t maximum);
     void setBarValue(int bar, std::int64_t value);
@@ -177,6 +195,7 @@ private:
     std::shared_ptr<TIdHTTP> m_probe;
     DownloadHub* m_hub = nullptr;
     TForm2* m_chooser = nullptr;
+    std::vector<QThread*> m_helpers; // the probe's and the connects' threads that still run
 };
 
 } // namespace lanseek::app
