@@ -418,6 +418,8 @@ void DownloadController::runOffThread(std::function<void()> call, std::function<
         QMetaObject::invokeMethod(
             hub, [ended, ok, errors] { guarded(*errors, [&] { ended(ok); }); }, Qt::QueuedConnection);
     });
+    // A child of the controller, which waits for it before it goes and deletes it then.
+    thread->setParent(this);
     m_helpers.push_back(thread);
     connect(thread, &QThread::finished, this, [this, thread] {
         m_helpers.erase(std::remove(m_helpers.begin(), m_helpers.end(), thread), m_helpers.end());
