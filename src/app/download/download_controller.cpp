@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <vector>
 
@@ -139,11 +140,15 @@ void DownloadController::syncQueueWithView()
 {
     TSeSkinSListView* list = m_view.downloadlistview;
     dl::DownloadQueue& queue = m_state.queue;
+    // This runs before every step that reads the queue, so it must stay linear in the list's length.
+    std::unordered_set<dl::SongId> held;
+    for (int i = 0; i < queue.size(); ++i)
+        held.insert(queue.at(i).id);
     std::vector<dl::SongId> order;
     order.reserve(static_cast<std::size_t>(list->Count()));
     for (int r = 0; r < list->Count(); ++r) {
         dl::SongId id = songIdOfRow(*list, r);
-        if (id == 0 || !queue.find(id)) {
+        if (id == 0 || !held.contains(id)) {
             id = queue.add(dl::QueuedSong::fromRow(list->row(r)));
             list->topLevelItem(r)->setData(0, kSongIdRole, QVariant::fromValue(id));
         }
