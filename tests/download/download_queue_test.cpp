@@ -54,17 +54,3 @@ TEST(DownloadQueue, TakenPathsAreThoseOfTheSongsBeforeTheGivenRow)
     EXPECT_EQ(taken[0].address, QStringLiteral("http://h/A"));
     EXPECT_EQ(queue.takenPathsBefore(10).size(), 2u);
 }
-
-TEST(DownloadQueue, ASongReadsBackTheRowItIsShownAs)
-{
-    const lanseek::platform::ListRow row{QStringLiteral("3"),
-                                         2,
-                                         {QStringLiteral("晴天"), QStringLiteral("http://x/1.mp3"),
-                                          QStringLiteral("3.5M"), QStringLiteral("mp3"),
-                                          QStringLiteral("/m/晴天.mp3")}};
-    EXPECT_EQ(QueuedSong::fromRow(row).toRow(), row);
-    // A short row (no save path yet) reads as empty fields, not as a failure.
-    const QueuedSong shortRow = QueuedSong::fromRow({QStringLiteral("1"), -1, {QStringLiteral("a")}});
-    EXPECT_EQ(shortRow.name, QStringLiteral("a"));
-    EXPECT_TRUE(shortRow.savePath.isEmpty());
-}
