@@ -116,7 +116,9 @@ int runQueue(int argc, char** argv)
     clock.start();
     form->downbtnClick();
     const auto settled = [&] {
-        if (form->downloads().state().activeWorkers != 0)
+        // The run advances on queued events: it is over once its last song has started and every worker
+        // has ended.
+        if (form->downloads().state().run.downloadRunWaiting || form->downloads().state().activeWorkers != 0)
             return false;
         for (int r = 0; r < form->downloadnow->Count(); ++r) {
             const QString state = form->downloadnow->subItem(r, 0);

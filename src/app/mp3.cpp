@@ -923,13 +923,38 @@ void TForm1::closeAsUser()
 
 void TForm1::myexception(const std::exception& error)
 {
+    using lanseek::platform::FailureKind;
     const QString message = QString::fromUtf8(error.what());
-    if (dynamic_cast<const lanseek::download::TargetFileError*>(&error)) {
+    const FailureKind kind = lanseek::download::kindOf(error);
+    switch (kind) {
+    case FailureKind::Unknown:
+        // Raised outside the program: its words are all there is to decide by.
+        myexception(message);
+        return;
+    case FailureKind::TargetFile:
         // Its text carries a path; only the message and the row it concerns are logged.
         m_downloads->logFailure(message);
         return;
+    case FailureKind::Network:
+    case FailureKind::HttpStatus:
+        m_downloads->logFailure(message);
+        m_downloads->applyRecovery(kind);
+        return;
+    case FailureKind::Fatal:
+        m_downloads->logFailure(message);
+        m_dialogs->message(this, QStringLiteral("出现致命错误，应用程序将关闭！！！"));
+        if (Form2)
+            Form2->close();
+        close();
+        return;
+    case FailureKind::PlaylistFile:
+    case FailureKind::CardFile:
+        // These happen in the play list and card views, where the download log is out of sight: the user
+        // is told as well. The downloads are not touched.
+        m_downloads->logLine(message);
+        m_dialogs->message(this, message);
+        return;
     }
-    myexception(message);
 }
 
 void TForm1::myexception(const QString& message)

@@ -1,11 +1,12 @@
 #include "download/download_recovery.h"
 
 #include "download/download_rules.h"
+#include "platform/net/net_error.h"
 
 namespace lanseek::download {
 
 TargetFileError::TargetFileError(const QString& path)
-    : std::runtime_error((QStringLiteral("无法创建文件：") + path).toStdString())
+    : platform::Failure(platform::FailureKind::TargetFile, QStringLiteral("无法创建文件：") + path)
 {
 }
 
@@ -15,11 +16,41 @@ bool isDownloadFailure(const QString& message)
     return lower.contains(QStringLiteral("socket")) || lower.contains(QStringLiteral("40"));
 }
 
+platform::FailureKind kindOfMessage(const QString& message)
+{
+    if (message.toLower().contains(QStringLiteral("access")))
+        return platform::FailureKind::Fatal;
+    return isDownloadFailure(message) ? platform::FailureKind::Network : platform::FailureKind::Unknown;
+}
+
+platform::FailureKind kindOf(const std::exception& error)
+{
+    if (const auto* failure = dynamic_cast<const platform::Failure*>(&error))
+        return failure->kind();
+    if (dynamic_cast<const platform::HttpStatusError*>(&error))
+        return platform::FailureKind::HttpStatus;
+    if (dynamic_cast<const platform::NetError*>(&error))
+        return platform::FailureKind::Network;
+    return platform::FailureKind::Unknown;
+}
+
+bool isDownloadKind(platform::FailureKind kind)
+{
+    return kind == platform::FailureKind::Network || kind == platform::FailureKind::HttpStatus;
+}
+
 std::vector<RecoveryAction> downloadRecovery(const QString& message, const RecoveryState& state)
+{
+    // A message that is both fatal and names a socket failure is still a failed download for the queue.
+    return downloadRecovery(
+        isDownloadFailure(message) ? platform::FailureKind::Network : kindOfMessage(message), state);
+}
+
+std::vector<RecoveryAction> downloadRecovery(platform::FailureKind kind, const RecoveryState& state)
 {
     using Kind = RecoveryAction::Kind;
     std::vector<RecoveryAction> actions;
-    if (!isDownloadFailure(message))
+    if (!isDownloadKind(kind))
         return actions;
 
     int resumeRow = state.resumeRow;

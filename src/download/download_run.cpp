@@ -4,6 +4,40 @@
 
 namespace lanseek::download {
 
+QString transferStateText(TransferState state)
+{
+    switch (state) {
+    case TransferState::Running:
+        return kStateRunning;
+    case TransferState::Ended:
+        return kStateEnded;
+    case TransferState::Done:
+        return kStateDone;
+    case TransferState::Incomplete:
+        return kStateIncomplete;
+    }
+    return kStateRunning;
+}
+
+TransferState transferStateOf(const QString& text)
+{
+    if (text == kStateEnded)
+        return TransferState::Ended;
+    if (text == kStateDone)
+        return TransferState::Done;
+    if (text == kStateIncomplete)
+        return TransferState::Incomplete;
+    return TransferState::Running;
+}
+
+QStringList DownloadRun::transferStates() const
+{
+    QStringList states;
+    for (const Transfer& transfer : transfers)
+        states << transferStateText(transfer.state);
+    return states;
+}
+
 bool DownloadRun::pathInUse(const QString& path, const std::array<int, kFileSlots>& slotWorkers) const
 {
     const QString clean = QDir::cleanPath(path);

@@ -9,6 +9,7 @@
 // row r. A row's file is reported once: it is queued when its last worker ends, promoted to its final
 // state in the order the files ended, and never queued again after its report.
 
+#include "download/download_queue.h"
 #include "download/download_rules.h"
 
 #include <QList>
@@ -31,6 +32,35 @@ struct LowSpeedLimit
     long seconds = 60;
 };
 
+// Where a run of the queue is. A run probes a song, waits for the song's file slot to be free, waits for its
+// file to be free (the same song listed twice) and creates it, connects the file's workers, and moves on to
+// the next song; each step ends with a queued event.
+enum class RunStep { Idle, Probing, WaitingForSlot, WaitingForFile, Connecting };
+
+// Which path the run tries to create for a song: the row's own, or the fallback name in the music folder.
+enum class PathChoice { RowPath, Fallback };
+
+enum class TransferState { Running, Ended, Done, Incomplete };
+
+// "正在下载", "下载结束", "下载已经完成", "下载不完整"; and back (any other text reads as running).
+QString transferStateText(TransferState state);
+TransferState transferStateOf(const QString& text);
+
+// What an in-progress row stands for: the file one song is written into. Its texts are taken when the
+// file starts, so that its report names the file it wrote and that song's address and size, whatever
+// becomes of the download list afterwards.
+struct Transfer
+{
+    SongId song = 0; // 0 when the row does not come from a queued song
+    QString name;
+    QString savePath;
+    QString address;
+    QString sizeText;
+    TransferState state = TransferState::Running;
+    int elapsedSeconds = 0; // "时间"
+    int sequence = -1;      // "相应序列": the download-list row it started from; -1 when not a number
+};
+
 struct DownloadRun
 {
     int currentRow = 0;        // the download-list row the queue works on
@@ -40,12 +70,25 @@ struct DownloadRun
     std::array<std::int64_t, kLabelledWorkers> workerBytes{}; // bytes so far per worker, 5 x slot + worker
     std::int64_t previousTotal = 0;                           // the sum of workerBytes at the last tick
     std::array<std::int64_t, kFileSlots> slotFileSize{0, 0, 0};
-    std::array<int, kFileSlots> slotRow{0, 0, 0};       // the in-progress row of each slot's file
-    std::array<QString, kFileSlots> slotSavePath;       // where each slot's file is written
-    bool downloadRunWaiting = false;                    // a run of the queue has not yet started its last row
+    std::array<int, kFileSlots> slotRow{0, 0, 0}; // the in-progress row of each slot's file
+    std::array<QString, kFileSlots> slotSavePath; // where each slot's file is written
+    bool downloadRunWaiting = false;              // a run of the queue has not yet started its last row
+    RunStep step = RunStep::Idle;
+    std::vector<SongId> songs; // the run's songs, fixed when it starts
+    std::size_t nextSong = 0;  // the next of them to probe
+    int afterLast = 0;         // the row after the last song the run reached
+    SongId song = 0;           // the song of the current step
+    int slot = 0;              // its file slot
+    QString pendingPath;       // the file it is to be written into, once free
+    PathChoice pathChoice = PathChoice::RowPath;
     std::array<std::int64_t, kBarsPerSlot> barValues{}; // what the bars show, in bytes (bars may be scaled)
     std::int64_t barMaximum = 0;
     LowSpeedLimit lowSpeed; // given to every client the queue makes
+
+    // Per in-progress row: the file it stands for.
+    QList<Transfer> transfers;
+    // The state texts of the in-progress rows, first to last.
+    QStringList transferStates() const;
 
     // Per in-progress row: every byte of the file arrived (so far).
     QList<bool> inProgressComplete;

@@ -1,5 +1,6 @@
 #include "playback/playlist_files.h"
 
+#include "platform/model/failure.h"
 #include "platform/text/gbk.h"
 #include "playback/player_pages.h"
 
@@ -98,19 +99,22 @@ LoadedPage loadedPlaylistPage(PlaylistFormat format, const QString& chosenPath)
 
 void writeTextLines(const QString& path, const std::vector<QString>& lines)
 {
-    platform::writeGbkLines(std::filesystem::path(path.toStdU16String()), lines);
+    try {
+        platform::writeGbkLines(std::filesystem::path(path.toStdU16String()), lines);
+    } catch (const std::runtime_error&) {
+        // The writer's own text is for developers; the user is told in Chinese what failed and where.
+        throw platform::Failure(platform::FailureKind::PlaylistFile, QStringLiteral("无法写入文件：") + path);
+    }
 }
 
 QStringList readTextLines(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read \"" + path.toStdString() +
-                                 "\": " + file.errorString().toStdString());
+        throw platform::Failure(platform::FailureKind::PlaylistFile, QStringLiteral("无法读取文件：") + path);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error("cannot read \"" + path.toStdString() +
-                                 "\": " + file.errorString().toStdString());
+        throw platform::Failure(platform::FailureKind::PlaylistFile, QStringLiteral("无法读取文件：") + path);
     return splitTextLines(platform::fromGbk(std::string_view(bytes.constData(), bytes.size())));
 }
 

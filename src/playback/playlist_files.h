@@ -54,12 +54,12 @@ struct LoadedPage
 };
 LoadedPage loadedPlaylistPage(PlaylistFormat format, const QString& chosenPath);
 
-// Writes the lines in GBK, CR LF after every line, replacing an existing file. Throws
-// std::runtime_error naming the path when the file cannot be written.
+// Writes the lines in GBK, CR LF after every line, replacing an existing file. Throws a play-list-file
+// Failure naming the path when the file cannot be written.
 void writeTextLines(const QString& path, const std::vector<QString>& lines);
 
-// Reads a GBK text file as lines (see splitTextLines). Throws std::runtime_error naming the path when
-// the file cannot be read.
+// Reads a GBK text file as lines (see splitTextLines). Throws a play-list-file Failure naming the path
+// when the file cannot be read.
 QStringList readTextLines(const QString& path);
 
 } // namespace lanseek::playback

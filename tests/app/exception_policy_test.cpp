@@ -3,7 +3,9 @@
 
 #include "app/application.h"
 #include "download/download_recovery.h"
+#include "platform/model/failure.h"
 #include "platform/net/id_http.h"
+#include "platform/net/net_error.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -163,6 +165,37 @@ TEST_F(ExceptionPolicy, ASaveFileThatCannotBeCreatedIsOnlyLoggedWhateverItsPathS
     // The same words in any other error keep their meaning.
     form->myexception(std::runtime_error("Socket Error # 104"));
     EXPECT_EQ(form->downloads().state().resumeRow, 1);
+}
+
+TEST_F(ExceptionPolicy, OurFailuresAreActedOnByTheirKindWhateverTheirWordsSay)
+{
+    using lanseek::platform::Failure;
+    using lanseek::platform::FailureKind;
+    addRows(4);
+    giveSlotsClients();
+    form->show();
+    // A play list or card that cannot be written tells the user, in Chinese, and leaves the queue be.
+    const QString playlist = QStringLiteral("无法写入文件：/nonexistent-40/socket.rpm");
+    form->myexception(Failure(FailureKind::PlaylistFile, playlist));
+    const QString card = QStringLiteral("贺卡无法保存：/access/40");
+    form->myexception(Failure(FailureKind::CardFile, card));
+    EXPECT_EQ(form->downinimemo->Lines(), (QStringList{playlist, card}));
+    EXPECT_EQ(dialogs.messages, (QStringList{playlist, card}));
+    EXPECT_TRUE(dialogs.exits.empty());
+    EXPECT_EQ(form->downloads().state().resumeRow, 0);
+    EXPECT_NE(form->downloads().state().slotClients[0][0], nullptr);
+    EXPECT_EQ(shownView(*form), form->ListView1);
+
+    // The HTTP client's failures are failed downloads, whatever their text.
+    form->myexception(lanseek::platform::HttpStatusError(500, "HTTP/1.1 500 Internal Server Error"));
+    EXPECT_EQ(form->downloads().state().slotClients[0][0], nullptr);
+    EXPECT_EQ(form->downloads().state().resumeRow, 1);
+    EXPECT_TRUE(form->downinimemo->Lines().contains(QStringLiteral("歌0不能下载")));
+
+    // A fatal failure closes the window even without "access" in it.
+    form->myexception(Failure(FailureKind::Fatal, QStringLiteral("内存不足")));
+    EXPECT_EQ(dialogs.messages.last(), QStringLiteral("出现致命错误，应用程序将关闭！！！"));
+    EXPECT_EQ(dialogs.exits, std::vector<int>{0});
 }
 
 namespace {

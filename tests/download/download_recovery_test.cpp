@@ -1,5 +1,7 @@
 #include "download/download_recovery.h"
 
+#include "platform/net/net_error.h"
+
 #include <gtest/gtest.h>
 
 using namespace lanseek::download;
@@ -56,4 +58,32 @@ TEST(DownloadRecovery, AProbeMovingOntoAMultipleOfThreeStillKeepsTheSlots)
                                            {Kind::DisconnectProbe},
                                            {Kind::SetResumeRow, 3},
                                            {Kind::ShowDownloadView}}));
+}
+
+TEST(DownloadRecovery, OurFailuresAreJudgedByTheirKindNotTheirWords)
+{
+    using lanseek::platform::Failure;
+    using lanseek::platform::FailureKind;
+    // Paths are the user's text: "40", "socket" or "access" in them mean nothing.
+    const Failure playlist(FailureKind::PlaylistFile,
+                           QStringLiteral("无法写入文件：/nonexistent-40/socket.rpm"));
+    EXPECT_EQ(kindOf(playlist), FailureKind::PlaylistFile);
+    EXPECT_EQ(downloadRecovery(kindOf(playlist), {0, 5, false}), std::vector<RecoveryAction>{});
+    EXPECT_EQ(kindOf(TargetFileError(QStringLiteral("/access/40.mp3"))), FailureKind::TargetFile);
+    EXPECT_EQ(downloadRecovery(FailureKind::TargetFile, {0, 5, true}), std::vector<RecoveryAction>{});
+    EXPECT_EQ(downloadRecovery(FailureKind::CardFile, {0, 5, false}), std::vector<RecoveryAction>{});
+
+    // The HTTP client's failures are failed downloads whatever they say.
+    EXPECT_EQ(kindOf(lanseek::platform::HttpStatusError(500, "HTTP/1.1 500 Internal Server Error")),
+              FailureKind::HttpStatus);
+    EXPECT_EQ(kindOf(lanseek::platform::SocketError(0, "Connection closed gracefully")),
+              FailureKind::Network);
+    EXPECT_EQ(downloadRecovery(FailureKind::HttpStatus, {0, 3, true}),
+              downloadRecovery(QStringLiteral("HTTP/1.1 404 Not Found"), {0, 3, true}));
+
+    // Only what comes from outside is read by the text rules.
+    EXPECT_EQ(kindOf(std::runtime_error("HTTP/1.1 404")), FailureKind::Unknown);
+    EXPECT_EQ(kindOfMessage(QStringLiteral("Access violation")), FailureKind::Fatal);
+    EXPECT_EQ(kindOfMessage(QStringLiteral("HTTP/1.1 404")), FailureKind::Network);
+    EXPECT_EQ(kindOfMessage(QStringLiteral("Invalid stream operation")), FailureKind::Unknown);
 }

@@ -58,9 +58,22 @@ protected:
                                  : savePath}});
     }
 
+    // The run's steps advance on queued events: a press starts it, and it is over once it has started its
+    // last song and every worker has ended.
     bool waitForWorkers(int timeoutMs = 30000)
     {
-        return waitUntil([this] { return form->downloads().state().activeWorkers == 0; }, timeoutMs);
+        return waitUntil(
+            [this] {
+                return !form->downloads().state().run.downloadRunWaiting &&
+                       form->downloads().state().activeWorkers == 0;
+            },
+            timeoutMs);
+    }
+
+    // Until the run has started (or given up) its last song.
+    bool waitForRun(int timeoutMs = 30000)
+    {
+        return waitUntil([this] { return !form->downloads().state().run.downloadRunWaiting; }, timeoutMs);
     }
 
     QStringList log() const { return form->downinimemo->Lines(); }
@@ -92,7 +105,8 @@ TEST_F(DownloadQueue, ThreeFilesDownloadSideBySideWhetherOrNotRangesAreHonoured)
     addSong(QStringLiteral("丙"), server.url("/c.mp3"));
 
     form->downbtnClick();
-    // The run returns once the last row has started; all three files are on their way.
+    ASSERT_TRUE(waitForRun());
+    // The run ends once the last row has started; all three files are on their way.
     EXPECT_EQ(form->downloads().state().slotWorkers, (std::array<int, 3>{5, 5, 5}));
     EXPECT_EQ(form->downloads().state().activeWorkers, 15);
     EXPECT_EQ(states(), (QStringList{QStringLiteral("正在下载"), QStringLiteral("正在下载"),
@@ -332,6 +346,7 @@ TEST_F(DownloadQueue, DeleteAndClearAreRefusedWhileWorkersRun)
             form->folders().musicFolder() + QStringLiteral("留.mp3"));
     form->downloads().state().resumeRow = 0;
     form->downbtnClick();
+    ASSERT_TRUE(waitForRun());
     ASSERT_GT(form->downloads().state().activeWorkers, 0);
 
     form->downloadlistview->setRowSelected(1, true);
@@ -355,6 +370,7 @@ TEST_F(DownloadQueue, ClosingWithRunningWorkersAsksAndYesStopsThem)
     server.serve("/s.mp3", slow);
     addSong(QStringLiteral("慢"), server.url("/s.mp3"));
     form->downbtnClick();
+    ASSERT_TRUE(waitForRun());
     ASSERT_EQ(form->downloads().state().slotWorkers[0], 5);
     // A disconnect reaches a transfer that runs; wait until all five do.
     ASSERT_TRUE(waitUntil(
@@ -682,6 +698,8 @@ TEST_F(DownloadQueue, AFileWhoseClientsCannotConnectIsReportedIncomplete)
     form->downloads().state().run.currentRow = 0;
     form->downloads().startFile(0, form->downloadlistview->row(0),
                                 form->folders().musicFolder() + QStringLiteral("连.mp3"));
+    // The clients connect on a helper thread; the row appears when they have tried.
+    ASSERT_TRUE(waitUntil([this] { return form->downloadnow->Count() == 1; }, 10000));
 
     EXPECT_EQ(form->downloads().state().slotWorkers[0], 0);
     EXPECT_EQ(states(), QStringList{QStringLiteral("下载不完整")});
@@ -752,6 +770,7 @@ TEST_F(DownloadQueue, StartingAFileWhileTheTimerRunsDoesNotRestartItsCountdown)
     // A long interval makes a restart plain: it would give the full interval back.
     form->Timer1->setInterval(60'000);
     form->downbtnClick();
+    ASSERT_TRUE(waitForRun());
     ASSERT_EQ(form->downloadnow->Count(), 2);
     ASSERT_TRUE(form->Timer1->isActive());
     EXPECT_LT(form->Timer1->remainingTime(), 59'000);
@@ -783,6 +802,7 @@ TEST_F(DownloadQueue, ATargetThatCannotBeCreatedAnywhereEndsTheRunWithAChineseLi
     addSong(QStringLiteral("后"), server.url("/n.mp3"));
     form->folders().setMusicFolder(folder.filePath(QStringLiteral("also/gone/")));
     form->guarded([this] { form->downbtnClick(); });
+    ASSERT_TRUE(waitForRun());
 
     const QStringList lines = log();
     ASSERT_FALSE(lines.isEmpty());

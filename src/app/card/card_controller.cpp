@@ -6,6 +6,7 @@
 #include "card/card_markup.h"
 #include "card/card_page.h"
 #include "card/card_save.h"
+#include "platform/model/failure.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/dialogs.h"
 #include "platform/web/address.h"
@@ -28,6 +29,12 @@ namespace lanseek::app {
 using namespace lanseek::card;
 
 namespace {
+
+// A card or its picture that cannot be read or written; the policy tells the user and leaves the rest be.
+lanseek::platform::Failure cardFailure(const QString& message)
+{
+    return {lanseek::platform::FailureKind::CardFile, message};
+}
 
 lanseek::card::EditorState editorState(const QLineEdit* edit)
 {
@@ -219,9 +226,14 @@ void CardController::writeCard()
     card.lines = m_view.iememo->visualLines();
     const QString path = cardPath(m_folders.programFolder());
     if (QFile::exists(path) && !QFile::remove(path))
-        throw std::runtime_error("cannot replace " + path.toStdString());
+        throw cardFailure(QStringLiteral("贺卡无法保存：") + path);
     const QStringList lines = cardLines(card);
-    lanseek::platform::writeGbkLines(path.toStdString(), std::vector<QString>(lines.begin(), lines.end()));
+    try {
+        lanseek::platform::writeGbkLines(path.toStdString(),
+                                         std::vector<QString>(lines.begin(), lines.end()));
+    } catch (const std::runtime_error&) {
+        throw cardFailure(QStringLiteral("贺卡无法保存：") + path);
+    }
 }
 
 void CardController::previewbtnClick()
@@ -251,7 +263,7 @@ QByteArray readWholeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("贺卡无法读取: " + file.errorString().toStdString());
+        throw cardFailure(QStringLiteral("贺卡无法读取: ") + file.errorString());
     return file.readAll();
 }
 
@@ -264,11 +276,11 @@ bool copyPicture(const QString& picture, const QString& folder, const QString& c
     if (QFileInfo(picture).canonicalFilePath() == QFileInfo(copy).canonicalFilePath())
         return true;
     if (!QDir().mkpath(folder))
-        throw std::runtime_error("贺卡图片文件夹无法建立");
+        throw cardFailure(QStringLiteral("贺卡图片文件夹无法建立"));
     if (QFile::exists(copy) && !QFile::remove(copy))
-        throw std::runtime_error("贺卡图片无法替换");
+        throw cardFailure(QStringLiteral("贺卡图片无法替换"));
     if (!QFile::copy(picture, copy))
-        throw std::runtime_error("贺卡图片无法复制");
+        throw cardFailure(QStringLiteral("贺卡图片无法复制"));
     return true;
 }
 
@@ -308,7 +320,7 @@ void CardController::saveCardAs(const lanseek::platform::WebDocument& document)
 
     QSaveFile file(target.filePath());
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
-        throw std::runtime_error("贺卡无法保存: " + file.errorString().toStdString());
+        throw cardFailure(QStringLiteral("贺卡无法保存: ") + file.errorString());
 }
 
 } // namespace lanseek::app

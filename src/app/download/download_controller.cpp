@@ -9,7 +9,6 @@
 #include "download/download_rules.h"
 #include "download/mp3thread.h"
 #include "download/segments.h"
-#include "platform/net/anti_freeze.h"
 #include "platform/net/id_http.h"
 #include "platform/ui/dialogs.h"
 #include "skin/controls/se_controls.h"
@@ -18,7 +17,11 @@
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTimer>
+
+#include <algorithm>
+#include <unordered_set>
 
 #include <vector>
 
@@ -26,19 +29,6 @@ namespace dl = lanseek::download;
 using lanseek::platform::ListRow;
 
 namespace {
-
-// Clears a flag when the scope ends, however it ends.
-class FlagScope
-{
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 // Creates (or truncates) a file and closes it again at once.
 bool createEmpty(const QString& path)
@@ -50,15 +40,13 @@ bool createEmpty(const QString& path)
     return true;
 }
 
-// The save paths and addresses of the download list's rows before `end`.
-std::vector<dl::TakenPath> takenPathsOf(const TSeSkinSListView& list, int end)
+// Where a download-list row keeps the id of the queued song it shows.
+constexpr int kSongIdRole = Qt::UserRole + 7;
+
+dl::SongId songIdOfRow(const TSeSkinSListView& list, int row)
 {
-    std::vector<dl::TakenPath> taken;
-    const int rows = std::min(end, list.Count());
-    taken.reserve(static_cast<std::size_t>(std::max(rows, 0)));
-    for (int r = 0; r < rows; ++r)
-        taken.push_back({list.subItem(r, 4), list.subItem(r, 1)});
-    return taken;
+    const QTreeWidgetItem* item = list.topLevelItem(row);
+    return item ? item->data(0, kSongIdRole).toULongLong() : 0;
 }
 
 // Disconnect is safe from the UI thread while a worker thread transfers; the worker then ends its GET.
@@ -89,25 +77,28 @@ DownloadController::DownloadController(const DownloadView& view, SharedFolders& 
     setObjectName(QStringLiteral("downloadController"));
 }
 
-// The hub, a child of this controller, ends the running workers and waits for them before it goes.
-DownloadController::~DownloadController() = default;
+// The hub, a child of this controller, ends the running workers and waits for them before it goes. The
+// helper threads are ended and waited for here; what they posted is dropped with the hub.
+DownloadController::~DownloadController()
+{
+    if (m_probe)
+        m_probe->Disconnect();
+    for (QThread* thread : m_helpers)
+        thread->wait();
+}
 
 // ---- Queue -------------------------------------------------------------------------------------------
 
 void DownloadController::dragdownbtnClick()
 {
+    syncQueueWithView();
+    dl::DownloadQueue& queue = m_state.queue;
     for (int index : m_view.ListView1->selectedRowIndexes()) {
-        const ListRow result = m_view.ListView1->row(index);
-        ListRow row;
-        row.caption = result.caption;
-        row.imageIndex = result.imageIndex;
-        for (int sub = 0; sub < 4; ++sub)
-            row.subItems << result.subItem(sub);
+        dl::QueuedSong song = dl::QueuedSong::fromRow(m_view.ListView1->row(index));
         // Songs whose names clean up to the same file name must not download into one file.
-        row.subItems << dl::uniqueSavePath(
-            dl::savePathFor(m_folders.musicFolder(), result.subItem(0), result.subItem(3)), result.subItem(1),
-            takenPathsOf(*m_view.downloadlistview, m_view.downloadlistview->Count()));
-        m_view.downloadlistview->appendRow(row);
+        song.savePath = dl::uniqueSavePath(dl::savePathFor(m_folders.musicFolder(), song.name, song.type),
+                                           song.address, queue.takenPathsBefore(queue.size()));
+        appendSong(std::move(song));
     }
     m_views.showDownloadView();
 }
@@ -118,9 +109,12 @@ void DownloadController::delbtnClick()
         m_view.delbtn->setEnabled(false);
         return;
     }
+    // A song deleted while the run probes it (or waits for its slot) is taken out of the run: the run
+    // knows its songs by id, so nothing of it reaches the songs that move up in its place.
     for (int index = m_view.downloadlistview->firstSelectedRow(); index >= 0;
          index = m_view.downloadlistview->firstSelectedRow())
         m_view.downloadlistview->deleteRow(index);
+    syncQueueWithView();
 }
 
 void DownloadController::delallbtnClick()
@@ -130,15 +124,88 @@ void DownloadController::delallbtnClick()
         return;
     }
     m_view.downloadlistview->Clear();
+    syncQueueWithView();
+}
+
+// ---- The queue and its view --------------------------------------------------------------------------
+
+void DownloadController::appendSong(dl::QueuedSong song)
+{
+    const dl::SongId id = m_state.queue.add(std::move(song));
+    const int row = m_view.downloadlistview->appendRow(m_state.queue.find(id)->toRow());
+    m_view.downloadlistview->topLevelItem(row)->setData(0, kSongIdRole, QVariant::fromValue(id));
+}
+
+void DownloadController::syncQueueWithView()
+{
+    TSeSkinSListView* list = m_view.downloadlistview;
+    dl::DownloadQueue& queue = m_state.queue;
+    // This runs before every step that reads the queue, so it must stay linear in the list's length.
+    std::unordered_set<dl::SongId> held;
+    for (int i = 0; i < queue.size(); ++i)
+        held.insert(queue.at(i).id);
+    std::vector<dl::SongId> order;
+    order.reserve(static_cast<std::size_t>(list->Count()));
+    for (int r = 0; r < list->Count(); ++r) {
+        dl::SongId id = songIdOfRow(*list, r);
+        if (id == 0 || !held.contains(id)) {
+            id = queue.add(dl::QueuedSong::fromRow(list->row(r)));
+            list->topLevelItem(r)->setData(0, kSongIdRole, QVariant::fromValue(id));
+        }
+        order.push_back(id);
+    }
+    queue.keepOnly(order);
+}
+
+void DownloadController::setSongSavePath(dl::SongId id, const QString& path)
+{
+    dl::QueuedSong* song = m_state.queue.find(id);
+    if (!song)
+        return;
+    song->savePath = path;
+    m_view.downloadlistview->setSubItem(m_state.queue.indexOf(id), song::kSavePath, path);
+}
+
+void DownloadController::syncTransfersWithView()
+{
+    syncQueueWithView();
+    auto& run = m_state.run;
+    // In-progress rows are only ever appended, so a row's index is its identity. Rows shown without a
+    // transfer behind them are read once from their texts.
+    for (int r = static_cast<int>(run.transfers.size()); r < m_view.downloadnow->Count(); ++r) {
+        const ListRow shown = m_view.downloadnow->row(r);
+        dl::Transfer transfer;
+        transfer.name = shown.caption;
+        transfer.state = dl::transferStateOf(shown.subItem(0));
+        transfer.elapsedSeconds = shown.subItem(1).toInt();
+        bool ok = false;
+        transfer.sequence = shown.subItem(2).toInt(&ok);
+        if (!ok)
+            transfer.sequence = -1;
+        if (transfer.sequence >= 0 && transfer.sequence < m_state.queue.size()) {
+            const dl::QueuedSong& song = m_state.queue.at(transfer.sequence);
+            transfer.song = song.id;
+            transfer.savePath = song.savePath;
+            transfer.address = song.address;
+            transfer.sizeText = song.sizeText;
+        }
+        run.transfers.append(transfer);
+    }
+}
+
+void DownloadController::setTransferState(int progressRow, dl::TransferState state)
+{
+    m_state.run.transfers[progressRow].state = state;
+    m_view.downloadnow->setSubItem(progressRow, 0, dl::transferStateText(state));
 }
 
 void DownloadController::downbtnClick()
 {
-    // A press while a run waits (for the network or for a slot) would walk the same rows a second time.
+    // A press while a run goes on (waiting for the network or for a slot) would walk the same rows again.
     auto& run = m_state.run;
     if (run.downloadRunWaiting)
         return;
-    FlagScope running(run.downloadRunWaiting);
+    syncQueueWithView();
     // The active worker count only falls back to 0 with its workers; the delete, clear and all-ended
     // logic rely on it matching them.
     if (m_state.activeWorkers < 0)
@@ -146,79 +213,165 @@ void DownloadController::downbtnClick()
     run.connectedCount = 1;
     run.elapsedSeconds = 0;
 
-    const int last = m_view.downloadlistview->Count() - 1;
-    if (last < m_state.resumeRow)
+    if (m_state.queue.size() - 1 < m_state.resumeRow)
         return;
-    int& currentRow = run.currentRow;
-    for (currentRow = m_state.resumeRow; currentRow <= last; ++currentRow) {
-        if (m_state.quitConfirmed)
-            return;
-        // Rows can be deleted while the run waits; what is gone is not fetched.
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        m_state.resumeRow = currentRow;
-        lanseek::platform::processEventsFor(0);
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        // The row's texts are taken now: the list may change under later waits.
-        const ListRow row = m_view.downloadlistview->row(currentRow);
-        const QString name = row.subItem(0);
-        const QString address = row.subItem(1);
-        run.fileSize = 0;
+    // The run's songs are the ones listed from the resume row when it starts, known by id: a song deleted
+    // while the run waits is taken out of it, and none moves into its place.
+    run.songs = m_state.queue.idsFrom(m_state.resumeRow);
+    run.nextSong = 0;
+    run.afterLast = m_state.resumeRow;
+    run.downloadRunWaiting = true;
+    nextSong();
+}
 
-        m_state.sizeProbeFlag = true;
-        if (!probeSize(address) || run.fileSize <= 0) {
-            m_view.downinimemo->Add(name + QStringLiteral("不能下载"));
+// The run is a state machine: each step starts something (a probe, a wait for a slot or a file, the
+// workers' connects) and returns to the event loop; the step's end arrives as a queued event and
+// advances the run. No step waits inside a nested event loop, so a click during the run meets a known
+// state instead of a half-done handler.
+void DownloadController::nextSong()
+{
+    auto& run = m_state.run;
+    while (true) {
+        if (m_state.quitConfirmed || run.nextSong >= run.songs.size()) {
+            endRun();
+            return;
+        }
+        const dl::SongId id = run.songs[run.nextSong++];
+        run.currentRow = run.afterLast;
+        if (!refreshCurrentRow(id, RowFollow::StartStep))
             continue;
-        }
-
-        run.connectedCount = 0;
-        const int slot = currentRow % dl::kFileSlots;
-        lanseek::platform::waitUntil(
-            [this, slot] { return m_state.slotWorkers[slot] <= 0 || m_state.quitConfirmed; });
-        if (m_state.quitConfirmed)
+        run.afterLast = run.currentRow + 1;
+        run.song = id;
+        run.fileSize = 0;
+        m_state.sizeProbeFlag = true;
+        run.step = dl::RunStep::Probing;
+        if (startProbe(m_state.queue.find(id)->address))
             return;
-
-        if (currentRow >= m_view.downloadlistview->Count())
-            break;
-        // The rows before this one keep their paths; this one must not write into a file of another song.
-        const std::vector<dl::TakenPath> taken = takenPathsOf(*m_view.downloadlistview, currentRow);
-        // The same song listed twice shares one file. Creating it empties it, so that waits until the other
-        // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
-        const auto createWhenFree = [this, &run](const QString& path) {
-            lanseek::platform::waitUntil([this, &run, &path] {
-                return !run.pathInUse(path, m_state.slotWorkers) || m_state.quitConfirmed;
-            });
-            return !m_state.quitConfirmed && createEmpty(path);
-        };
-        QString savePath;
-        if (!dl::needsFallbackName(name, row.subItem(4))) {
-            savePath = dl::uniqueSavePath(row.subItem(4), address, taken);
-            if (!createWhenFree(savePath))
-                savePath.clear();
-        }
-        if (m_state.quitConfirmed)
-            return;
-        if (savePath.isEmpty()) {
-            savePath = dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
-                                                           currentRow, dl::fallbackExtension(address)),
-                                          address, taken);
-            if (!createWhenFree(savePath)) {
-                if (m_state.quitConfirmed)
-                    return;
-                throw dl::TargetFileError(savePath);
-            }
-        }
-        // The row shows where its file really is, so that its report names it.
-        if (savePath != row.subItem(4) && m_view.downloadlistview->subItem(currentRow, 1) == address)
-            m_view.downloadlistview->setSubItem(currentRow, 4, savePath);
-        enableTimer1();
-        m_state.sizeProbeFlag = false;
-        startFile(slot, row, savePath);
+        m_view.downinimemo->Add(m_state.queue.find(id)->name + QStringLiteral("不能下载"));
     }
 }
 
-bool DownloadController::probeSize(const QString& address)
+void DownloadController::endRun()
+{
+    auto& run = m_state.run;
+    run.step = dl::RunStep::Idle;
+    run.song = 0;
+    run.songs.clear();
+    run.currentRow = run.afterLast;
+    run.downloadRunWaiting = false;
+}
+
+void DownloadController::probeEnded(bool ok)
+{
+    auto& run = m_state.run;
+    if (run.step != dl::RunStep::Probing)
+        return;
+    if (m_probe)
+        m_probe->Disconnect();
+    if (!ok || run.fileSize <= 0) {
+        // A song deleted while it was probed is not named: it is no longer the user's.
+        if (refreshCurrentRow(run.song, RowFollow::KeepStep))
+            m_view.downinimemo->Add(m_state.queue.find(run.song)->name + QStringLiteral("不能下载"));
+        nextSong();
+        return;
+    }
+    if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+        m_state.sizeProbeFlag = false;
+        nextSong();
+        return;
+    }
+    run.connectedCount = 0;
+    run.slot = run.currentRow % dl::kFileSlots;
+    run.step = dl::RunStep::WaitingForSlot;
+    advanceRun();
+}
+
+void DownloadController::advanceRun()
+{
+    auto& run = m_state.run;
+    if (run.step != dl::RunStep::WaitingForSlot && run.step != dl::RunStep::WaitingForFile)
+        return;
+    if (m_state.quitConfirmed) {
+        endRun();
+        return;
+    }
+    if (run.step == dl::RunStep::WaitingForSlot) {
+        if (m_state.slotWorkers[run.slot] > 0)
+            return; // the slot's last worker to end advances the run again
+        if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+            m_state.sizeProbeFlag = false;
+            nextSong();
+            return;
+        }
+        const dl::QueuedSong& song = *m_state.queue.find(run.song);
+        // The path as it is now: the chooser may have changed it while the run waited. The songs before
+        // this one keep their paths; this one must not write into a file of another song.
+        const std::vector<dl::TakenPath> taken = m_state.queue.takenPathsBefore(run.currentRow);
+        if (!dl::needsFallbackName(song.name, song.savePath)) {
+            run.pathChoice = dl::PathChoice::RowPath;
+            run.pendingPath = dl::uniqueSavePath(song.savePath, song.address, taken);
+        } else {
+            run.pathChoice = dl::PathChoice::Fallback;
+            run.pendingPath = fallbackPathFor(song, taken);
+        }
+        run.step = dl::RunStep::WaitingForFile;
+    }
+    // The same song listed twice shares one file. Creating it empties it, so that waits until the other
+    // row's workers have ended: they would otherwise lose what they wrote and report a file that is not.
+    while (true) {
+        if (run.pathInUse(run.pendingPath, m_state.slotWorkers))
+            return; // the workers writing it advance the run when they end
+        if (createEmpty(run.pendingPath))
+            break;
+        if (run.pathChoice == dl::PathChoice::Fallback) {
+            const QString path = run.pendingPath;
+            endRun();
+            throw dl::TargetFileError(path);
+        }
+        run.pathChoice = dl::PathChoice::Fallback;
+        run.pendingPath =
+            fallbackPathFor(*m_state.queue.find(run.song), m_state.queue.takenPathsBefore(run.currentRow));
+    }
+    // A song deleted while its file was made is not started; the empty file is left as it is.
+    if (!refreshCurrentRow(run.song, RowFollow::KeepStep)) {
+        m_state.sizeProbeFlag = false;
+        nextSong();
+        return;
+    }
+    // The row shows where its file really is.
+    if (run.pendingPath != m_state.queue.find(run.song)->savePath)
+        setSongSavePath(run.song, run.pendingPath);
+    enableTimer1();
+    m_state.sizeProbeFlag = false;
+    dl::QueuedSong started = *m_state.queue.find(run.song);
+    started.savePath = run.pendingPath;
+    run.step = dl::RunStep::Connecting;
+    connectFile(run.slot, started);
+}
+
+QString DownloadController::fallbackPathFor(const dl::QueuedSong& song,
+                                            const std::vector<dl::TakenPath>& taken) const
+{
+    return dl::uniqueSavePath(dl::fallbackPath(m_folders.musicFolder(), m_searchText.searchText(),
+                                               m_state.run.currentRow, dl::fallbackExtension(song.address)),
+                              song.address, taken);
+}
+
+bool DownloadController::refreshCurrentRow(dl::SongId id, RowFollow follow)
+{
+    syncQueueWithView();
+    const int index = m_state.queue.indexOf(id);
+    if (index < 0)
+        return false;
+    // Later in a step the resume row moves with the song, so that what the error policy set it to keeps
+    // its meaning when rows before it go.
+    m_state.resumeRow =
+        follow == RowFollow::StartStep ? index : m_state.resumeRow + index - m_state.run.currentRow;
+    m_state.run.currentRow = index;
+    return true;
+}
+
+bool DownloadController::startProbe(const QString& address)
 {
     const auto target = dl::connectTarget(address);
     if (!target)
@@ -230,39 +383,70 @@ bool DownloadController::probeSize(const QString& address)
     probe->Host = *target;
     probe->setRange(0, 0);
     probe->setLowSpeedLimit(m_state.run.lowSpeed.bytesPerSecond, m_state.run.lowSpeed.seconds);
-    // The events are raised on the helper thread that runs the blocking calls; the length is applied on
-    // the UI thread before the GET returns, the end is queued behind everything the workers posted.
-    probe->OnWorkBegin = [this](TIdHTTP&, std::int64_t length) {
-        lanseek::platform::runOnUiThread(
-            [this, length] { guarded(m_errors, [&] { IdHTTP1WorkBegin(length); }); });
+    // The events are raised on the probe's thread and queued to the UI thread in the order raised: the
+    // length arrives before the probe's end. The transfer is ended before any body byte is read; its GET
+    // then returns normally.
+    QObject* hub = m_hub;
+    probe->OnWorkBegin = [this, hub](TIdHTTP& sender, std::int64_t length) {
+        sender.Disconnect();
+        QMetaObject::invokeMethod(
+            hub, [this, length] { guarded(m_errors, [&] { IdHTTP1WorkBegin(length); }); },
+            Qt::QueuedConnection);
     };
     probe->OnWork = nullptr;
-    QObject* hub = m_hub;
     probe->OnWorkEnd = [this, hub](TIdHTTP&) {
         QMetaObject::invokeMethod(
             hub, [this] { guarded(m_errors, [this] { IdHTTP1WorkEnd(dl::kProbeTag); }); },
             Qt::QueuedConnection);
     };
     const std::string url = address.trimmed().toStdString();
-    bool ok = true;
-    try {
-        lanseek::platform::runBlocking([probe, url] {
+    runOffThread(
+        [probe, url] {
             probe->Connect();
             probe->Get(url, TIdHTTP::BodySink());
-        });
-    } catch (const std::exception&) {
-        ok = false;
-    }
-    probe->Disconnect();
-    return ok;
+        },
+        [this](bool ok) { probeEnded(ok); });
+    return true;
+}
+
+void DownloadController::runOffThread(std::function<void()> call, std::function<void(bool)> ended)
+{
+    QObject* hub = m_hub;
+    ErrorPolicy* errors = &m_errors;
+    QThread* thread = QThread::create([call = std::move(call), ended = std::move(ended), hub, errors] {
+        bool ok = true;
+        try {
+            call();
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        QMetaObject::invokeMethod(
+            hub, [ended, ok, errors] { guarded(*errors, [&] { ended(ok); }); }, Qt::QueuedConnection);
+    });
+    // A child of the controller, which waits for it before it goes and deletes it then.
+    thread->setParent(this);
+    m_helpers.push_back(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        m_helpers.erase(std::remove(m_helpers.begin(), m_helpers.end(), thread), m_helpers.end());
+        thread->deleteLater();
+    });
+    thread->start();
 }
 
 void DownloadController::startFile(int slot, const ListRow& row, const QString& savePath)
 {
+    syncQueueWithView();
+    dl::QueuedSong song = dl::QueuedSong::fromRow(row);
+    song.savePath = savePath;
+    connectFile(slot, song);
+}
+
+void DownloadController::connectFile(int slot, const dl::QueuedSong& song)
+{
     auto& run = m_state.run;
     run.connectedCount = 0;
     const int workers = workersPerFile(m_view.Edit2->text());
-    const QString address = row.subItem(1);
+    const QString& address = song.address;
     const auto target = dl::connectTarget(address);
 
     std::vector<std::shared_ptr<TIdHTTP>> clients;
@@ -273,25 +457,44 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
         client->setLowSpeedLimit(run.lowSpeed.bytesPerSecond, run.lowSpeed.seconds);
         clients.push_back(std::move(client));
     }
-    int connected = 0;
-    lanseek::platform::runBlocking([&clients, &connected] {
-        for (const auto& client : clients) {
-            try {
+    // The clients connect one after another on a helper thread; the first that cannot ends the connects.
+    auto connected = std::make_shared<int>(0);
+    runOffThread(
+        [clients, connected] {
+            for (const auto& client : clients) {
                 client->Connect();
-            } catch (const std::exception&) {
-                break;
+                ++*connected;
             }
-            ++connected;
-        }
-    });
+        },
+        [this, slot, song, clients, connected](bool) { startSong(slot, song, clients, *connected); });
+}
+
+void DownloadController::startSong(int slot, const dl::QueuedSong& song,
+                                   const std::vector<std::shared_ptr<TIdHTTP>>& clients, int connected)
+{
+    auto& run = m_state.run;
+    syncTransfersWithView();
+    const QString& address = song.address;
+    const QString& savePath = song.savePath;
     run.connectedCount = connected;
     for (int i = 0; i < connected; ++i)
         m_state.slotClients[slot][i] = clients[i];
 
+    dl::Transfer transfer;
+    transfer.song = song.id;
+    transfer.name = song.name;
+    transfer.savePath = savePath;
+    transfer.address = address;
+    transfer.sizeText = song.sizeText;
+    transfer.sequence = run.currentRow;
+    run.transfers.append(transfer);
     const int progressRow = m_view.downloadnow->appendRow(
-        {row.subItem(0), -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
+        {song.name, -1, {dl::kStateRunning, QStringLiteral("0"), QString::number(run.currentRow)}});
     run.addInProgressRow(connected > 0);
-    if (run.currentRow < m_view.downloadlistview->Count())
+    // The song's own row is marked, wherever it is now.
+    if (const int index = m_state.queue.indexOf(song.id); index >= 0)
+        m_view.downloadlistview->setRowSelected(index, true);
+    else if (song.id == 0 && run.currentRow < m_view.downloadlistview->Count())
         m_view.downloadlistview->setRowSelected(run.currentRow, true);
     // The in-progress list selects one row at a time, as a click does.
     m_view.downloadnow->setCurrentItem(m_view.downloadnow->topLevelItem(progressRow));
@@ -301,12 +504,15 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
         fileEnded(progressRow);
         if (m_state.activeWorkers <= 0)
             allEndedReport();
+        songStarted();
         return;
     }
 
     for (int k = 0; k < dl::kBarsPerSlot; ++k)
         run.workerBytes[dl::kBarsPerSlot * slot + k] = 0;
     run.slotSavePath[slot] = savePath;
+    // The probe measured the file for the slot of the row it began on; the file's slot is this one.
+    run.slotFileSize[slot] = run.fileSize;
     dl::WorkerJob job;
     job.segmentLength = dl::segmentLength(run.fileSize, connected);
     job.workers = connected;
@@ -320,6 +526,13 @@ void DownloadController::startFile(int slot, const ListRow& row, const QString& 
         ++m_state.slotWorkers[slot];
     }
     enableTimer1();
+    songStarted();
+}
+
+void DownloadController::songStarted()
+{
+    if (m_state.run.step == dl::RunStep::Connecting)
+        nextSong();
 }
 
 void DownloadController::enableTimer1()
@@ -375,6 +588,8 @@ void DownloadController::IdHTTP1WorkEnd(int tag, bool segmentComplete)
     }
     if (m_state.activeWorkers == 0)
         allEndedReport();
+    // A run waiting for this slot, or for this file, may go on.
+    advanceRun();
 }
 
 void DownloadController::Timer1Timer()
@@ -393,9 +608,11 @@ void DownloadController::Timer1Timer()
 
     for (int s = 0; s < dl::kFileSlots; ++s) {
         const int row = run.slotRow[s];
-        if (m_state.slotWorkers[s] > 0 && row >= 0 && row < m_view.downloadnow->Count())
-            m_view.downloadnow->setSubItem(row, 1,
-                                           QString::number(m_view.downloadnow->subItem(row, 1).toInt() + 1));
+        if (m_state.slotWorkers[s] > 0 && row >= 0 && row < run.transfers.size()) {
+            dl::Transfer& transfer = run.transfers[row];
+            ++transfer.elapsedSeconds;
+            m_view.downloadnow->setSubItem(row, 1, QString::number(transfer.elapsedSeconds));
+        }
     }
 
     if (run.connectedCount > 0) {
@@ -416,8 +633,9 @@ void DownloadController::downloadnowSelectItem(int row, bool selected)
 {
     if (!selected || row < 0 || row >= m_view.downloadnow->Count())
         return;
-    const QString state = m_view.downloadnow->subItem(row, 0);
-    if (state == dl::kStateEnded || state == dl::kStateDone) {
+    syncTransfersWithView();
+    const dl::TransferState state = m_state.run.transfers[row].state;
+    if (state == dl::TransferState::Ended || state == dl::TransferState::Done) {
         for (int k = 0; k < dl::kBarsPerSlot; ++k)
             setBarValue(k, m_state.run.barMaximum);
     }
@@ -428,6 +646,10 @@ int DownloadController::shownSlot() const
     const int selected = m_view.downloadnow->firstSelectedRow();
     if (selected < 0)
         return dl::shownSlotOf(std::nullopt);
+    if (selected < m_state.run.transfers.size()) {
+        const int sequence = m_state.run.transfers[selected].sequence;
+        return dl::shownSlotOf(sequence < 0 ? QString() : QString::number(sequence));
+    }
     return dl::shownSlotOf(m_view.downloadnow->subItem(selected, 2));
 }
 
@@ -450,9 +672,9 @@ void DownloadController::setBarValue(int bar, std::int64_t value)
 
 void DownloadController::fileReport(int progressRow)
 {
-    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count())
+    if (progressRow < 0 || progressRow >= m_state.run.transfers.size())
         return;
-    const ListRow shown = m_view.downloadnow->row(progressRow);
+    const dl::Transfer& transfer = m_state.run.transfers[progressRow];
     dl::FileReport report;
     const QLocale locale;
     const QDateTime now = QDateTime::currentDateTime();
@@ -461,17 +683,13 @@ void DownloadController::fileReport(int progressRow)
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
     report.when = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                   locale.toString(now.time(), timeFormat.trimmed());
-    report.songName = shown.caption;
+    report.songName = transfer.name;
     report.complete = m_state.run.isComplete(progressRow);
-    report.seconds = shown.subItem(1);
-    bool ok = false;
-    const int listRow = shown.subItem(2).toInt(&ok);
-    // The download-list row may have been deleted since; its texts are then left empty.
-    if (ok && listRow >= 0 && listRow < m_view.downloadlistview->Count()) {
-        report.savePath = m_view.downloadlistview->subItem(listRow, 4);
-        report.address = m_view.downloadlistview->subItem(listRow, 1);
-        report.sizeText = m_view.downloadlistview->subItem(listRow, 2);
-    }
+    report.seconds = QString::number(transfer.elapsedSeconds);
+    // The file's own texts, taken when it started: its song's row may have moved, changed or gone since.
+    report.savePath = transfer.savePath;
+    report.address = transfer.address;
+    report.sizeText = transfer.sizeText;
     for (const QString& line : dl::reportLines(report))
         m_view.downinimemo->Add(line);
     emit fileReported(report.songName, report.complete);
@@ -479,20 +697,19 @@ void DownloadController::fileReport(int progressRow)
 
 void DownloadController::fileEnded(int progressRow)
 {
-    if (progressRow < 0 || progressRow >= m_view.downloadnow->Count() || m_state.run.isReported(progressRow))
+    syncTransfersWithView();
+    if (progressRow < 0 || progressRow >= m_state.run.transfers.size() || m_state.run.isReported(progressRow))
         return;
-    m_view.downloadnow->setSubItem(progressRow, 0, dl::kStateEnded);
+    setTransferState(progressRow, dl::TransferState::Ended);
     m_state.run.fileEnded(progressRow);
 }
 
 void DownloadController::reportEndedFiles()
 {
-    QStringList states;
-    for (int r = 0; r < m_view.downloadnow->Count(); ++r)
-        states << m_view.downloadnow->subItem(r, 0);
-    for (int r : m_state.run.takeRowsToReport(states)) {
-        m_view.downloadnow->setSubItem(r, 0,
-                                       m_state.run.isComplete(r) ? dl::kStateDone : dl::kStateIncomplete);
+    syncTransfersWithView();
+    for (int r : m_state.run.takeRowsToReport(m_state.run.transferStates())) {
+        setTransferState(r,
+                         m_state.run.isComplete(r) ? dl::TransferState::Done : dl::TransferState::Incomplete);
         fileReport(r);
     }
 }
@@ -522,11 +739,11 @@ void DownloadController::SeSkinButton3Click()
 void DownloadController::folderChosen(const QString& folder)
 {
     if (m_state.rowPathMode) {
-        TSeSkinSListView* list = m_view.downloadlistview;
-        for (int index : list->selectedRowIndexes())
-            list->setSubItem(
-                index, 4,
-                dl::savePathFor(folder + QLatin1Char('/'), list->subItem(index, 0), list->subItem(index, 3)));
+        syncQueueWithView();
+        for (int index : m_view.downloadlistview->selectedRowIndexes()) {
+            const dl::QueuedSong& song = m_state.queue.at(index);
+            setSongSavePath(song.id, dl::savePathFor(folder + QLatin1Char('/'), song.name, song.type));
+        }
         m_state.rowPathMode = false;
     } else if (!folder.isEmpty()) {
         m_folders.setMusicFolder(folder + QLatin1Char('/'));
@@ -542,12 +759,31 @@ void DownloadController::logFailure(const QString& message)
         m_view.downinimemo->Add(m_view.downloadlistview->caption(m_state.resumeRow));
 }
 
+void DownloadController::logLine(const QString& line)
+{
+    m_view.downinimemo->Add(line);
+}
+
 void DownloadController::applyRecovery(const QString& message)
 {
-    // What the message means for the downloads is decided on plain values; here it is applied.
+    applyActions(dl::downloadRecovery(message, recoveryState()));
+}
+
+void DownloadController::applyRecovery(platform::FailureKind kind)
+{
+    applyActions(dl::downloadRecovery(kind, recoveryState()));
+}
+
+dl::RecoveryState DownloadController::recoveryState() const
+{
+    return {m_state.resumeRow, m_view.downloadlistview->Count(), m_state.sizeProbeFlag};
+}
+
+void DownloadController::applyActions(const std::vector<dl::RecoveryAction>& actions)
+{
+    // What the failure means for the downloads is decided on plain values; here it is applied.
     TSeSkinSListView* list = m_view.downloadlistview;
-    const dl::RecoveryState state{m_state.resumeRow, list->Count(), m_state.sizeProbeFlag};
-    for (const dl::RecoveryAction& action : dl::downloadRecovery(message, state)) {
+    for (const dl::RecoveryAction& action : actions) {
         switch (action.kind) {
         case dl::RecoveryAction::Kind::ReportCannotDownload:
             if (action.value >= 0 && action.value < list->Count())

@@ -8,16 +8,22 @@
 #include "app/shared/error_policy.h"
 #include "app/shared/shared_folders.h"
 #include "app/shared/window_links.h"
+#include "download/download_queue.h"
+#include "download/download_recovery.h"
 #include "download/download_run.h"
+#include "platform/model/failure.h"
 #include "skin/controls/se_controls.h"
 
 #include <QObject>
 #include <QString>
+#include <QThread>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TIdHTTP;
 class TForm2;
@@ -65,7 +71,8 @@ struct DownloadState
     std::array<std::array<std::shared_ptr<TIdHTTP>, 11>, 3> slotClients;
     bool quitConfirmed = false; // the user chose to quit while workers ran: runs stop
     bool rowPathMode = false;   // the chooser rewrites the selected rows' paths instead of the music folder
-    download::DownloadRun run;  // the bookkeeping of the queue's runs
+    download::DownloadQueue queue; // the songs the download list shows, in its order
+    download::DownloadRun run;     // the bookkeeping of the queue's runs
 };
 
 class DownloadController : public QObject
@@ -104,7 +111,8 @@ public:
     // The chooser's "确定": in row-path mode the selected rows are saved into folder, else new rows are.
     void folderChosen(const QString& folder);
 
-    // Starts the workers of one file in a slot; the file exists and its length has been probed.
+    // Starts the workers of one file in a slot; the file exists and its length has been probed. The row
+    // is taken as it is, not as a song of the queue.
     void startFile(int slot, const platform::ListRow& row, const QString& savePath);
     // The file of in-progress row `progressRow` has ended: the row shows "下载结束" until it is reported.
     void fileEnded(int progressRow);
@@ -112,7 +120,12 @@ public:
     // The error policy's part in the downloads: the message and the resume row's caption go to the
     // download log, then what the message means for the queue is applied.
     void logFailure(const QString& message);
+    // A message from outside, read by the text rules.
     void applyRecovery(const QString& message);
+    // A failure of ours, by its kind: only failed downloads change the queue.
+    void applyRecovery(platform::FailureKind kind);
+    // One line in the download log, touching nothing else.
+    void logLine(const QString& line);
 
     // The close query: true when the window may close, asking first while workers run.
     bool closeQuery();
@@ -120,12 +133,45 @@ public:
     void closeDown();
 
 signals:
-    // A file's report was written to the download log: once per file, `complete` when every byte arrived.
+    // Once per file, when its report is written to the download log. complete: every byte arrived.
     void fileReported(const QString& songName, bool complete);
 
 private:
-    // True when the probe's GET went through; the length is then in the run's fileSize.
-    bool probeSize(const QString& address);
+    enum class RowFollow {
+        StartStep, // a step of the run begins at the song: the resume row is set to it
+        KeepStep,  // later in the step: the resume row moves as far as the song moved
+    };
+    // Finds the run's song again after a wait; false when it has been deleted meanwhile.
+    bool refreshCurrentRow(download::SongId id, RowFollow follow);
+    // Appends a song to the queue and shows it at the end of the download list.
+    void appendSong(download::QueuedSong song);
+    // Adopts rows the list shows that the queue does not hold yet, and forgets the songs whose rows went.
+    void syncQueueWithView();
+    // Gives the in-progress rows shown without a transfer behind them one read from their texts.
+    void syncTransfersWithView();
+    void setSongSavePath(download::SongId id, const QString& path);
+    void setTransferState(int progressRow, download::TransferState state);
+    download::RecoveryState recoveryState() const;
+    void applyActions(const std::vector<download::RecoveryAction>& actions);
+
+    // The run's steps (see nextSong in the source).
+    void nextSong();
+    void endRun();
+    // Starts the probe of the current song on a helper thread; false when its address cannot be fetched.
+    bool startProbe(const QString& address);
+    void probeEnded(bool ok);
+    // Goes on with a run that waits for a slot or a file, if what it waits for is free.
+    void advanceRun();
+    QString fallbackPathFor(const download::QueuedSong& song,
+                            const std::vector<download::TakenPath>& taken) const;
+    // Connects the clients of a file's workers on a helper thread, then starts the workers.
+    void connectFile(int slot, const download::QueuedSong& song);
+    void startSong(int slot, const download::QueuedSong& song,
+                   const std::vector<std::shared_ptr<TIdHTTP>>& clients, int connected);
+    void songStarted();
+    // Runs call on a helper thread; ended(whether it returned without throwing) is then queued to the UI
+    // thread and run through the error policy.
+    void runOffThread(std::function<void()> call, std::function<void(bool)> ended);
     int shownSlot() const;
     void setBarMaximum(std::int64_t maximum);
     void setBarValue(int bar, std::int64_t value);
@@ -149,6 +195,7 @@ private:
     std::shared_ptr<TIdHTTP> m_probe;
     DownloadHub* m_hub = nullptr;
     TForm2* m_chooser = nullptr;
+    std::vector<QThread*> m_helpers; // the probe's and the connects' threads that still run
 };
 
 } // namespace lanseek::app
