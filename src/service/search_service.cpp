@@ -6,6 +6,7 @@
 #include "service/pages.h"
 #include "service/query.h"
 #include "service/ram_playlist.h"
+#include "service/service_log.h"
 #include "service/text_codec.h"
 
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -453,7 +453,8 @@ bool SearchService::startIndexingInBackground(std::string* error)
     m_state->server->serve([this] {
         std::string failure;
         if (!rescan(&failure)) {
-            std::fprintf(stderr, "search service: %s\n", failure.c_str());
+            // Nobody waits for this answer: the program is already running when the index fails.
+            qCWarning(serviceLog).noquote() << QString::fromStdString(failure);
         }
     });
     return true;
