@@ -12,8 +12,11 @@ export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_ord
 export LSAN_OPTIONS="suppressions=$here/scripts/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# Warnings are not errors here. The compiler's flow analysis sees the instrumented code and reports bounds
+# and initialisations it can no longer prove (GCC's manual advises against -Werror with sanitizers); the
+# ordinary build is the one that must be free of warnings.
 cmake -S "$here" -B "$build" -G Ninja -DLANSEEK_TESTS=ON -DLANSEEK_BENCH=OFF \
-  -DLANSEEK_SANITIZE=address,undefined -DLANSEEK_WERROR="${LANSEEK_WERROR:-OFF}" >/dev/null
+  -DLANSEEK_SANITIZE=address,undefined -DLANSEEK_WERROR=OFF >/dev/null
 cmake --build "$build" --target lanseek_core_tests
 cd "$build"
 exec ctest --output-on-failure -L core -j2 --timeout 600
