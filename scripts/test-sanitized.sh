@@ -8,6 +8,7 @@ build="$here/build-asan"
 
 # Every sanitized program run from here on, the build's own skin packing and test discovery included,
 # stops at the first fault. Leaks are checked at exit; the suppressions name only other libraries' leaks.
+# (The media engine's tests trace allocations with the slow unwinder; see tests/platform/media.)
 export ASAN_OPTIONS="detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$here/scripts/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
