@@ -1,13 +1,25 @@
 #include "download/mp3thread.h"
 
+#include "download/download_log.h"
 #include "download/segment_writer.h"
+#include "platform/log/exception_cause.h"
 #include "platform/net/id_http.h"
 
 #include <QMetaObject>
 
 #include <optional>
+#include <system_error>
 
 using lanseek::download::ByteSpan;
+
+namespace {
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromStdString(std::generic_category().message(errorNumber));
+}
+
+} // namespace
 
 tmp3download::tmp3download(std::shared_ptr<TIdHTTP> client, const lanseek::download::WorkerJob& job,
                            std::shared_ptr<const lanseek::download::WorkerEvents> events, QObject* context,
@@ -77,11 +89,32 @@ void tmp3download::run()
         try {
             client.Get(m_job.address, sink);
         } catch (...) {
-            // A failing transfer ends the worker quietly; whether its bytes all arrived is told below.
+            // A failing transfer ends the worker; whether its bytes all arrived is told below, as the
+            // window's download log expects. The cause is not part of that outcome, so it goes to the log
+            // here, where it is still known. A stop the owner asked for is no fault and is only traced.
+            const QString cause = lanseek::platform::exceptionCause(std::current_exception());
+            const QString address = QString::fromStdString(m_job.address);
+            if (client.disconnected())
+                qCDebug(downloadLog).noquote() << QStringLiteral("worker %1 stopped while fetching %2: %3")
+                                                      .arg(QString::number(tag), address, cause);
+            else
+                qCWarning(downloadLog).noquote()
+                    << QStringLiteral("worker %1 could not fetch bytes %2 of %3: %4")
+                           .arg(QString::number(tag), QString::fromStdString(range.boundsText()), address,
+                                cause);
         }
         client.OnWork = nullptr;
+    } else if (!writer.isOpen()) {
+        qCWarning(downloadLog).noquote()
+            << QStringLiteral("worker %1 cannot open its target file %2: %3")
+                   .arg(QString::number(tag), m_job.savePath, systemErrorText(writer.errorNumber()));
     }
+    const bool opened = writer.isOpen();
     writer.finish();
+    if (opened && writer.failed())
+        qCWarning(downloadLog).noquote()
+            << QStringLiteral("worker %1 could not write its bytes into %2: %3")
+                   .arg(QString::number(tag), m_job.savePath, systemErrorText(writer.errorNumber()));
     const bool complete = !writer.failed() && writer.bytesWritten() == owned.length();
     if (events->workEnd)
         post([events, tag, complete] { events->workEnd(tag, complete); });

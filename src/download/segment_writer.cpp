@@ -11,8 +11,10 @@ SegmentWriter::SegmentWriter(const QString& path, std::size_t capacity)
 {
     const QByteArray native = path.toUtf8();
     m_fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-    if (m_fd < 0)
+    if (m_fd < 0) {
         m_failed = true;
+        m_errorNumber = errno;
+    }
 }
 
 SegmentWriter::~SegmentWriter()
@@ -53,7 +55,9 @@ bool SegmentWriter::flush()
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
+            // A write that takes nothing and sets no error is as much a failure; it is told as an I/O error.
             m_failed = true;
+            m_errorNumber = n < 0 ? errno : EIO;
             break;
         }
         done += static_cast<std::size_t>(n);

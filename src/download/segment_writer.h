@@ -37,6 +37,8 @@ public:
     // Bytes that reached the file.
     std::int64_t bytesWritten() const { return m_written; }
     bool failed() const { return m_failed; }
+    // The system's error number of the first failure (opening or writing), 0 while nothing failed.
+    int errorNumber() const { return m_errorNumber; }
 
 private:
     bool flush();
@@ -47,6 +49,7 @@ private:
     std::int64_t m_pendingOffset = 0;
     std::int64_t m_written = 0;
     bool m_failed = false;
+    int m_errorNumber = 0;
 };
 
 } // namespace lanseek::download

@@ -1,5 +1,8 @@
 #include "service/http_server.h"
 
+#include "platform/log/exception_cause.h"
+#include "service/service_log.h"
+
 #include <microhttpd.h>
 
 #include <arpa/inet.h>
@@ -313,6 +316,18 @@ struct HttpServer::Loop
         return answer(self, connection, method);
     }
 
+    // The target is the client's text: it is quoted (which escapes control characters) and cut short, so
+    // that a hostile request can neither forge log lines nor flood the log.
+    static void logHandlerFailure(const HttpRequest& request, const QString& cause)
+    {
+        constexpr qsizetype kShownTarget = 200;
+        QString target = QString::fromUtf8(request.target);
+        if (target.size() > kShownTarget)
+            target = target.left(kShownTarget) + QStringLiteral("...");
+        qCWarning(serviceLog).nospace() << "answering " << target << " from " << request.clientIp.c_str()
+                                        << " failed, sent 500: " << qUtf8Printable(cause);
+    }
+
     static MHD_Result answer(Loop* self, MHD_Connection* connection, const char* method)
     {
         Connection* record = connectionOf(connection);
@@ -333,7 +348,10 @@ struct HttpServer::Loop
         } else {
             try {
                 response = self->owner->m_handler(request);
-            } catch (const std::exception&) {
+            } catch (...) {
+                // The client learns only that the request failed; the cause is ours to know. Anything
+                // thrown is caught, since nothing may unwind into the server library's C code.
+                logHandlerFailure(request, lanseek::platform::exceptionCause(std::current_exception()));
                 response = HttpResponse{};
                 response.status = 500;
                 response.setHeader("Content-Type", "text/plain; charset=utf-8");

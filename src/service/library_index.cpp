@@ -1,5 +1,6 @@
 #include "service/library_index.h"
 
+#include "service/service_log.h"
 #include "service/text_codec.h"
 
 #include <taglib/fileref.h>
@@ -244,6 +245,9 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
     std::unordered_map<std::string, std::size_t> byRealPath;
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (ec) {
+            qCDebug(serviceLog).noquote()
+                << QStringLiteral("skipped an entry of the library that cannot be read: %1")
+                       .arg(QString::fromStdString(ec.message()));
             ec.clear();
             continue;
         }
@@ -262,6 +266,9 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
         // A link may point anywhere; only files that really live inside the library are shared.
         const fs::path real = fs::canonical(entry.path(), ec);
         if (ec || !isInsideFolder(index.m_root, real)) {
+            qCDebug(serviceLog).noquote()
+                << QStringLiteral("not shared, it does not resolve to a file inside the library: %1")
+                       .arg(QString::fromStdString(entry.path().string()));
             ec.clear();
             continue;
         }
@@ -289,6 +296,8 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
         byRealPath.emplace(real.native(), found.size());
         found.emplace_back(std::move(song), 0);
         if (found.size() >= kMaxSongs) {
+            qCWarning(serviceLog).noquote()
+                << QStringLiteral("the library holds more songs than the %1 it shares").arg(kMaxSongs);
             break;
         }
     }

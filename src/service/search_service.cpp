@@ -7,6 +7,7 @@
 #include "service/query.h"
 #include "service/ram_playlist.h"
 #include "service/request_parts.h"
+#include "service/service_log.h"
 #include "service/text_codec.h"
 
 #include <fcntl.h>
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -369,7 +369,8 @@ bool SearchService::startIndexingInBackground(std::string* error)
     m_state->server->serve([this] {
         std::string failure;
         if (!rescan(&failure)) {
-            std::fprintf(stderr, "search service: %s\n", failure.c_str());
+            // Nobody waits for this answer: the program is already running when the index fails.
+            qCWarning(serviceLog).noquote() << QString::fromStdString(failure);
         }
     });
     return true;

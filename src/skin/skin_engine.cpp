@@ -1,5 +1,8 @@
 #include "skin/skin_engine.h"
 
+#include "platform/log/exception_cause.h"
+#include "skin/skin_log.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -79,7 +82,11 @@ void TSeSkinEngine::setSkinFile(const QString& fileName)
             m_source.loadFromFile(fileName);
         } catch (...) {
             // The clients have dropped their copies: they must hear the change end even when the new
-            // skin fails to load, or they would wait for a skin that never comes.
+            // skin fails to load, or they would wait for a skin that never comes. They are left without
+            // a skin, which the log says together with the cause; the caller still gets the failure.
+            qCWarning(skinLog).noquote()
+                << QStringLiteral("skin %1 could not be loaded; the engine's controls go without a skin: %2")
+                       .arg(fileName, lanseek::platform::exceptionCause(std::current_exception()));
             m_source.setBusy(false);
             notifyAfterChange();
             throw;

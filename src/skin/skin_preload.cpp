@@ -1,6 +1,8 @@
 #include "skin/skin_preload.h"
 
+#include "platform/log/exception_cause.h"
 #include "skin/skin_embedded.h"
+#include "skin/skin_log.h"
 
 #include <exception>
 
@@ -19,6 +21,12 @@ EmbeddedSkinPreload::EmbeddedSkinPreload()
                 source->loadStoredForm(embeddedSkinStream(i + 1));
                 m_promises[i].set_value(std::move(source));
             } catch (...) {
+                // The window hears of it when it takes the skin; should it never take it, the failure
+                // would pass unseen, so it is logged as it happens.
+                qCWarning(skinLog).noquote()
+                    << QStringLiteral("the program's skin %1 could not be decoded: %2")
+                           .arg(QString::number(i + 1),
+                                lanseek::platform::exceptionCause(std::current_exception()));
                 m_promises[i].set_exception(std::current_exception());
             }
         }

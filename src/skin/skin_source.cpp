@@ -2,6 +2,7 @@
 
 #include "skin/skin_bmp.h"
 #include "skin/skin_hue.h"
+#include "skin/skin_log.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -262,21 +263,29 @@ void TSeSkinSource::loadFromFile(const QString& fileName)
 {
     if (fileName.isEmpty())
         return;
+    // Each way of finding no skin leaves the source empty, as the engine's clients expect; the log says
+    // which it was, since nothing else does.
     QString name = fileName;
     if (!QFileInfo::exists(name)) {
         // A relative name is also looked for beside the program.
-        if (!QFileInfo(name).isRelative())
+        if (QFileInfo(name).isRelative())
+            name = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        if (!QFileInfo::exists(name)) {
+            qCWarning(skinLog).noquote() << QStringLiteral("skin %1 does not exist").arg(fileName);
             return;
-        name = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-        if (!QFileInfo::exists(name))
-            return;
+        }
     }
     auto filter = filterForFileName(name, this);
-    if (!filter)
+    if (!filter) {
+        qCWarning(skinLog).noquote() << QStringLiteral("skin %1 has no skin file extension").arg(name);
         return;
+    }
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(skinLog).noquote()
+            << QStringLiteral("skin %1 cannot be opened: %2").arg(name, file.errorString());
         return;
+    }
     SeDeviceStream stream(&file);
     filter->readSkin(stream);
 }

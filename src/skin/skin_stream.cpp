@@ -1,5 +1,7 @@
 #include "skin/skin_stream.h"
 
+#include "skin/skin_log.h"
+
 #include <algorithm>
 #include <cstring>
 #include <libdeflate.h>
@@ -110,8 +112,11 @@ SeCompressionStream::~SeCompressionStream()
 {
     try {
         finish();
-    } catch (const SkinError&) {
-        // A destructor cannot report the failure; finish() is called explicitly where it matters.
+    } catch (const SkinError& e) {
+        // A destructor cannot hand the failure on; finish() is called explicitly where it matters, and
+        // anywhere else the log is the one place left to tell of it.
+        qCWarning(skinLog).noquote() << QStringLiteral("a compressed skin stream could not be finished: %1")
+                                            .arg(QString::fromUtf8(e.what()));
     }
     if (m_state->open)
         deflateEnd(&m_state->z);

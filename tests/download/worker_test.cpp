@@ -4,24 +4,29 @@
 #include "platform/net/id_http.h"
 
 #include "support/fault_http_server.h"
+#include "support/log_capture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 using lanseek::download::WorkerEvents;
 using lanseek::download::WorkerJob;
 using lanseek::test::FaultHttpServer;
+using lanseek::test::LogCapture;
 using lanseek::test::RangeHandling;
 using lanseek::test::ServedFile;
 
@@ -283,4 +288,120 @@ TEST(TransferWorker, ATricklingServerEndsTheWorkerAsIncomplete)
     ASSERT_TRUE(fast.waitForEnds());
     EXPECT_TRUE(fast.allComplete());
     EXPECT_TRUE(fast.contents() == body);
+}
+
+// A worker's outcome says only whether its bytes all arrived; why they did not is told once in the
+// download log category, and a stop the owner asked for is not told as a failure.
+namespace {
+
+const QString kDownloadCategory = QStringLiteral("lanseek.download");
+
+QString systemText(int errorNumber)
+{
+    return QString::fromStdString(std::generic_category().message(errorNumber));
+}
+
+} // namespace
+
+TEST(WorkerLog, AWriteThatFailsIsOneWarningWithItsCauseAndTheEndIsStillReported)
+{
+    const QString full = QStringLiteral("/dev/full"); // every write to it fails for want of space
+    if (!QFileInfo(full).isWritable())
+        GTEST_SKIP() << "no /dev/full on this machine";
+    FaultHttpServer server;
+    server.serve("/song.mp3", ServedFile{blob(70'000)});
+    LogCapture log;
+    WorkerRun run;
+    run.path = full;
+    run.start(server.url("/song.mp3"), 70'000, 1);
+    ASSERT_TRUE(run.waitForEnds());
+
+    ASSERT_EQ(run.ends.size(), 1u);
+    EXPECT_EQ(run.ends[0].tag, 100);
+    EXPECT_FALSE(run.ends[0].complete);
+    EXPECT_FALSE(run.work[100].empty()); // the bytes did arrive; only writing them failed
+    const auto warnings = log.warnings(kDownloadCategory);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].text.contains(full)) << warnings[0].text.toStdString();
+    EXPECT_TRUE(warnings[0].text.contains(systemText(ENOSPC))) << warnings[0].text.toStdString();
+}
+
+TEST(WorkerLog, ATransferThatFailsIsOneWarningPerWorkerNamingAddressAndCause)
+{
+    FaultHttpServer server;
+    ServedFile missing{"<html>not here</html>"};
+    missing.status = 404;
+    server.serve("/gone.mp3", missing);
+    LogCapture log;
+    WorkerRun run;
+    run.start(server.url("/gone.mp3"), 1000, 2);
+    run.start("http://127.0.0.1:" + std::to_string(FaultHttpServer::closedPort()) + "/x.mp3", 1000, 1);
+    ASSERT_TRUE(run.waitForEnds());
+
+    EXPECT_EQ(run.ends.size(), 3u);
+    EXPECT_FALSE(run.allComplete());
+    const auto warnings = log.warnings(kDownloadCategory);
+    ASSERT_EQ(warnings.size(), 3u);
+    int refused = 0;
+    int unreachable = 0;
+    for (const auto& warning : warnings) {
+        const std::string text = warning.text.toStdString();
+        if (warning.text.contains(QStringLiteral("/gone.mp3"))) {
+            ++refused;
+            EXPECT_TRUE(warning.text.contains(QStringLiteral("404"))) << text; // the status line is the cause
+        } else if (warning.text.contains(QStringLiteral("/x.mp3"))) {
+            ++unreachable;
+            EXPECT_TRUE(warning.text.contains(systemText(ECONNREFUSED))) << text;
+        }
+    }
+    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(unreachable, 1);
+}
+
+TEST(WorkerLog, AMissingTargetFileIsAWarningNamingTheFile)
+{
+    FaultHttpServer server;
+    server.serve("/song.mp3", ServedFile{blob(1000)});
+    LogCapture log;
+    WorkerRun run;
+    QFile::remove(run.path);
+    run.start(server.url("/song.mp3"), 1000, 1);
+    ASSERT_TRUE(run.waitForEnds());
+    EXPECT_FALSE(run.ends.at(0).complete);
+    const auto warnings = log.warnings(kDownloadCategory);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].text.contains(run.path)) << warnings[0].text.toStdString();
+    EXPECT_TRUE(warnings[0].text.contains(systemText(ENOENT))) << warnings[0].text.toStdString();
+}
+
+TEST(WorkerLog, CompleteWorkersAndAStoppedOneLogNoWarning)
+{
+    FaultHttpServer server;
+    const std::string body = blob(200'000);
+    server.serve("/song.mp3", ServedFile{body});
+    ServedFile trickle{body};
+    trickle.bytesPerSecond = 2000;
+    server.serve("/slow.mp3", trickle);
+    LogCapture log;
+    log.enableDebug(kDownloadCategory);
+
+    WorkerRun run;
+    run.start(server.url("/song.mp3"), 200'000, 3);
+    ASSERT_TRUE(run.waitForEnds());
+    EXPECT_TRUE(run.allComplete());
+
+    WorkerRun stopped;
+    stopped.start(server.url("/slow.mp3"), 200'000, 1);
+    ASSERT_TRUE(lanseek::platform::waitUntil([&] { return !stopped.work[100].empty(); }, 10000));
+    const auto workers = stopped.context.findChildren<tmp3download*>();
+    ASSERT_EQ(workers.size(), 1);
+    workers.front()->stopAndWait();
+    ASSERT_TRUE(stopped.waitForEnds());
+    EXPECT_FALSE(stopped.ends.at(0).complete);
+
+    EXPECT_TRUE(log.warnings(kDownloadCategory).empty());
+    // The stop is traced for whoever turned the debug lines on.
+    const auto traced = log.messages(QtDebugMsg, kDownloadCategory);
+    ASSERT_EQ(traced.size(), 1u);
+    EXPECT_TRUE(traced[0].text.contains(QStringLiteral("/slow.mp3"))) << traced[0].text.toStdString();
 }

@@ -4,8 +4,10 @@
 #include "skin/skin_engine.h"
 #include "skin/skin_hue.h"
 #include "skin/skin_preload.h"
+#include "support/log_capture.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -173,6 +175,41 @@ TEST(SkinEngine, SkinFileChangesRunTheNotificationsAroundABusySource)
     EXPECT_EQ(engine.skinStream()[0], char(2));
     EXPECT_EQ(engine.SkinStore(), "(none)");
     EXPECT_EQ(engine.Version(), "3.2.0");
+}
+
+// A skin the engine was asked for and could not wear leaves its controls without a skin, as before; the
+// log tells which file it was and why, once.
+TEST(SkinEngineLog, ASkinFileThatCannotBeWornIsOneWarningNamingItAndWhy)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing.kskn");
+    const QString notes = dir.filePath("notes.txt");
+    const QString damaged = dir.filePath("damaged.kskn");
+    for (const QString& name : {notes, damaged}) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a skin at all, just words");
+    }
+    const QString skinCategory = QStringLiteral("lanseek.skin");
+    LogCapture log;
+    TSeSkinEngine engine;
+    engine.setSkinStream(embeddedSkinStream(1));
+
+    engine.setSkinFile(missing);
+    engine.setSkinFile(notes);
+    auto warnings = log.warnings(skinCategory);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_TRUE(warnings[0].text.contains(missing)) << warnings[0].text.toStdString();
+    EXPECT_TRUE(warnings[1].text.contains(notes)) << warnings[1].text.toStdString();
+    EXPECT_NE(warnings[0].text, warnings[1].text.replace(notes, missing)); // each says its own reason
+
+    // A damaged file is the caller's failure too; the warning adds the file the caller may not know.
+    engine.setSkinStream(embeddedSkinStream(1));
+    EXPECT_ANY_THROW(engine.setSkinFile(damaged));
+    EXPECT_TRUE(engine.source()->isEmpty());
+    warnings = log.warnings(skinCategory);
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_TRUE(warnings[2].text.contains(damaged)) << warnings[2].text.toStdString();
 }
 
 TEST(SkinEngine, LoadedAnnouncesOnlyARealSkin)

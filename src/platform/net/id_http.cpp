@@ -1,5 +1,7 @@
 #include "platform/net/id_http.h"
 
+#include "platform/log/exception_cause.h"
+#include "platform/log/platform_log.h"
 #include "platform/net/http_address.h"
 #include "platform/net/net_error.h"
 
@@ -281,8 +283,15 @@ void TIdHTTP::get(const std::string& url, const std::function<void(const char*, 
         try {
             OnWorkEnd(*this);
         } catch (...) {
+            // The first failure is the one Get raises. A work-end handler failing after it would vanish
+            // without a trace, so it is logged.
             if (!m_callbackError) {
                 m_callbackError = std::current_exception();
+            } else {
+                qCWarning(lanseek::platform::platformLog).noquote()
+                    << QStringLiteral("the work-end handler of a failed transfer of %1 failed as well: %2")
+                           .arg(QString::fromStdString(fullUrl),
+                                lanseek::platform::exceptionCause(std::current_exception()));
             }
         }
     }

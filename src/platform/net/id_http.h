@@ -121,6 +121,9 @@ public:
     bool endedAtWorkBegin() const { return m_endedAtWorkBegin; }
     // True when the last Get was ended by finishTransfer.
     bool endedEarly() const { return m_endedEarly; }
+    // True when Disconnect was called during the running or the last Connect or Get: its failure is then
+    // the stop that was asked for, not a fault of the network.
+    bool disconnected() const { return m_abort.load(); }
 
     // True when the last reply is a 206 whose Content-Range starts at the requested start (and, when an end
     // was requested, ends there or at the end of the resource). A 200 means the server ignored the range.

@@ -1,5 +1,7 @@
 #include "platform/web/web_browser.h"
 
+#include "platform/log/exception_cause.h"
+#include "platform/log/platform_log.h"
 #include "platform/web/web_browser_impl.h"
 
 #include <QMetaObject>
@@ -133,6 +135,10 @@ void TWebBrowser::deliverComplete(quint64 generation, const QString& url,
     m_impl->busy = false;
     m_impl->document = std::move(document);
     m_impl->lastError = error;
+    // The program hears of a failed load through lastError(); the log keeps its cause for a report.
+    if (!error.isEmpty())
+        qCDebug(lanseek::platform::platformLog).noquote()
+            << QStringLiteral("page %1 did not load: %2").arg(url, error);
     // The view is brought up to date before the program hears of the page. If that fails (a hosted
     // control's factory throws), the program still gets its one complete event, and then the error.
     std::exception_ptr viewError;
@@ -140,6 +146,10 @@ void TWebBrowser::deliverComplete(quint64 generation, const QString& url,
         documentChanged();
     } catch (...) {
         viewError = std::current_exception();
+        // Logged here, where the page is still known: what catches it later knows only the message.
+        qCWarning(lanseek::platform::platformLog).noquote()
+            << QStringLiteral("the view of page %1 could not be brought up to date: %2")
+                   .arg(url, lanseek::platform::exceptionCause(viewError));
     }
     emit OnDocumentComplete(this, url);
     if (viewError) {
