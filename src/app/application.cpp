@@ -1,6 +1,7 @@
 #include "app/application.h"
 
-#include <cstdio>
+#include "app/shared/app_log.h"
+
 #include <exception>
 
 LanseekApplication::LanseekApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -18,6 +19,7 @@ bool LanseekApplication::notify(QObject* receiver, QEvent* event)
     if (m_handler)
         m_handler(message);
     else
-        std::fprintf(stderr, "lanseek: %s\n", message.toLocal8Bit().constData());
+        qCCritical(lanseek::app::appLog).noquote()
+            << QStringLiteral("an exception escaped event delivery: %1").arg(message);
     return false;
 }

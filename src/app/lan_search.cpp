@@ -1,18 +1,11 @@
 #include "app/lan_search.h"
 
 #include "app/search/search_controller.h"
+#include "lan/lan_log.h"
 #include "lan/service_directory.h"
 #include "service/aggregator_service.h"
 
-#include <QLoggingCategory>
-
 namespace lanseek::app {
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcLanSearch, "lanseek.lan")
-
-} // namespace
 
 LanSearch::LanSearch(std::unique_ptr<lan::ServiceBrowser> browser, SearchController& search, QObject* parent)
     : QObject(parent), m_search(search),
@@ -23,7 +16,7 @@ LanSearch::LanSearch(std::unique_ptr<lan::ServiceBrowser> browser, SearchControl
     connect(m_directory.get(), &lan::ServiceDirectory::serviceDisappeared, this, &LanSearch::disappeared);
     connect(m_directory.get(), &lan::ServiceDirectory::browsingFailed, this,
             [](lan::BrowseFailure, const QString& reason) {
-                qCInfo(lcLanSearch) << "no services of the LAN can be found:" << reason;
+                qCInfo(lan::lanLog) << "no services of the LAN can be found:" << reason;
             });
 }
 
@@ -55,7 +48,7 @@ void LanSearch::appeared(const lan::LanService& service)
             m_search.setLanAggregator(aggregatorBase());
         } else {
             // Each service is still offered on its own.
-            qCWarning(lcLanSearch) << "the search over the whole LAN cannot start:" << error.c_str();
+            qCWarning(lan::lanLog) << "the search over the whole LAN cannot start:" << error.c_str();
         }
     }
     updatePeers();

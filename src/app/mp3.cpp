@@ -5,6 +5,7 @@
 #include "app/download/selectdir.h"
 #include "app/playback/playback_controller.h"
 #include "app/search/search_controller.h"
+#include "app/shared/app_log.h"
 #include "card/card_background.h"
 #include "download/download_recovery.h"
 #include "platform/ui/app_icon.h"
@@ -926,6 +927,8 @@ void TForm1::myexception(const std::exception& error)
     using lanseek::platform::FailureKind;
     const QString message = QString::fromUtf8(error.what());
     const FailureKind kind = lanseek::download::kindOf(error);
+    if (kind != FailureKind::Unknown)
+        qCWarning(lanseek::app::appLog).noquote() << QStringLiteral("a handler failed: %1").arg(message);
     switch (kind) {
     case FailureKind::Unknown:
         // Raised outside the program: its words are all there is to decide by.
@@ -959,6 +962,7 @@ void TForm1::myexception(const std::exception& error)
 
 void TForm1::myexception(const QString& message)
 {
+    qCWarning(lanseek::app::appLog).noquote() << QStringLiteral("a handler failed: %1").arg(message);
     m_downloads->logFailure(message);
     if (message.toLower().contains(QStringLiteral("access"))) {
         m_dialogs->message(this, QStringLiteral("出现致命错误，应用程序将关闭！！！"));

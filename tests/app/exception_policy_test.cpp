@@ -1,5 +1,6 @@
 #include "app/download/download_controller.h"
 #include "support/form_fixture.h"
+#include "support/log_capture.h"
 
 #include "app/application.h"
 #include "download/download_recovery.h"
@@ -45,8 +46,13 @@ TEST_F(ExceptionPolicy, OtherMessagesAreOnlyLogged)
 {
     addRows(2);
     form->downloads().state().resumeRow = 1;
+    lanseek::test::LogCapture log;
     form->myexception(QStringLiteral("Invalid stream operation"));
     EXPECT_EQ(form->downinimemo->Lines(), (QStringList{"Invalid stream operation", "2"}));
+    // One warning for a problem report; the download log the user sees is as it was.
+    const auto warnings = log.warnings(QStringLiteral("lanseek.app"));
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(warnings[0].text.contains(QStringLiteral("Invalid stream operation")));
     EXPECT_EQ(form->downloads().state().resumeRow, 1);
     EXPECT_EQ(shownView(*form), form->ListView1);
     EXPECT_TRUE(dialogs.messages.isEmpty());

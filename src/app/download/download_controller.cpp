@@ -5,6 +5,7 @@
 
 #include "app/download/download_hub.h"
 #include "app/download/selectdir.h"
+#include "download/download_log.h"
 #include "download/download_recovery.h"
 #include "download/download_rules.h"
 #include "download/mp3thread.h"
@@ -34,8 +35,11 @@ namespace {
 bool createEmpty(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qCWarning(lanseek::download::downloadLog).noquote()
+            << QStringLiteral("cannot create the target file %1: %2").arg(path, file.errorString());
         return false;
+    }
     file.close();
     return true;
 }
@@ -401,6 +405,7 @@ bool DownloadController::startProbe(const QString& address)
     };
     const std::string url = address.trimmed().toStdString();
     runOffThread(
+        QStringLiteral("the size probe of %1").arg(QString::fromStdString(url)),
         [probe, url] {
             probe->Connect();
             probe->Get(url, TIdHTTP::BodySink());
@@ -409,15 +414,19 @@ bool DownloadController::startProbe(const QString& address)
     return true;
 }
 
-void DownloadController::runOffThread(std::function<void()> call, std::function<void(bool)> ended)
+void DownloadController::runOffThread(const QString& what, std::function<void()> call,
+                                      std::function<void(bool)> ended)
 {
     QObject* hub = m_hub;
     ErrorPolicy* errors = &m_errors;
-    QThread* thread = QThread::create([call = std::move(call), ended = std::move(ended), hub, errors] {
+    QThread* thread = QThread::create([what, call = std::move(call), ended = std::move(ended), hub, errors] {
         bool ok = true;
         try {
             call();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            // The run goes on as the failure's outcome says; the log keeps its cause.
+            qCWarning(lanseek::download::downloadLog).noquote()
+                << QStringLiteral("%1 failed: %2").arg(what, QString::fromUtf8(e.what()));
             ok = false;
         }
         QMetaObject::invokeMethod(
@@ -460,6 +469,7 @@ void DownloadController::connectFile(int slot, const dl::QueuedSong& song)
     // The clients connect one after another on a helper thread; the first that cannot ends the connects.
     auto connected = std::make_shared<int>(0);
     runOffThread(
+        QStringLiteral("connecting the workers of %1").arg(address),
         [clients, connected] {
             for (const auto& client : clients) {
                 client->Connect();

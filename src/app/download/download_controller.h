@@ -170,8 +170,8 @@ private:
                    const std::vector<std::shared_ptr<TIdHTTP>>& clients, int connected);
     void songStarted();
     // Runs call on a helper thread; ended(whether it returned without throwing) is then queued to the UI
-    // thread and run through the error policy.
-    void runOffThread(std::function<void()> call, std::function<void(bool)> ended);
+    // thread and run through the error policy. what names the call in the log line of a failure.
+    void runOffThread(const QString& what, std::function<void()> call, std::function<void(bool)> ended);
     int shownSlot() const;
     void setBarMaximum(std::int64_t maximum);
     void setBarValue(int bar, std::int64_t value);
