@@ -4,6 +4,7 @@
 #include "app/download/download_controller.h"
 #include "platform/net/anti_freeze.h"
 #include "support/fault_http_server.h"
+#include "support/file_bytes.h"
 #include "support/form_fixture.h"
 
 #include <QFile>
@@ -17,23 +18,10 @@ using lanseek::platform::waitUntil;
 using lanseek::test::FaultHttpServer;
 using lanseek::test::ServedFile;
 
+using lanseek::test::blob;
+using lanseek::test::readFile;
+
 namespace {
-
-std::string blob(std::size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 37 + seed * 101 + i / 97) & 0xFF);
-    return bytes;
-}
-
-std::string readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(missing)";
-    return file.readAll().toStdString();
-}
 
 class RunEdits : public lanseek::test::FormTest
 {

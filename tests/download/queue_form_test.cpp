@@ -6,6 +6,7 @@
 #include "platform/net/id_http.h"
 #include "platform/ui/folder_tree.h"
 #include "support/fault_http_server.h"
+#include "support/file_bytes.h"
 #include "support/form_fixture.h"
 
 #include <QDir>
@@ -26,23 +27,10 @@ using lanseek::test::FaultHttpServer;
 using lanseek::test::RangeHandling;
 using lanseek::test::ServedFile;
 
+using lanseek::test::blob;
+using lanseek::test::readFile;
+
 namespace {
-
-std::string blob(std::size_t size, unsigned seed = 0)
-{
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 131 + i / 251 + seed * 17) & 0xFF);
-    return bytes;
-}
-
-std::string readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(missing)";
-    return file.readAll().toStdString();
-}
 
 class DownloadQueue : public lanseek::test::FormTest
 {
