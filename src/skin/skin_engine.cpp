@@ -140,6 +140,21 @@ void TSeSkinEngine::adoptSource(TSeSkinSource& decoded)
     m_source.setHue(m_deltaHue);
 }
 
+void TSeSkinEngine::changeSource(TSeSkinSource& decoded)
+{
+    if (decoded.isEmpty())
+        return;
+    m_source.setBusy(true);
+    notifyBeforeChange();
+    m_source.swap(decoded);
+    // The busy mark went along with the old skin; the new one was never busy.
+    decoded.setBusy(false);
+    m_source.setBusy(false);
+    m_skinFile.clear();
+    m_source.setHue(m_deltaHue);
+    notifyAfterChange();
+}
+
 void TSeSkinEngine::loaded()
 {
     if (OnAfterChange && !m_source.isEmpty())

@@ -41,6 +41,10 @@ public:
     // Takes a skin decoded elsewhere (on another thread, say) in place of its own, as setSkinStream
     // would have loaded it; the given source is left with what the engine held.
     void adoptSource(TSeSkinSource& decoded);
+    // Puts a skin read elsewhere in place of the one held, at run time: the clients hear the change
+    // begin and end around it, and the engine's hue is applied to the new skin. The given source is left
+    // with the old skin. An empty source changes nothing.
+    void changeSource(TSeSkinSource& decoded);
     // Called when the owner has finished loading: announces the skin to whoever listens.
     void loaded();
 
