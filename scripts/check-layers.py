@@ -25,7 +25,7 @@ PLATFORM = [
 ]
 CORES = ["search", "download", "playback", "card"]
 SKIN = ["skin", "skin/objects", "skin/controls", "skin/forms"]
-APP_PARTS = ["app/shared", "app/search", "app/download", "app/playback", "app/card", "app/desktop"]
+APP_PARTS = ["app/shared", "app/search", "app/download", "app/playback", "app/card", "app/skin", "app/desktop"]
 
 # component -> components (or single headers) it may include besides its own
 ALLOWED = {
@@ -63,6 +63,8 @@ ALLOWED = {
     "app/download": ["app/shared", "download"] + SKIN + PLATFORM,
     "app/playback": ["app/shared", "playback", "playback/player"] + SKIN + PLATFORM,
     "app/card": ["app/shared", "card", "search", "playback", "playback/player"] + SKIN + PLATFORM,
+    # The window's look: skins and hues on both engines, from the system and tray menus.
+    "app/skin": ["app/shared"] + SKIN + PLATFORM,
     # The program on the desktop: the session bus, behind the interfaces the window and its parts share.
     "app/desktop": ["app/shared"] + PLATFORM,
     "tools": ["skin", "platform/text"],

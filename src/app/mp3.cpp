@@ -6,6 +6,7 @@
 #include "app/playback/playback_controller.h"
 #include "app/search/search_controller.h"
 #include "app/shared/app_log.h"
+#include "app/skin/skin_controller.h"
 #include "card/card_background.h"
 #include "download/download_recovery.h"
 #include "platform/ui/app_icon.h"
@@ -596,11 +597,11 @@ void TForm1::buildMenus()
         Handler handler;
     };
     const MenuItem items[] = {
-        {SeSkinPopupMenu1, "CustomItem1", QStringLiteral("还原"), &TForm1::CustomItem1Click},
-        {SeSkinPopupMenu1, "CustomItem2", QStringLiteral("最小化"), &TForm1::CustomItem2Click},
-        {SeSkinPopupMenu1, "CustomItem3", QStringLiteral("收缩"), &TForm1::CustomItem3Click},
-        {SeSkinPopupMenu1, "CustomItem4", QStringLiteral("缩为图标"), &TForm1::CustomItem4Click},
-        {SeSkinPopupMenu2, "CustomItem7", QStringLiteral("还原"), &TForm1::CustomItem7Click}};
+        {SeSkinPopupMenu1, "CustomItem1", QStringLiteral("还原(&R)"), &TForm1::CustomItem1Click},
+        {SeSkinPopupMenu1, "CustomItem2", QStringLiteral("最小化(&N)"), &TForm1::CustomItem2Click},
+        {SeSkinPopupMenu1, "CustomItem3", QStringLiteral("收缩(&U)"), &TForm1::CustomItem3Click},
+        {SeSkinPopupMenu1, "CustomItem4", QStringLiteral("缩为图标(&T)"), &TForm1::CustomItem4Click},
+        {SeSkinPopupMenu2, "CustomItem7", QStringLiteral("还原(&R)"), &TForm1::CustomItem7Click}};
     for (const MenuItem& item : items) {
         TSeSkinItem* entry = item.menu->addItem(item.caption);
         entry->setObjectName(QString::fromLatin1(item.name));
@@ -657,6 +658,10 @@ void TForm1::buildControllers(const TForm1Options& options)
                      SeSkinButton4, playListView, WebBrowser3, SeSkinLabel4},
         m_folders, *m_search, *m_card, *m_dialogs, errors);
     m_playback->wire();
+    m_skins = std::make_unique<SkinController>(
+        SkinView{this, SeSkinEngine1, SeSkinEngine2, {SeSkinPopupMenu1, SeSkinPopupMenu2}}, *m_dialogs,
+        errors);
+    m_skins->wire();
 }
 
 void TForm1::buildFrame()

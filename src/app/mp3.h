@@ -34,6 +34,7 @@ class SearchController;
 class DownloadController;
 class PlaybackController;
 class CardController;
+class SkinController;
 } // namespace lanseek::app
 class QCloseEvent;
 
@@ -69,6 +70,7 @@ public:
     lanseek::app::DownloadController& downloads() const { return *m_downloads; }
     lanseek::app::PlaybackController& playback() const { return *m_playback; }
     lanseek::app::CardController& card() const { return *m_card; }
+    lanseek::app::SkinController& skins() const { return *m_skins; }
     lanseek::app::SharedFolders& folders() { return m_folders; }
     // The window and its error policy as the desktop integration sees them (desktop_wiring.cpp).
     lanseek::app::WindowPresence& presence() { return *this; }
@@ -322,6 +324,7 @@ private:
     std::unique_ptr<lanseek::app::SearchController> m_search;
     std::unique_ptr<lanseek::app::PlaybackController> m_playback;
     std::unique_ptr<lanseek::app::DownloadController> m_downloads;
+    std::unique_ptr<lanseek::app::SkinController> m_skins;
     bool m_closing = false;
     // The screen adaptation's scale (screen width : 1024), for controls built after it.
     int m_scaleNum = 1024;

@@ -141,7 +141,7 @@ void TSeSkinPopupMenu::drawSkin(TSeCanvas& canvas)
 
 void TSeSkinPopupMenu::drawSkinText(QPainter& painter)
 {
-    // Sub-menu arrows and the items of a skin without an "Item" object are drawn here.
+    // Sub-menu arrows, ticks and the items of a skin without an "Item" object are drawn here.
     painter.setRenderHint(QPainter::Antialiasing);
     for (QAction* action : actions()) {
         if (!action->isVisible() || action->isSeparator())
@@ -157,6 +157,15 @@ void TSeSkinPopupMenu::drawSkinText(QPainter& painter)
             painter.setPen(color);
             painter.drawText(r.adjusted(24, 0, -8, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              action->text().remove(QLatin1Char('&')));
+        }
+        if (action->isChecked()) {
+            // The chosen one of a group of items: a tick in the item's left margin.
+            const QPointF c(r.left() + 10, r.center().y());
+            QPainterPath tick;
+            tick.moveTo(c + QPointF(-4, 0));
+            tick.lineTo(c + QPointF(-1, 3));
+            tick.lineTo(c + QPointF(4, -3));
+            painter.strokePath(tick, QPen(color, 1.6));
         }
         if (action->menu()) {
             const QPointF c(r.right() - 8, r.center().y());
