@@ -10,6 +10,7 @@
 #include "app/search/search_controller.h"
 #include "lan/avahi_browser.h"
 #include "platform/media/media_engine.h"
+#include "platform/ui/accessibility.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/qt_translations.h"
 #include "service/search_service.h"
@@ -174,6 +175,7 @@ int main(int argc, char** argv)
     const QLocale language = lanseek::platform::translationLocale(QLocale::system());
     QLocale::setDefault(language);
     lanseek::platform::installQtTranslations(app, language);
+    lanseek::platform::installAccessibility();
 
     ServiceChoice service;
     std::string error;
