@@ -768,6 +768,8 @@ void TForm1::scaleControls(const QList<QWidget*>& controls, int num, int den)
         const QRect g = child->geometry();
         child->setGeometry(g.x() * num / den, g.y() * num / den, g.width() * num / den,
                            g.height() * num / den);
+        if (auto* list = qobject_cast<TSeSkinSListView*>(child))
+            list->scaleColumns(num, den);
     }
 }
 

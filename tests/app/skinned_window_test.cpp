@@ -5,7 +5,10 @@
 #include "support/form_fixture.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QImage>
+#include <QStyle>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using lanseek::test::FormTest;
@@ -110,4 +113,68 @@ TEST_F(SkinnedWindow, SkinChangeAtRunTimeRedressesTheWindow)
                   std::abs(qBlue(after) - qBlue(before)),
               6);
     form->hide();
+}
+
+namespace {
+
+// Texts of a list that do not fit their column: the header captions, and the cells of the given rows.
+QStringList cutShort(TSeSkinSListView* list)
+{
+    QStringList cut;
+    QHeaderView* header = list->header();
+    const QFontMetrics headerFont(header->font());
+    const int headerMargin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int cellMargin = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const QFontMetrics cellFont(list->font());
+    QTreeWidgetItem* titles = list->headerItem();
+    for (int c = 0; c < list->columnCount(); ++c) {
+        if (header->isSectionHidden(c))
+            continue;
+        const int room = header->sectionSize(c);
+        if (headerFont.horizontalAdvance(titles->text(c)) + headerMargin > room)
+            cut << list->objectName() + QStringLiteral(" header ") + titles->text(c);
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            QTreeWidgetItem* item = list->topLevelItem(r);
+            const int icon = item->icon(c).isNull() ? 0 : list->iconSize().width() + 4;
+            if (cellFont.horizontalAdvance(item->text(c)) + cellMargin + icon > room &&
+                list->cutCellText(r, c) != item->text(c))
+                cut << list->objectName() + QStringLiteral(" cell ") + item->text(c);
+        }
+    }
+    return cut;
+}
+
+} // namespace
+
+// At the screen sizes people use, no caption, column header or state text is cut short: the chooser is
+// as wide as its caption, the state column holds every state, and a cell that must stay narrow carries
+// its whole text as its tooltip.
+TEST_F(SkinnedWindow, EveryTextFitsAtCommonScreenSizes)
+{
+    for (const QSize screen : {QSize(1024, 768), QSize(1280, 1024), QSize(1920, 1080)}) {
+        makeForm(screen);
+        form->show();
+        form->Button4->click();
+        for (const QString& state : {QStringLiteral("下载已经完成"), QStringLiteral("下载不完整"),
+                                     QStringLiteral("正在下载"), QStringLiteral("下载结束")}) {
+            form->downloadnow->appendRow({QStringLiteral("一首名字很长很长很长很长的歌曲.mp3"),
+                                          0,
+                                          {state, QStringLiteral("128"), QStringLiteral("1")}});
+        }
+        addDownloadRow(QStringLiteral("1"),
+                       QStringLiteral("一位名字很长很长很长的歌手 - 一首名字很长很长的歌"));
+        QApplication::processEvents();
+        QStringList cut;
+        for (TSeSkinSListView* list : form->findChildren<TSeSkinSListView*>())
+            cut << cutShort(list);
+        EXPECT_TRUE(cut.isEmpty()) << screen.width() << ": " << cut.join(QStringLiteral("; ")).toStdString();
+
+        auto* chooser = qobject_cast<TForm2*>(form->Form2);
+        chooser->showChooser();
+        QApplication::processEvents();
+        EXPECT_EQ(chooser->SeSkinForm1->captionShortfall(), 0) << screen.width();
+        EXPECT_EQ(chooser->pathbtn->width(), chooser->width());
+        chooser->hide();
+        form->hide();
+    }
 }

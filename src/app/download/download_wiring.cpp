@@ -26,6 +26,9 @@ void DownloadController::wire()
     m_probe->Tag = download::kProbeTag;
 
     const DownloadView& v = m_view;
+    // The in-progress list's state column reads every state whole.
+    v.downloadnow->setWholeTexts(1, {download::kStateRunning, download::kStateEnded, download::kStateDone,
+                                     download::kStateIncomplete});
     const auto click = [this](QAbstractButton* button, void (DownloadController::*handler)()) {
         connectGuarded(button, &QAbstractButton::clicked, this, m_errors, handler);
     };

@@ -85,6 +85,7 @@ void TForm2::showEvent(QShowEvent* event)
 
 void TForm2::showChooser()
 {
+    fitCaption();
     // The window the desktop sees is the frame around the chooser.
     QWidget* frame = window();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -94,6 +95,19 @@ void TForm2::showChooser()
     show();
     frame->raise();
     frame->activateWindow();
+}
+
+void TForm2::fitCaption()
+{
+    // The chooser is as wide as its caption needs in the skin it wears (its design width is not, once
+    // the window is scaled to the screen or wears another skin); its controls span the width.
+    const int lack = SeSkinForm1->captionShortfall();
+    if (lack <= 0)
+        return;
+    setFixedSize(width() + lack, height());
+    for (QWidget* part : {static_cast<QWidget*>(ShellTreeView1), static_cast<QWidget*>(pathedit),
+                          static_cast<QWidget*>(pathbtn)})
+        part->resize(width(), part->height());
 }
 
 void TForm2::ShellTreeView1Click()

@@ -51,6 +51,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void fitCaption();
     lanseek::app::ErrorPolicy& m_errors;
     FolderChosen m_chosen;
     lanseek::platform::FolderTreeModel* m_model = nullptr;

@@ -1,13 +1,18 @@
 #include "skin/controls/se_list_view.h"
 
+#include "skin/controls/column_fit.h"
 #include "skin/controls/se_edit.h"
 #include "skin/controls/se_scroll_bar.h"
 #include "skin/skin_engine.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 #include <set>
@@ -160,8 +165,92 @@ void TSeSkinSListView::setColumns(const QStringList& headers, const QList<int>& 
 {
     setColumnCount(static_cast<int>(headers.size()));
     setHeaderLabels(headers);
-    for (int i = 0; i < widths.size() && i < headers.size(); ++i)
-        setColumnWidth(i, widths[i]);
+    m_designWidths = widths.mid(0, headers.size());
+    fitColumns();
+}
+
+void TSeSkinSListView::scaleColumns(int num, int den)
+{
+    if (den <= 0)
+        return;
+    for (int& width : m_designWidths)
+        width = width * num / den;
+    fitColumns();
+}
+
+void TSeSkinSListView::setWholeTexts(int column, const QStringList& texts)
+{
+    m_wholeTexts[column] = texts;
+    fitColumns();
+}
+
+void TSeSkinSListView::fitColumns()
+{
+    const QHeaderView* head = header();
+    const QFontMetrics headerFont(head->font());
+    const QFontMetrics cellFont(font());
+    const int headerMargin = 2 * head->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, head);
+    const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const QTreeWidgetItem* titles = headerItem();
+    std::vector<int> widths, needs;
+    for (int c = 0; c < columnCount(); ++c) {
+        widths.push_back(c < m_designWidths.size() ? m_designWidths[c] : columnWidth(c));
+        int need = 0;
+        if (titles && !titles->text(c).isEmpty()) {
+            const int icon = titles->icon(c).isNull() ? 0 : iconSize().width() + headerMargin;
+            need = headerFont.horizontalAdvance(titles->text(c)) + headerMargin + icon;
+        }
+        for (const QString& text : m_wholeTexts.value(c))
+            need = std::max(need, cellFont.horizontalAdvance(text) + cellMargin);
+        needs.push_back(need);
+    }
+    const std::vector<int> fitted = lanseek::skin::fitColumnWidths(widths, needs, viewport()->width());
+    for (int c = 0; c < int(fitted.size()); ++c) {
+        if (columnWidth(c) != fitted[c])
+            setColumnWidth(c, fitted[c]);
+    }
+}
+
+int TSeSkinSListView::cellTextRoom(const QTreeWidgetItem* item, int column) const
+{
+    const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int icon = item->icon(column).isNull() ? 0 : iconSize().width() + 4;
+    return columnWidth(column) - cellMargin - icon;
+}
+
+QString TSeSkinSListView::cutCellText(int row, int column) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    if (!item || column < 0 || column >= columnCount())
+        return {};
+    const QString text = item->text(column);
+    return QFontMetrics(font()).horizontalAdvance(text) > cellTextRoom(item, column) ? text : QString();
+}
+
+bool TSeSkinSListView::event(QEvent* event)
+{
+    // The columns' least widths are measured in the list's fonts.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::Resize)
+        fitColumns();
+    return SkinnedWidget::event(event);
+}
+
+bool TSeSkinSListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString whole = index.isValid() && !index.parent().isValid()
+                                  ? cutCellText(index.row(), index.column())
+                                  : QString();
+        if (!whole.isEmpty()) {
+            QToolTip::showText(help->globalPos(), whole, viewport(), visualRect(index));
+            return true;
+        }
+        // A cell shown whole has no tooltip of its own; the list's hint is shown instead.
+    }
+    return SkinnedWidget::viewportEvent(event);
 }
 
 void TSeSkinSListView::setImages(const TImageList* images)

@@ -3,6 +3,7 @@
 #include "platform/model/list_row.h"
 #include "skin/controls/se_skinned_widget.h"
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QTreeWidget>
@@ -58,6 +59,13 @@ public:
     void setSkinEngine(TSeSkinEngine* engine) override;
 
     void setColumns(const QStringList& headers, const QList<int>& widths);
+    // Scales the columns as the control is scaled; they keep holding what they must (below).
+    void scaleColumns(int num, int den);
+    // Texts a column must show whole, such as the states a row passes through: the column is kept as
+    // wide as the widest of them. Every column is kept as wide as its header's caption.
+    void setWholeTexts(int column, const QStringList& texts);
+    // The whole text of a cell that its column shows cut short, else empty: the cell's tooltip.
+    QString cutCellText(int row, int column) const;
     void setImages(const TImageList* images);
     void setMultiSelect(bool multi);
     // The icon shown in the header of the caption column (an index into the image list).
@@ -88,11 +96,18 @@ signals:
 protected:
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void applyImage(QTreeWidgetItem* item, int imageIndex) const;
     void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
 
+    void fitColumns();
+    int cellTextRoom(const QTreeWidgetItem* item, int column) const;
+
+    QList<int> m_designWidths; // as set or scaled, before fitting
+    QHash<int, QStringList> m_wholeTexts;
     const TImageList* m_images = nullptr;
     int m_headerImage = -1;
     bool m_lookApplied = false;

@@ -6,7 +6,10 @@
 #include "skin/skin_engine.h"
 #include "skin/skin_objects.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+
+#include <algorithm>
 
 using namespace lanseek::skin;
 
@@ -108,6 +111,17 @@ void TSeSkinForm::layoutTree()
 QRegion TSeSkinForm::frameRegion() const
 {
     return isSkinned() ? m_copy->createRegion() : QRegion();
+}
+
+int TSeSkinForm::captionShortfall() const
+{
+    if (!isSkinned() || !m_title)
+        return 0;
+    const QFontMetrics metrics(m_title->currentFont().toQFont());
+    const int room = m_title->width() - m_title->TextMarginLeft - m_title->TextMarginRight;
+    // A few pixels beyond the text itself, so that it does not touch the buttons beside it.
+    const int wanted = metrics.horizontalAdvance(Caption()) + 4;
+    return std::max(0, wanted - room);
 }
 
 void TSeSkinForm::frameResized()

@@ -39,6 +39,9 @@ public:
     TSeSkinObject* formTree() const override { return m_copy.get(); }
     // The region the window is shaped by (window coordinates); empty when it is not skinned.
     QRegion frameRegion() const;
+    // How many pixels the window lacks for its caption to show whole in the skin's title (0 when it
+    // fits or the window is not skinned).
+    int captionShortfall() const;
 
 protected:
     bool event(QEvent* event) override;
