@@ -46,7 +46,7 @@ void readBuiltIn(int index, TSeSkinSource& into)
 const std::vector<HuePreset>& huePresets()
 {
     static const std::vector<HuePreset> presets = {
-        {0, "原色"}, {40, "青碧"}, {85, "湖蓝"}, {150, "紫霞"}, {215, "胭红"},
+        {0, "原色"}, {40, "靛紫"}, {85, "玫红"}, {150, "金秋"}, {215, "翠绿"},
     };
     return presets;
 }

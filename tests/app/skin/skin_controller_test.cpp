@@ -87,8 +87,8 @@ TEST_F(SkinControllerTest, BothMenusOfferTheLooksTheHuesAndAFile)
         QStringList captions;
         for (QAction* action : submenu(menu)->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        EXPECT_EQ(captions, QStringList({"潮汐(&T)", "海岸(&H)", "-", "原色(&1)", "青碧(&2)", "湖蓝(&3)",
-                                         "紫霞(&4)", "胭红(&5)", "-", "载入皮肤文件(&L)…"}));
+        EXPECT_EQ(captions, QStringList({"潮汐(&T)", "海岸(&H)", "-", "原色(&1)", "靛紫(&2)", "玫红(&3)",
+                                         "金秋(&4)", "翠绿(&5)", "-", "载入皮肤文件(&L)…"}));
         EXPECT_EQ(checked(menu), QStringList({"潮汐(T)", "原色(1)"}));
     }
     // The menu's own items stay where they were, before the submenu.
@@ -106,11 +106,11 @@ TEST_F(SkinControllerTest, AChoiceDressesBothEnginesAndEveryControlAtOnce)
     // The other menu shows the same choice.
     EXPECT_EQ(checked(systemMenu), QStringList({"海岸(H)", "原色(1)"}));
 
-    item(systemMenu, QStringLiteral("湖蓝"))->trigger();
+    item(systemMenu, QStringLiteral("玫红"))->trigger();
     EXPECT_EQ(first.DeltaHue(), 85);
     EXPECT_EQ(second.DeltaHue(), 85);
     EXPECT_EQ(first.source()->hue(), 85);
-    EXPECT_EQ(checked(trayMenu), QStringList({"海岸(H)", "湖蓝(3)"}));
+    EXPECT_EQ(checked(trayMenu), QStringList({"海岸(H)", "玫红(3)"}));
 
     // Back to the designed look: the hue stays with it.
     item(systemMenu, QStringLiteral("潮汐"))->trigger();
@@ -148,7 +148,7 @@ TEST_F(SkinControllerTest, AFileIsWornWholeOrRefusedWithTheLookKept)
     item(systemMenu, QStringLiteral("载入皮肤文件"))->trigger();
     EXPECT_EQ(checked(trayMenu), QStringList({"潮汐(T)", "原色(1)"}));
 
-    item(systemMenu, QStringLiteral("紫霞"))->trigger();
+    item(systemMenu, QStringLiteral("金秋"))->trigger();
     dialogs.fileAnswers = {good};
     item(trayMenu, QStringLiteral("载入皮肤文件"))->trigger();
     EXPECT_EQ(controller->look(), app::SkinController::Look::File);
@@ -157,7 +157,7 @@ TEST_F(SkinControllerTest, AFileIsWornWholeOrRefusedWithTheLookKept)
     EXPECT_EQ(second.source()->SkinName, QByteArray("Shore"));
     EXPECT_EQ(second.source()->hue(), 150);
     EXPECT_TRUE(secondButton->isSkinned());
-    EXPECT_EQ(checked(systemMenu), QStringList({"紫霞(4)", "载入皮肤文件(L)…"}));
+    EXPECT_EQ(checked(systemMenu), QStringList({"金秋(4)", "载入皮肤文件(L)…"}));
     // The next dialog opens where the last skin came from.
     item(trayMenu, QStringLiteral("载入皮肤文件"))->trigger();
     EXPECT_EQ(dialogs.fileRequests.back().request.initialDir, dir.path());
