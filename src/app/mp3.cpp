@@ -589,6 +589,8 @@ void TForm1::buildMenus()
     SeSkinPopupMenu1->setObjectName(QStringLiteral("SeSkinPopupMenu1"));
     SeSkinPopupMenu2 = new TSeSkinPopupMenu(this);
     SeSkinPopupMenu2->setObjectName(QStringLiteral("SeSkinPopupMenu2"));
+    SeSkinPopupMenu1->setAccessibleName(QStringLiteral("系统菜单"));
+    SeSkinPopupMenu2->setAccessibleName(QStringLiteral("托盘菜单"));
     struct MenuItem
     {
         TSeSkinPopupMenu* menu;
@@ -802,8 +804,8 @@ void TForm1::nameControlsForAccessibility(QWidget* root)
 {
     const QList<QWidget*> widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
-        if (w->objectName().isEmpty())
-            continue;
+        if (w->objectName().isEmpty() || !w->accessibleName().isEmpty())
+            continue; // not ours, or already named
         QString caption;
         if (auto* b = qobject_cast<QAbstractButton*>(w))
             caption = b->text();

@@ -80,6 +80,7 @@ void SkinController::addSubmenu(TSeSkinPopupMenu* menu)
     auto* sub = new TSeSkinPopupMenu(menu);
     sub->setObjectName(menu->objectName() + QStringLiteral("Skins"));
     sub->setTitle(QStringLiteral("皮肤(&S)"));
+    sub->setAccessibleName(QStringLiteral("皮肤"));
     sub->setSkinEngine(m_view.first);
     menu->addSeparator();
     menu->addMenu(sub);
@@ -96,7 +97,7 @@ void SkinController::addSubmenu(TSeSkinPopupMenu* menu)
     };
     items.designed = addLook(QStringLiteral("潮汐(&T)"), Look::Designed);
     items.secondEverywhere = addLook(QStringLiteral("海岸(&H)"), Look::SecondEverywhere);
-    sub->addItem(QStringLiteral("-"));
+    sub->addSeparator();
 
     auto* hues = new QActionGroup(sub);
     int key = 1;
@@ -110,7 +111,7 @@ void SkinController::addSubmenu(TSeSkinPopupMenu* menu)
                 [this, value] { guarded(m_errors, [&] { chooseHue(value); }); });
         items.hues.push_back(item);
     }
-    sub->addItem(QStringLiteral("-"));
+    sub->addSeparator();
 
     items.file = sub->addItem(QStringLiteral("载入皮肤文件(&L)…"));
     items.file->setCheckable(true);

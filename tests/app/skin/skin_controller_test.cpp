@@ -84,6 +84,7 @@ TEST_F(SkinControllerTest, BothMenusOfferTheLooksTheHuesAndAFile)
     for (QMenu* menu : {static_cast<QMenu*>(systemMenu), static_cast<QMenu*>(trayMenu)}) {
         ASSERT_NE(submenu(menu), nullptr) << menu->objectName().toStdString();
         EXPECT_EQ(submenu(menu)->title(), QStringLiteral("皮肤(&S)"));
+        EXPECT_EQ(submenu(menu)->accessibleName(), QStringLiteral("皮肤"));
         QStringList captions;
         for (QAction* action : submenu(menu)->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
