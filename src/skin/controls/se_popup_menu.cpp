@@ -158,6 +158,16 @@ void TSeSkinPopupMenu::drawSkinText(QPainter& painter)
             painter.drawText(r.adjusted(24, 0, -8, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              action->text().remove(QLatin1Char('&')));
         }
+        if (!action->icon().isNull()) {
+            // The item's picture sits in the room the face leaves left of its text.
+            const int size = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+            const int room = face && face->TextMarginLeft > size ? face->TextMarginLeft : size + 8;
+            const QRect at(r.left() + (room - size) / 2, r.top() + (r.height() - size) / 2, size, size);
+            const QIcon::Mode mode = !action->isEnabled()            ? QIcon::Disabled
+                                     : itemState(action) == StateHot ? QIcon::Active
+                                                                     : QIcon::Normal;
+            action->icon().paint(&painter, at, Qt::AlignCenter, mode);
+        }
         if (action->menu()) {
             const QPointF c(r.right() - 8, r.center().y());
             QPainterPath arrow;
