@@ -1,4 +1,5 @@
 #include "skin/controls/widget_skin_owner.h"
+#include "skin/forms/frame_accessible.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_menu.h"
 #include "skin/forms/se_skin_form.h"
@@ -6,17 +7,23 @@
 #include "skin/skin_engine.h"
 #include "skin/skin_objects.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace lanseek::skin;
@@ -319,4 +326,135 @@ TEST_F(SkinFormTest, TheFrameIsAClientOfItsEngineOnly)
 
     form.reset();
     EXPECT_TRUE(other.clients().isEmpty());
+}
+
+namespace {
+
+// Runs the event loop until `done` holds or a second has passed; the frame follows the mouse on a timer.
+bool waitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 1000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TSeSystemButton* buttonOf(TSeSkinForm& form, TSeAction action)
+{
+    for (TSeSystemButton* b : captionButtons(form.formTree())) {
+        if (b->Action == action)
+            return b;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(SkinFormTest, EveryChangeOfSkinIsSafeWhileACaptionButtonIsHoveredOrPressed)
+{
+    TSeSkinEngine other;
+    other.setSkinStream(embeddedSkinStream(2));
+    QWidget* frame = form->frameWindow();
+    int hue = 0;
+    // Each one really changes the frame's skin (the same hue again would change nothing).
+    const std::vector<std::function<void()>> changes = {
+        [&] { engine.setDeltaHue(hue = 40 - hue); },
+        [&] { form->setSkinObject("Form"); },
+        [&] { form->setBorderStyle(kbsStandard); },
+        [&] {
+            form->setSkinEngine(&other);
+            form->setSkinEngine(&engine);
+        },
+    };
+    frame->grab(); // the buttons take their visibility from the state when the frame paints
+    std::vector<TSeAction> actions;
+    for (const TSeSystemButton* b : captionButtons(form->formTree()))
+        actions.push_back(b->Action);
+    ASSERT_GE(actions.size(), 3u);
+    for (TSeAction action : actions) {
+        for (const auto& change : changes) {
+            TSeSystemButton* button = buttonOf(*form, action);
+            ASSERT_NE(button, nullptr) << captionButtonName(action).toStdString();
+            const QPoint centre = button->boundsRect().center();
+            QCursor::setPos(frame->mapToGlobal(centre));
+            ASSERT_TRUE(waitFor([&] { return button->mouseState() == TSeSystemButton::Hot; }));
+            change();
+            // The hover moves on to the new tree's button under the mouse.
+            EXPECT_TRUE(waitFor([&] {
+                const TSeSystemButton* now = buttonOf(*form, action);
+                return now && now->mouseState() == TSeSystemButton::Hot;
+            }));
+            // Pressed, changed and dragged: the old button hears nothing more, and the release runs no
+            // action of a button that has gone.
+            mouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+            change();
+            mouse(QEvent::MouseMove, centre + QPoint(1, 0), Qt::NoButton, Qt::LeftButton);
+            mouse(QEvent::MouseButtonRelease, centre + QPoint(1, 0), Qt::LeftButton, Qt::NoButton);
+            QCursor::setPos(frame->mapToGlobal(QPoint(frame->width() / 2, frame->height() / 2)));
+            ASSERT_TRUE(
+                waitFor([&] { return buttonOf(*form, action)->mouseState() == TSeSystemButton::Idle; }));
+        }
+    }
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(SkinFormTest, ScreenReadersFindTheCaptionButtonsAndPressThem)
+{
+    QWidget* frame = form->frameWindow();
+    frame->grab();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(frame);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("选择保存目录"));
+    const std::vector<TSeSystemButton*> buttons = captionButtons(form->formTree());
+    ASSERT_EQ(window->childCount(), int(buttons.size()) + 1);
+    QStringList names;
+    QAccessibleInterface* minimize = nullptr;
+    for (int i = 0; i < int(buttons.size()); ++i) {
+        QAccessibleInterface* button = window->child(i);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->role(), QAccessible::Button);
+        EXPECT_EQ(button->parent(), window);
+        EXPECT_EQ(window->indexOfChild(button), i);
+        const QRect bounds = buttons[size_t(i)]->boundsRect();
+        EXPECT_EQ(button->rect(), QRect(frame->mapToGlobal(bounds.topLeft()), bounds.size()));
+        EXPECT_EQ(window->childAt(button->rect().center().x(), button->rect().center().y()), button);
+        names << button->text(QAccessible::Name);
+        if (buttons[size_t(i)]->Action == sbaMinimize)
+            minimize = button;
+        // The hint over the button is its name.
+        QHelpEvent hint(QEvent::ToolTip, bounds.center(), frame->mapToGlobal(bounds.center()));
+        QApplication::sendEvent(frame, &hint);
+        EXPECT_EQ(QToolTip::text(), names.back());
+    }
+    EXPECT_TRUE(names.contains(QStringLiteral("关闭")));
+    EXPECT_EQ(window->child(int(buttons.size()))->object(), owner.get());
+    ASSERT_NE(minimize, nullptr);
+    EXPECT_EQ(minimize->text(QAccessible::Name), QStringLiteral("最小化"));
+
+    // The buttons keep their interfaces across a change of skin, and pressing one runs its action.
+    engine.setDeltaHue(30);
+    frame->grab();
+    EXPECT_GE(window->indexOfChild(minimize), 0);
+    QAccessibleActionInterface* press = minimize->actionInterface();
+    ASSERT_NE(press, nullptr);
+    EXPECT_EQ(press->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    press->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form->WindowState(), kwsMinimized);
+    form->restore();
+}
+
+TEST_F(SkinFormTest, TheOwnersLimitsBecomeTheConstraintsWithTheFrameAround)
+{
+    const QSize bands = form->frameWindow()->size() - owner->size();
+    EXPECT_EQ(form->Constraints, TSeSizeConstraints{}); // the owner had no limits when attached
+    owner->setMinimumSize(300, 200);
+    // Taken again whenever the frame changes, as long as nobody set constraints of their own.
+    form->setSkinObject("Form");
+    EXPECT_EQ(QSize(form->Constraints.MinWidth, form->Constraints.MinHeight), QSize(300, 200) + bands);
+    EXPECT_EQ(form->Constraints.MaxWidth, 0);
+    form->Constraints.MinWidth = 170;
+    form->setSkinObject("Form");
+    EXPECT_EQ(form->Constraints.MinWidth, 170);
 }
