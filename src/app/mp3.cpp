@@ -724,7 +724,9 @@ void TForm1::startUp(const TForm1Options& options)
         adaptToScreen(screen);
     // 14. Multiple selection in the result list (set when the list was built).
     ListView1->setMultiSelect(true);
-    setFixedSize(size());
+    // The window grows from the size laid out for the screen; its frame takes that as its minimum.
+    setMinimumSize(size());
+    m_laidOutSize = size();
     Edit1->setFocus();
 }
 
@@ -791,6 +793,36 @@ void TForm1::alignRegions()
         if (panel) // the card view may not be built yet
             panel->setGeometry(Panel2->width(), top, std::max(0, width() - Panel2->width()), bottom - top);
     }
+    growRegions();
+}
+
+void TForm1::growRegions()
+{
+    // Past the size laid out at start-up the lists and the download log take the room; tool bars,
+    // buttons and labels keep their size and move with what lies above them. The change is applied as a
+    // difference, so heights the views set themselves (the play list under a player) stay theirs.
+    if (!m_laidOutSize.isValid())
+        return;
+    const QSize total = (size() - m_laidOutSize).expandedTo(QSize(0, 0));
+    const int dw = total.width() - m_grown.width();
+    const int dh = total.height() - m_grown.height();
+    const int listShare = total.height() / 2 - m_grown.height() / 2; // the download list's half
+    m_grown = total;
+    auto grow = [](QWidget* w, int dx, int dy, int dWidth, int dHeight) {
+        w->setGeometry(w->x() + dx, w->y() + dy, w->width() + dWidth, w->height() + dHeight);
+    };
+    grow(ListView1, 0, 0, dw, dh);
+    grow(SeSkinPanel1, 0, dh, dw, 0);
+    grow(playListView, 0, 0, dw, 0);
+    grow(WebBrowser3, 0, 0, dw, 0);
+    grow(downloadlistview, 0, 0, dw, listShare);
+    for (QWidget* w : {downbtn, delbtn, delallbtn, SeSkinButton3})
+        grow(w, 0, listShare, 0, 0);
+    grow(downinimemo, 0, listShare, dw, dh - listShare);
+    grow(progressLabel, 0, dh, 0, 0);
+    grow(downloadnow, 0, dh, dw, 0);
+    for (QWidget* bar : progressBars)
+        grow(bar, dw, dh, 0, 0);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

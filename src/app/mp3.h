@@ -315,6 +315,7 @@ private:
     void startUp(const TForm1Options& options);
     void adaptToScreen(QSize screen);
     void alignRegions();
+    void growRegions();
     void nameControlsForAccessibility(QWidget* root);
     void showView(bool results, bool download, bool card);
 
@@ -329,6 +330,10 @@ private:
     // The screen adaptation's scale (screen width : 1024), for controls built after it.
     int m_scaleNum = 1024;
     int m_scaleDen = 1024;
+    // The size the window was laid out for at start-up (its minimum), and how far its regions have
+    // grown past it.
+    QSize m_laidOutSize;
+    QSize m_grown{0, 0};
 };
 
 // The client size the window was laid out for.

@@ -71,7 +71,11 @@ void SkinClient::takeCopy()
 
 void SkinClient::dropCopy()
 {
+    if (!m_copy)
+        return;
     m_copy.reset();
+    if (onCopyDropped)
+        onCopyDropped();
 }
 
 bool SkinClient::handleEvent(QEvent* event)

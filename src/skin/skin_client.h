@@ -45,6 +45,9 @@ public:
 
     // Called after a fresh copy has been taken (for example to read fonts or decide transparency).
     std::function<void(TSeSkinObject* copy)> onCopyTaken;
+    // Called whenever the copy has gone (before a change of skin, with its engine, before a fresh one is
+    // taken), so that nothing the control keeps points into it.
+    std::function<void()> onCopyDropped;
     // Called when the engine has gone, after the copy went with it.
     std::function<void()> onEngineGone;
 

@@ -1,16 +1,21 @@
 // The main window and the save-folder chooser dressed by their two skin engines.
 
 #include "app/download/selectdir.h"
+#include "skin/forms/frame_geometry.h"
 #include "skin/skin_engine.h"
 #include "support/form_fixture.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QMouseEvent>
 #include <QStyle>
+#include <QSystemTrayIcon>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+using lanseek::skin::FrameZone;
+using lanseek::skin::frameZoneAt;
 using lanseek::test::FormTest;
 
 namespace {
@@ -177,4 +182,74 @@ TEST_F(SkinnedWindow, EveryTextFitsAtCommonScreenSizes)
         chooser->hide();
         form->hide();
     }
+}
+
+namespace {
+
+// Presses the left button at `at` of `widget`, drags by `by` and lets go.
+void drag(QWidget* widget, const QPoint& at, const QPoint& by)
+{
+    const QPoint global = widget->mapToGlobal(at);
+    auto send = [widget](QEvent::Type type, QPoint p, QPoint g, Qt::MouseButton button,
+                         Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(p), QPointF(g), button, held, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+    };
+    send(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, at + by, global + by, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at + by, global + by, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
+TEST_F(SkinnedWindow, TheCornerAndTheStatusBarsGripSizeTheWindowDownToItsLaidOutSize)
+{
+    form->show();
+    QApplication::processEvents();
+    TSeSkinForm* frame = form->SeSkinForm1.get();
+    QWidget* window = frame->frameWindow();
+    // The test screen is narrower than the grown window; the maximum is lifted past it.
+    frame->Constraints.MaxWidth = frame->Constraints.MaxHeight = 2000;
+    const QSize start = window->size(), list = form->ListView1->size(), log = form->downinimemo->size();
+    const QRect toolBar = form->SeSkinToolBar3->geometry();
+    QPoint corner; // searched inward from the window's corner
+    for (int d = 1; d < 12 && corner.isNull(); ++d) {
+        const QPoint p(window->width() - d, window->height() - d);
+        if (frameZoneAt(frame->formTree(), p, frame->Dragging, false) == FrameZone::BottomRight)
+            corner = p;
+    }
+    ASSERT_FALSE(corner.isNull());
+    drag(window, corner, QPoint(120, 80));
+    EXPECT_EQ(window->size(), start + QSize(120, 80));
+    EXPECT_EQ(form->ListView1->size(), list + QSize(120, 80));
+    EXPECT_EQ(form->SeSkinToolBar3->geometry(), toolBar);
+    EXPECT_EQ(form->downinimemo->width(), log.width() + 120);
+
+    TSeSkinStatusBar* bar = form->SeSkinStatusBar1;
+    ASSERT_FALSE(bar->gripRect().isEmpty());
+    drag(bar, bar->gripRect().center(), QPoint(120, 80));
+    EXPECT_EQ(window->size(), start + QSize(240, 160));
+    EXPECT_EQ(form->ListView1->size(), list + QSize(240, 160));
+    // The size laid out at start-up is the least the window can be made.
+    drag(bar, bar->gripRect().center(), QPoint(-2000, -2000));
+    EXPECT_EQ(window->size(), start);
+    EXPECT_EQ(form->ListView1->size(), list);
+    EXPECT_EQ(form->downinimemo->size(), log);
+}
+
+TEST_F(SkinnedWindow, MinimizingTheApplicationTakesTheChooserAlongAndTheTrayTipIsItsTitle)
+{
+    form->show();
+    form->Form2->show();
+    QWidget* chooser = form->Form2->window();
+    form->CustomItem2Click(); // the menu's minimize, then its restore
+    EXPECT_TRUE(form->window()->isMinimized());
+    EXPECT_TRUE(chooser->isMinimized());
+    form->CustomItem1Click();
+    EXPECT_FALSE(form->window()->isMinimized());
+    EXPECT_FALSE(chooser->isMinimized());
+    // The tray shows the application, whatever the caption says.
+    QApplication::setApplicationDisplayName(QStringLiteral("聆澜"));
+    form->setWindowTitle(QStringLiteral("聆澜 本机ip为: 127.0.0.1"));
+    EXPECT_EQ(form->SeSkinForm1->trayIcon()->toolTip(), QStringLiteral("聆澜"));
 }

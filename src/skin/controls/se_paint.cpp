@@ -68,6 +68,10 @@ TSeSkinControl::TSeSkinControl(QWidget* self, const char* defaultObject)
     : m_self(self), m_owner(self), m_client(self, &m_owner, QByteArray(defaultObject))
 {
     m_client.onCopyTaken = [this](TSeSkinObject* copy) { skinCopyTaken(copy); };
+    m_client.onCopyDropped = [this] {
+        if (!m_destroying)
+            skinCopyDropped();
+    };
     // The client drops its copy when the engine goes; the control then returns to its plain look, once
     // the engine's destruction is over.
     m_client.onEngineGone = [this] {

@@ -82,6 +82,8 @@ protected:
     virtual void skinChanged() {}
     // Called once a fresh copy has been taken.
     virtual void skinCopyTaken(TSeSkinObject* copy) { (void)copy; }
+    // Called once the copy has gone: a control that keeps parts of it lets go of them here.
+    virtual void skinCopyDropped() {}
 
     // Paints the control from its skin: a buffer of the control's size is filled with what lies
     // beneath the control (the parent's painting when Transparent, else the control's own colour),

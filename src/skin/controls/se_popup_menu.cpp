@@ -158,7 +158,7 @@ void TSeSkinPopupMenu::drawSkinText(QPainter& painter)
             painter.drawText(r.adjusted(24, 0, -8, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                              action->text().remove(QLatin1Char('&')));
         }
-        if (action->isChecked()) {
+        if (action->isChecked() && action->icon().isNull()) {
             // The chosen one of a group of items: a tick in the item's left margin.
             const QPointF c(r.left() + 10, r.center().y());
             QPainterPath tick;
@@ -166,6 +166,16 @@ void TSeSkinPopupMenu::drawSkinText(QPainter& painter)
             tick.lineTo(c + QPointF(-1, 3));
             tick.lineTo(c + QPointF(4, -3));
             painter.strokePath(tick, QPen(color, 1.6));
+        }
+        if (!action->icon().isNull()) {
+            // The item's picture sits in the room the face leaves left of its text.
+            const int size = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+            const int room = face && face->TextMarginLeft > size ? face->TextMarginLeft : size + 8;
+            const QRect at(r.left() + (room - size) / 2, r.top() + (r.height() - size) / 2, size, size);
+            const QIcon::Mode mode = !action->isEnabled()            ? QIcon::Disabled
+                                     : itemState(action) == StateHot ? QIcon::Active
+                                                                     : QIcon::Normal;
+            action->icon().paint(&painter, at, Qt::AlignCenter, mode);
         }
         if (action->menu()) {
             const QPointF c(r.right() - 8, r.center().y());

@@ -53,6 +53,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void skinChanged() override;
+    void skinCopyDropped() override { bindItems(); }
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;
 

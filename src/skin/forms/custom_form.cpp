@@ -1,6 +1,7 @@
 #include "skin/forms/custom_form.h"
 
 #include "skin/controls/se_status_bar.h"
+#include "skin/forms/frame_accessible.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_menu.h"
 #include "skin/forms/frame_window.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +20,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QSystemTrayIcon>
+#include <QToolTip>
 #include <QWhatsThis>
 #include <QWindow>
 
@@ -92,6 +95,31 @@ Qt::CursorShape cursorFor(FrameZone zone)
     }
 }
 
+// The edges of the window that a sizing zone moves, as the compositor names them.
+Qt::Edges edgesFor(FrameZone zone)
+{
+    switch (zone) {
+    case FrameZone::Left:
+        return Qt::LeftEdge;
+    case FrameZone::Right:
+        return Qt::RightEdge;
+    case FrameZone::Top:
+        return Qt::TopEdge;
+    case FrameZone::Bottom:
+        return Qt::BottomEdge;
+    case FrameZone::TopLeft:
+        return Qt::TopEdge | Qt::LeftEdge;
+    case FrameZone::TopRight:
+        return Qt::TopEdge | Qt::RightEdge;
+    case FrameZone::BottomLeft:
+        return Qt::BottomEdge | Qt::LeftEdge;
+    case FrameZone::BottomRight:
+        return Qt::BottomEdge | Qt::RightEdge;
+    default:
+        return {};
+    }
+}
+
 bool onWayland()
 {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
@@ -101,6 +129,7 @@ bool onWayland()
 
 TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
 {
+    installFrameAccessibility();
     m_window = new FrameWindow(this, owner->parentWidget());
     m_caption = owner->windowTitle();
     m_window->setWindowTitle(m_caption);
@@ -110,6 +139,8 @@ TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
     owner->setParent(m_window);
     m_window->move(at);
     fitToOwner();
+    takeOwnerConstraints();
+    watchGrips();
 
     m_hoverTimer.setInterval(100);
     connect(&m_hoverTimer, &QTimer::timeout, this, &TSeCustomForm::trackHover);
@@ -125,6 +156,7 @@ TSeCustomForm::TSeCustomForm(QWidget* owner) : TSeHook(owner)
         else if (reason == QSystemTrayIcon::Context)
             showSystemMenu(QCursor::pos());
     });
+    updateTrayTip();
 }
 
 TSeCustomForm::~TSeCustomForm()
@@ -161,7 +193,16 @@ void TSeCustomForm::setCaption(const QString& caption)
 {
     m_caption = caption;
     m_window->setWindowTitle(caption);
+    updateTrayTip();
     repaintFrame();
+}
+
+void TSeCustomForm::updateTrayTip()
+{
+    // The tray stands for the whole application when the frame minimizes it, else for this window.
+    const QString tip = MinimizeApplication ? QGuiApplication::applicationDisplayName() : m_caption;
+    if (m_tray)
+        m_tray->setToolTip(tip.left(kTrayTipLength));
 }
 
 void TSeCustomForm::setWindowState(TSeWindowState state)
@@ -190,6 +231,7 @@ bool TSeCustomForm::hookEvent(QEvent* event)
             m_window->show();
         if (!m_shownOnce) {
             m_shownOnce = true;
+            watchGrips(); // status bars made after the frame was attached
             if (Active)
                 m_hoverTimer.start();
             if (OnCreate)
@@ -284,7 +326,48 @@ void TSeCustomForm::applyFrame()
     if (client.size() != clientSize && m_machine.state() == kwsNormal)
         m_window->resize(m_window->width() + clientSize.width() - client.width(),
                          m_window->height() + clientSize.height() - client.height());
+    takeOwnerConstraints();
     repaintFrame();
+}
+
+void TSeCustomForm::takeOwnerConstraints()
+{
+    // Constraints someone has set stay as they are; those taken from the owner follow the frame's bands.
+    QWidget* o = owner();
+    if (!o || Constraints != m_ownerConstraints || m_machine.state() != kwsNormal)
+        return;
+    const QRect client = clientRect();
+    const QSize bands = m_window->size() - client.size();
+    TSeSizeConstraints taken;
+    if (o->minimumWidth() > 0)
+        taken.MinWidth = o->minimumWidth() + bands.width();
+    if (o->minimumHeight() > 0)
+        taken.MinHeight = o->minimumHeight() + bands.height();
+    if (o->maximumWidth() < QWIDGETSIZE_MAX)
+        taken.MaxWidth = o->maximumWidth() + bands.width();
+    if (o->maximumHeight() < QWIDGETSIZE_MAX)
+        taken.MaxHeight = o->maximumHeight() + bands.height();
+    Constraints = m_ownerConstraints = taken;
+}
+
+void TSeCustomForm::forgetSkinObjects()
+{
+    m_hovered = nullptr;
+    m_pressed = nullptr;
+}
+
+void TSeCustomForm::pauseHover()
+{
+    m_hoverTimer.stop();
+    if (m_window)
+        QCoreApplication::sendPostedEvents(m_window);
+    forgetSkinObjects();
+}
+
+void TSeCustomForm::resumeHover()
+{
+    if (Active && m_shownOnce)
+        m_hoverTimer.start();
 }
 
 void TSeCustomForm::repaintFrame()
@@ -303,6 +386,10 @@ void TSeCustomForm::frameResized()
 
 bool TSeCustomForm::frameEvent(QEvent* event)
 {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        return showCaptionButtonHint(help->pos(), help->globalPos());
+    }
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
         repaintFrame();
     if (event->type() == QEvent::WindowStateChange && MinimizeApplication && !m_applying) {
@@ -312,6 +399,7 @@ bool TSeCustomForm::frameEvent(QEvent* event)
             m_machine.noteApplicationMinimized(context());
         } else {
             const FrameSteps steps = m_machine.noteApplicationRestored(context());
+            restoreApplicationWindows();
             if (!steps.empty())
                 QMetaObject::invokeMethod(
                     this, [this, steps] { apply(steps); }, Qt::QueuedConnection);
@@ -367,6 +455,9 @@ bool TSeCustomForm::sizeable() const
 
 FrameZone TSeCustomForm::zoneAt(const QPoint& point) const
 {
+    // The grip lies inside the client area, over the status bar: it is found first.
+    if (gripRect().contains(point))
+        return sizeable() ? FrameZone::BottomRight : FrameZone::Client;
     if (clientRect().contains(point))
         return FrameZone::Client;
     if (TSeSkinObject* tree = formTree()) {
@@ -404,23 +495,33 @@ void TSeCustomForm::frameMousePress(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     if (TSeSkinObject* tree = formTree()) {
         if (TSeSkinObject* object = tree->objectAt(at)) {
-            object->mouseDown(event->button(), at - object->boundsRect().topLeft());
+            // Kept before the object hears of it, so that a change of skin the press sets off forgets it.
             m_pressed = object;
+            object->mouseDown(event->button(), at - object->boundsRect().topLeft());
         }
     }
-    if (event->button() != Qt::LeftButton)
-        return;
-    m_pressedZone = zoneAt(at);
-    m_pressGlobal = event->globalPosition().toPoint();
+    if (event->button() == Qt::LeftButton)
+        beginDrag(zoneAt(at), event->globalPosition().toPoint());
+}
+
+void TSeCustomForm::beginDrag(FrameZone zone, const QPoint& globalPos)
+{
+    m_pressedZone = zone;
+    m_pressGlobal = globalPos;
     m_pressGeometry = m_window->geometry();
     m_dragRect = m_pressGeometry;
     const bool moving = m_pressedZone == FrameZone::Caption && m_machine.state() != kwsMaximized;
     const bool sizing = m_pressedZone != FrameZone::Client && m_pressedZone != FrameZone::Caption &&
                         m_pressedZone != FrameZone::CaptionButton && m_machine.state() == kwsNormal;
     if (onWayland() && m_window->windowHandle() && (moving || sizing)) {
-        // The compositor places windows there; ask it to run the drag.
-        if (moving)
+        // The compositor places and sizes windows there; ask it to run the drag. It keeps the window
+        // within the limits the window states, which the next change of state lifts again.
+        if (moving) {
             m_window->windowHandle()->startSystemMove();
+        } else {
+            m_window->setMinimumSize(frameMinimumSize(Constraints));
+            m_window->windowHandle()->startSystemResize(edgesFor(m_pressedZone));
+        }
         m_pressedZone = FrameZone::Client;
         return;
     }
@@ -450,7 +551,12 @@ void TSeCustomForm::frameMouseMove(QMouseEvent* event)
         m_window->setCursor(cursorFor(zoneAt(at)));
         return;
     }
-    const QPoint delta = event->globalPosition().toPoint() - m_pressGlobal;
+    dragTo(event->globalPosition().toPoint());
+}
+
+void TSeCustomForm::dragTo(const QPoint& globalPos)
+{
+    const QPoint delta = globalPos - m_pressGlobal;
     QRect next;
     if (m_pressedZone == FrameZone::Caption) {
         next = m_pressGeometry.translated(delta);
@@ -470,6 +576,15 @@ void TSeCustomForm::frameMouseMove(QMouseEvent* event)
         m_window->setGeometry(next);
 }
 
+void TSeCustomForm::endDrag()
+{
+    if (m_outline && m_outline->isVisible()) {
+        m_outline->hide();
+        m_window->setGeometry(m_dragRect);
+    }
+    m_pressedZone = FrameZone::Client;
+}
+
 void TSeCustomForm::frameMouseRelease(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
@@ -479,14 +594,58 @@ void TSeCustomForm::frameMouseRelease(QMouseEvent* event)
         if (pressed && tree->objectAt(at) == pressed)
             pressed->mouseUp(event->button(), at - pressed->boundsRect().topLeft());
     }
-    if (m_outline && m_outline->isVisible()) {
-        m_outline->hide();
-        m_window->setGeometry(m_dragRect);
-    }
-    const FrameZone zone = zoneAt(at);
-    m_pressedZone = FrameZone::Client;
-    if (event->button() == Qt::RightButton && zone == FrameZone::Caption)
+    endDrag();
+    if (event->button() == Qt::RightButton && zoneAt(at) == FrameZone::Caption)
         showSystemMenu(event->globalPosition().toPoint());
+}
+
+void TSeCustomForm::watchGrips()
+{
+    if (QWidget* o = owner()) {
+        for (TSeSkinStatusBar* bar : o->findChildren<TSeSkinStatusBar*>())
+            bar->installEventFilter(this);
+    }
+}
+
+bool TSeCustomForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != owner() && m_window) {
+        if (auto* bar = qobject_cast<TSeSkinStatusBar*>(watched))
+            return gripEvent(bar, event);
+    }
+    return TSeHook::eventFilter(watched, event);
+}
+
+bool TSeCustomForm::gripEvent(QWidget* bar, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    // The status bar has the mouse while it is pressed on it; what happens on its grip is the frame's.
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = bar->mapTo(m_window, mouse->position().toPoint());
+    const QPoint global = mouse->globalPosition().toPoint();
+    const bool onGrip = zoneAt(at) == FrameZone::BottomRight && gripRect().contains(at);
+    if (!m_gripDrag) {
+        if (type == QEvent::MouseMove && mouse->buttons() == Qt::NoButton) {
+            if (onGrip)
+                bar->setCursor(Qt::SizeFDiagCursor);
+            else
+                bar->unsetCursor();
+        }
+        if (type != QEvent::MouseButtonPress || mouse->button() != Qt::LeftButton || !onGrip)
+            return false;
+        m_gripDrag = true;
+        beginDrag(FrameZone::BottomRight, global);
+        return true;
+    }
+    if (type == QEvent::MouseMove) {
+        dragTo(global);
+    } else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
+        m_gripDrag = false;
+        endDrag();
+    }
+    return true;
 }
 
 void TSeCustomForm::frameMouseDoubleClick(QMouseEvent* event)
@@ -494,8 +653,8 @@ void TSeCustomForm::frameMouseDoubleClick(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     if (TSeSkinObject* tree = formTree()) {
         if (TSeSkinObject* object = tree->objectAt(at)) {
-            object->dblClick();
             m_pressed = object;
+            object->dblClick();
         }
     }
     if (event->button() == Qt::LeftButton && zoneAt(at) == FrameZone::Caption &&
@@ -563,16 +722,20 @@ bool TSeCustomForm::allowed(const ActionEvent& event)
 void TSeCustomForm::apply(const FrameSteps& steps)
 {
     const QScopedValueRollback<bool> applying(m_applying, true);
+    // A size the compositor was held to while it sized the window does not hold in other states.
+    if (onWayland())
+        m_window->setMinimumSize(0, 0);
     for (const FrameStep& step : steps) {
         switch (step.kind) {
         case FrameStep::Kind::SetBounds:
             m_window->setGeometry(step.bounds);
             break;
         case FrameStep::Kind::MinimizeApplication:
-            m_window->showMinimized();
+            minimizeApplicationWindows();
             break;
         case FrameStep::Kind::RestoreApplication:
             m_window->showNormal();
+            restoreApplicationWindows();
             break;
         case FrameStep::Kind::HideWindow:
             m_window->hide();
@@ -583,7 +746,7 @@ void TSeCustomForm::apply(const FrameSteps& steps)
             m_window->activateWindow();
             break;
         case FrameStep::Kind::AddTrayIcon:
-            m_tray->setToolTip(m_caption.left(kTrayTipLength));
+            updateTrayTip();
             m_tray->setIcon(frameIcon());
             m_tray->show();
             break;
@@ -594,6 +757,32 @@ void TSeCustomForm::apply(const FrameSteps& steps)
     }
     layoutClient();
     repaintFrame();
+}
+
+void TSeCustomForm::minimizeApplicationWindows()
+{
+    // The application minimizes: every window of it on screen goes down with this one (menus, hints and
+    // other passing windows aside), and comes back when this one is restored.
+    m_minimizedWithApplication.clear();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = w->windowType();
+        if (w == m_window || !w->isVisible() || w->isMinimized() ||
+            (type != Qt::Window && type != Qt::Dialog))
+            continue;
+        m_minimizedWithApplication.emplace_back(w);
+        w->showMinimized();
+    }
+    m_window->showMinimized();
+}
+
+void TSeCustomForm::restoreApplicationWindows()
+{
+    const std::vector<QPointer<QWidget>> windows = std::move(m_minimizedWithApplication);
+    m_minimizedWithApplication.clear();
+    for (const QPointer<QWidget>& w : windows) {
+        if (w && w->isMinimized())
+            w->showNormal();
+    }
 }
 
 void TSeCustomForm::maximize()
@@ -702,6 +891,19 @@ void TSeCustomForm::showSystemMenu(const QPoint& globalPos)
                       : m_machine.state() == kwsTray ? QCursor::pos()
                                                      : m_window->mapToGlobal(clientRect().topLeft());
     menu->popup(at);
+}
+
+bool TSeCustomForm::showCaptionButtonHint(const QPoint& at, const QPoint& globalPos)
+{
+    // A caption button's hint is the name a screen reader reads out for it.
+    const TSeSystemButton* button = captionButtonAt(formTree(), at);
+    const QString hint = button ? captionButtonName(button->Action) : QString();
+    if (hint.isEmpty()) {
+        QToolTip::hideText();
+        return false;
+    }
+    QToolTip::showText(globalPos, hint, m_window, button->boundsRect());
+    return true;
 }
 
 void TSeCustomForm::runFrameAction(TSeAction action, TSeSystemButton* button)

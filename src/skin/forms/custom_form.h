@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QMenu;
 class QMouseEvent;
@@ -51,6 +52,8 @@ public:
     void setCaption(const QString& caption);
     TSeFormDragging Dragging;
     TSeFormGravitation Gravitation;
+    // Limits of the window's size. Unless set otherwise, they are the owner's minimum and maximum size
+    // (when it has them) with the frame's bands added, taken on attach and again when the frame changes.
     TSeSizeConstraints Constraints;
     QPointer<QMenu> SystemMenuLink;
     QPointer<QMenu> TrayMenuLink;
@@ -77,11 +80,14 @@ public:
     void help();
     // At `globalPos`, or at the client area's origin when none is given.
     void showSystemMenu(const QPoint& globalPos = QPoint(-1, -1));
+    // Sets the tray icon's tip anew, after MinimizeApplication or the application's title changed.
+    void updateTrayTip();
 
     // The top-level window that wears the frame, and the client rectangle in its coordinates.
     QWidget* frameWindow() const;
     QRect clientRect() const;
-    // The tray icon the frame shows in the tray state; tip cut to 63 characters.
+    // The tray icon the frame shows in the tray state. Its tip is the application's title when the
+    // frame minimizes the application, else the caption; cut to 63 characters.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     // The menu the system menu shows when nothing is linked, made afresh for the current state.
     QMenu* builtInMenu();
@@ -100,6 +106,8 @@ public:
 
 protected:
     bool hookEvent(QEvent* event) override;
+    // Also sees the events of the owner's skinned status bars, whose size grips size the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Paints the frame (everything but the client area) of the frame window.
     virtual void paintFrame(QPainter& painter);
     // The frame window changed size: lay the frame out again and shape the window.
@@ -112,6 +120,12 @@ protected:
     void repaintFrame();
     virtual void frameChanged() {}
     lanseek::skin::FrameWindow* window() const { return m_window; }
+    // The objects of the form tree are about to go: nothing of the frame may point into it afterwards.
+    void forgetSkinObjects();
+    // Around a change of the engine's skin: the hover timer stops (and what is pending for the frame
+    // window is delivered while the old tree still exists), then starts again with the new tree.
+    void pauseHover();
+    void resumeHover();
 
 private:
     friend class lanseek::skin::FrameWindow;
@@ -132,6 +146,16 @@ private:
     lanseek::skin::FrameZone zoneAt(const QPoint& point) const;
     bool sizeable() const;
     QRect gripRect() const;
+    bool gripEvent(QWidget* bar, QEvent* event);
+    void watchGrips();
+    void takeOwnerConstraints();
+    // The drag of the window by the mouse (moving or sizing), in screen coordinates.
+    void beginDrag(lanseek::skin::FrameZone zone, const QPoint& globalPos);
+    void dragTo(const QPoint& globalPos);
+    void endDrag();
+    void minimizeApplicationWindows();
+    void restoreApplicationWindows();
+    bool showCaptionButtonHint(const QPoint& at, const QPoint& globalPos);
 
     lanseek::skin::FrameWindow* m_window = nullptr;
     lanseek::skin::FrameStateMachine m_machine;
@@ -153,6 +177,10 @@ private:
     TSeSkinObject* m_pressed = nullptr;
     QTimer m_hoverTimer;
     QRubberBand* m_outline = nullptr;
+    bool m_gripDrag = false; // a drag that began on a status bar's size grip
     QSystemTrayIcon* m_tray = nullptr;
     std::unique_ptr<QMenu> m_builtInMenu;
+    TSeSizeConstraints m_ownerConstraints; // the constraints last taken from the owner
+    // The application's other windows that the frame minimized with its own, to restore with it.
+    std::vector<QPointer<QWidget>> m_minimizedWithApplication;
 };

@@ -157,15 +157,9 @@ FrameSteps FrameStateMachine::restore(const FrameContext& context)
             normal.clientHeight = normal.window.height() - m_frameHeight;
             FrameSteps again = rollUp(normal);
             steps.insert(steps.end(), again.begin(), again.end());
-        } else if (m_previous == kwsMinimized) {
-            if (!context.minimizeApplication) {
-                m_state = kwsNormal;
-                if (m_saved.isValid())
-                    steps.push_back(bounds(m_saved));
-                m_state = kwsMaximized;
-                steps.push_back(bounds(context.maximized));
-            }
         } else {
+            // Also when the window was maximized from minimized: restore takes it to its normal bounds,
+            // never back to maximized.
             m_state = kwsNormal;
             if (m_saved.isValid())
                 steps.push_back(bounds(m_saved));

@@ -55,6 +55,7 @@ struct TSeSizeConstraints
     int MinHeight = 0;
     int MaxWidth = 0;
     int MaxHeight = 0;
+    constexpr bool operator==(const TSeSizeConstraints&) const = default;
 };
 
 namespace lanseek::skin {

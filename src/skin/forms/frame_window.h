@@ -18,6 +18,9 @@ public:
     FrameWindow(TSeCustomForm* form, QWidget* parent);
     ~FrameWindow() override;
 
+    // The frame component whose window this is.
+    TSeCustomForm* form() const { return m_form; }
+
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -23,6 +23,7 @@ TSeSkinForm::~TSeSkinForm()
     QObject::disconnect(m_engineGone);
     if (m_engine)
         m_engine->removeClient(this);
+    forgetSkinObjects(); // the copy goes before the frame it belongs to
 }
 
 void TSeSkinForm::setSkinEngine(TSeSkinEngine* engine)
@@ -74,6 +75,9 @@ void TSeSkinForm::forgetPainting()
 
 void TSeSkinForm::dropSkin()
 {
+    // Whatever of the frame points into the copy (the object under the mouse, the one pressed, the
+    // title and the client) is let go before the copy goes.
+    forgetSkinObjects();
     forgetPainting();
     m_title = nullptr;
     m_client = nullptr;
@@ -140,11 +144,15 @@ bool TSeSkinForm::event(QEvent* event)
         auto* e = static_cast<SeEngineEvent*>(event);
         if (!m_engine || e->engine() != m_engine)
             return false;
-        if (event->type() == skinBeforeChangeEvent())
+        if (event->type() == skinBeforeChangeEvent()) {
+            pauseHover();
             dropSkin();
-        else
+        } else {
             takeSkin();
+        }
         applyFrame();
+        if (event->type() == skinAfterChangeEvent())
+            resumeHover();
         return true;
     }
     return TSeCustomForm::event(event);

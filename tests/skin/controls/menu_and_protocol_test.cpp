@@ -177,3 +177,21 @@ TEST(SkinnedProtocol, EngineThatGoesAwayLeavesThePlainLook)
     QApplication::processEvents();
     EXPECT_FALSE(grabOf(button).isNull());
 }
+
+TEST(SkinnedPopupMenu, ItemsShowTheirPictureAndLetGoOfTheirPartsWithTheCopy)
+{
+    auto engine = embeddedEngine(1);
+    TSeSkinPopupMenu menu;
+    TSeSkinItem* item = menu.addItem(QStringLiteral("还原"));
+    menu.setSkinEngine(engine.get());
+    QPixmap red(16, 16);
+    red.fill(Qt::red);
+    item->setIcon(QIcon(red));
+    menu.resize(menu.sizeHint());
+    const QRect r = menu.actionGeometry(item);
+    EXPECT_EQ(grabOf(menu).pixelColor(r.left() + 12, r.center().y()), QColor(Qt::red));
+    // The engine going takes the copy, and the items' parts of it, at once.
+    ASSERT_NE(item->itemObject(), nullptr);
+    engine.reset();
+    EXPECT_EQ(item->itemObject(), nullptr);
+}

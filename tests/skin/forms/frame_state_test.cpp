@@ -176,3 +176,14 @@ TEST(FrameStates, TheDesktopMinimizingAndRestoringIsFollowed)
     EXPECT_EQ(normal.noteApplicationRestored(at(kNormal)), FrameSteps{setBounds(kNormal)});
     EXPECT_EQ(normal.state(), kwsNormal);
 }
+
+TEST(FrameStates, RestoreFromMaximizedAfterMinimizedReturnsToNormal)
+{
+    for (const bool application : {true, false}) {
+        FrameStateMachine m;
+        m.minimize(at(kNormal, 600, application));
+        m.maximize(at(kNormal, 600, application));
+        EXPECT_EQ(m.restore(at(kMaximized, 954, application)), FrameSteps{setBounds(kNormal)});
+        EXPECT_EQ(m.state(), kwsNormal);
+    }
+}

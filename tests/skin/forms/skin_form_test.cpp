@@ -1,4 +1,5 @@
 #include "skin/controls/widget_skin_owner.h"
+#include "skin/forms/frame_accessible.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/forms/frame_menu.h"
 #include "skin/forms/se_skin_form.h"
@@ -6,17 +7,23 @@
 #include "skin/skin_engine.h"
 #include "skin/skin_objects.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace lanseek::skin;
@@ -319,4 +326,97 @@ TEST_F(SkinFormTest, TheFrameIsAClientOfItsEngineOnly)
 
     form.reset();
     EXPECT_TRUE(other.clients().isEmpty());
+}
+
+namespace {
+
+// Runs the event loop until `done` holds or a second has passed; the frame follows the mouse on a timer.
+bool waitFor(const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 1000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+int mouseStateOf(TSeSkinForm& form, TSeAction action)
+{
+    for (const TSeSystemButton* b : captionButtons(form.formTree()))
+        if (b->Action == action)
+            return b->mouseState();
+    return -1;
+}
+
+} // namespace
+
+TEST_F(SkinFormTest, EveryChangeOfSkinIsSafeWhileACaptionButtonIsHoveredOrPressed)
+{
+    TSeSkinEngine other;
+    other.setSkinStream(embeddedSkinStream(2));
+    QWidget* frame = form->frameWindow();
+    int hue = 0;
+    const std::vector<std::function<void()>> changes = {
+        [&] { engine.setDeltaHue(hue = 40 - hue); }, [&] { form->setSkinObject("Form"); },
+        [&] { form->setBorderStyle(kbsStandard); },
+        [&] { form->setSkinEngine(&other), form->setSkinEngine(&engine); }};
+    frame->grab(); // the buttons take their visibility from the state when the frame paints
+    const std::vector<TSeSystemButton*> buttons = captionButtons(form->formTree());
+    ASSERT_GE(buttons.size(), 3u);
+    std::vector<std::pair<TSeAction, QPoint>> targets;
+    for (const TSeSystemButton* b : buttons)
+        targets.emplace_back(b->Action, b->boundsRect().center());
+    for (const auto& [action, centre] : targets) {
+        for (const auto& change : changes) {
+            QCursor::setPos(frame->mapToGlobal(centre));
+            ASSERT_TRUE(waitFor([&] { return mouseStateOf(*form, action) == TSeSystemButton::Hot; }));
+            change();
+            // The new tree's button under the mouse is hovered in its turn.
+            EXPECT_TRUE(waitFor([&] { return mouseStateOf(*form, action) == TSeSystemButton::Hot; }));
+            // Pressed, changed, dragged and let go: the gone button hears nothing, no action runs.
+            mouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+            change();
+            mouse(QEvent::MouseMove, centre + QPoint(1, 0), Qt::NoButton, Qt::LeftButton);
+            mouse(QEvent::MouseButtonRelease, centre + QPoint(1, 0), Qt::LeftButton, Qt::NoButton);
+            QCursor::setPos(frame->mapToGlobal(form->clientRect().center()));
+            ASSERT_TRUE(waitFor([&] { return mouseStateOf(*form, action) == TSeSystemButton::Idle; }));
+        }
+    }
+    EXPECT_EQ(form->WindowState(), kwsNormal);
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(SkinFormTest, ScreenReadersFindTheCaptionButtonsAndPressThem)
+{
+    QWidget* frame = form->frameWindow();
+    frame->grab();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(frame);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("选择保存目录"));
+    const std::vector<TSeSystemButton*> buttons = captionButtons(form->formTree());
+    ASSERT_EQ(window->childCount(), int(buttons.size()) + 1);
+    EXPECT_EQ(window->child(int(buttons.size()))->object(), owner.get());
+    QAccessibleInterface* minimize = nullptr;
+    for (int i = 0; i < int(buttons.size()); ++i) {
+        QAccessibleInterface* button = window->child(i);
+        EXPECT_EQ(button->role(), QAccessible::Button);
+        EXPECT_EQ(window->indexOfChild(button), i);
+        const QRect bounds = buttons[size_t(i)]->boundsRect();
+        EXPECT_EQ(button->rect(), QRect(frame->mapToGlobal(bounds.topLeft()), bounds.size()));
+        // The hint over the button is its name.
+        QHelpEvent hint(QEvent::ToolTip, bounds.center(), frame->mapToGlobal(bounds.center()));
+        QApplication::sendEvent(frame, &hint);
+        EXPECT_EQ(QToolTip::text(), button->text(QAccessible::Name));
+        if (button->text(QAccessible::Name) == QStringLiteral("最小化"))
+            minimize = button;
+    }
+    ASSERT_NE(minimize, nullptr);
+    // The button keeps its interface across a change of skin, and pressing it runs its action.
+    engine.setDeltaHue(30);
+    frame->grab();
+    EXPECT_GE(window->indexOfChild(minimize), 0);
+    ASSERT_NE(minimize->actionInterface(), nullptr);
+    minimize->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(form->WindowState(), kwsMinimized);
+    form->restore();
 }
