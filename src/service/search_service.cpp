@@ -385,6 +385,7 @@ bool SearchService::bind(std::string* error)
     http.headTimeoutSeconds = options.headTimeoutSeconds;
     http.idleTimeoutSeconds = options.idleTimeoutSeconds;
     http.connectionsPerClient = options.connectionsPerClient;
+    http.threads = options.threads;
     auto server = std::make_unique<HttpServer>(
         http, [this](const HttpRequest& req) { return m_state->routes->answer(req); });
     if (!server->listen(error)) {

@@ -24,6 +24,8 @@ struct ServiceOptions
     // Connections one client address may hold at once; the program itself opens up to fifteen
     // download connections beside its page loads.
     unsigned connectionsPerClient = 32;
+    // Threads that answer requests at once; 0: one for each processor core.
+    unsigned threads = 0;
 };
 
 class SearchService

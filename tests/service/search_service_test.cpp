@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <netinet/in.h>
@@ -482,6 +484,68 @@ TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
     EXPECT_FALSE(service.rescan(&error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(results("light"), 2u);
+}
+
+TEST(SearchServiceLifetime, RequestsDuringRescansSeeOneWholeIndex)
+{
+    // The folder holds one of two sets of songs at a time, and each rescan swaps the other in while four
+    // clients search on a pool of four threads: every page must come whole from one set.
+    constexpr int kSongs = 40;
+    lanseek::test::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    auto fill = [&library](const std::string& set) {
+        fs::remove_all(library);
+        for (int i = 0; i < kSongs; ++i) {
+            lanseek::test::writeFile(library / (set + " track " + std::to_string(100 + i) + ".mp3"), set);
+        }
+    };
+    fill("alpha");
+    ServiceOptions options{library, "127.0.0.1", 0};
+    options.threads = 4;
+    SearchService service(options);
+    ASSERT_TRUE(service.start());
+
+    std::atomic<bool> done{false};
+    std::atomic<int> pages{0};
+    std::vector<std::string> faults[4];
+    std::vector<std::thread> clients;
+    for (auto& fault : faults) {
+        clients.emplace_back([&service, &done, &pages, &fault] {
+            httplib::Client cli("127.0.0.1", service.port());
+            while (!done.load()) {
+                auto res = cli.Get("/m?tn=baidump3&ct=134217728&rn=&word=track&lm=-1");
+                if (!res || res->status != 200) {
+                    fault.push_back("no answer");
+                    continue;
+                }
+                const PageReading reading = readPage(res->body);
+                const auto links = reading.linksContaining("/r?url=");
+                const bool alpha = !links.empty() && links.front().text.starts_with("alpha");
+                const std::string set = alpha ? "alpha" : "beta";
+                const bool whole =
+                    links.size() == 30 &&
+                    std::all_of(links.begin(), links.end(),
+                                [&](const auto& link) { return link.text.starts_with(set); }) &&
+                    !reading.firstLineWith("找到相关结果" + std::to_string(kSongs) + "篇").empty();
+                if (!whole) {
+                    fault.push_back(res->body.substr(0, 2000));
+                }
+                ++pages;
+            }
+        });
+    }
+    for (int round = 0; round < 12; ++round) {
+        fill(round % 2 == 0 ? "beta" : "alpha");
+        ASSERT_TRUE(service.rescan());
+    }
+    done = true;
+    for (std::thread& client : clients) {
+        client.join();
+    }
+    EXPECT_GT(pages.load(), 12);
+    for (const auto& fault : faults) {
+        EXPECT_TRUE(fault.empty()) << fault.size() << " torn or missing pages, the first:\n" << fault.front();
+    }
 }
 
 TEST(SearchServiceLifetime, UnreadableLibraryFailsToStart)
