@@ -380,6 +380,36 @@ TEST(SearchServiceLifetime, SongLinkedAwayAfterIndexingIsRefused)
     EXPECT_EQ(res->body.find("outside the library"), std::string::npos);
 }
 
+TEST(SearchServiceLifetime, SongsReachedThroughLinksInsideTheLibraryAreServed)
+{
+    // Links whose files lie in hidden folders of the library are songs of their own, whether the link
+    // names its file relative to itself or by its full path; a folder linked in from outside is not.
+    lanseek::test::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    lanseek::test::writeFile(library / ".store" / "near.mp3", "near bytes");
+    lanseek::test::writeFile(library / ".store" / "far.mp3", "far bytes");
+    fs::create_directories(library / "links");
+    fs::create_symlink("../.store/near.mp3", library / "links" / "Near.mp3");
+    fs::create_symlink(fs::canonical(library) / ".store" / "far.mp3", library / "links" / "Far.mp3");
+    SearchService service(ServiceOptions{library, "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    httplib::Client cli("127.0.0.1", service.port());
+    for (const auto& [path, bytes] :
+         {std::pair{"/music/links/Near.mp3", "near bytes"}, std::pair{"/music/links/Far.mp3", "far bytes"}}) {
+        auto res = cli.Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 200) << path;
+        EXPECT_EQ(res->body, bytes) << path;
+    }
+    // The link's place taken by a folder link that leads out of the library after indexing.
+    lanseek::test::writeFile(dir.path() / "elsewhere" / "near.mp3", "not shared");
+    fs::remove_all(library / ".store");
+    fs::create_directory_symlink(dir.path() / "elsewhere", library / ".store");
+    auto res = cli.Get("/music/links/Near.mp3");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 403);
+}
+
 TEST(SearchServiceLifetime, SongReplacedByAPipeIsRefusedWithoutStalling)
 {
     // Opening a pipe for reading waits for a writer; the server must neither wait nor send from it.
