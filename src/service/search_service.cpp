@@ -17,9 +17,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -47,6 +47,32 @@ fs::path openedPath(int fd, const fs::path& openedAs)
     fs::path real = fs::canonical(openedAs, ec);
     return ec ? fs::path() : real;
 }
+
+// A value that one thread replaces while others read it: each reader gets the value whole and keeps it
+// as long as it needs, the replaced one going when its last reader lets it go. The lock is held only to
+// copy the pointer (std::atomic<std::shared_ptr> of this standard library reads the pointer after a
+// relaxed unlock, which the thread sanitizer rightly reports as a race with the next store).
+template <typename T> class Published
+{
+public:
+    std::shared_ptr<const T> load() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_value;
+    }
+    void store(std::shared_ptr<const T> value)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_value.swap(value);
+        }
+        // The old value, if this was its last holder, is freed here, outside the lock.
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const T> m_value;
+};
 
 // An index and its folder, opened once, swapped in together by a rescan.
 struct ServedLibrary
@@ -174,9 +200,9 @@ class Routes
 {
 public:
     Routes(std::shared_ptr<const LibraryIndex> index, std::string fallbackBase)
-        : m_library(std::make_shared<const ServedLibrary>(std::move(index))),
-          m_fallbackBase(std::move(fallbackBase))
+        : m_fallbackBase(std::move(fallbackBase))
     {
+        replaceIndex(std::move(index));
     }
 
     void replaceIndex(std::shared_ptr<const LibraryIndex> index)
@@ -376,7 +402,7 @@ private:
     }
 
     // A rescan swaps in a new index while requests run; each request keeps the one it started with.
-    std::atomic<std::shared_ptr<const ServedLibrary>> m_library;
+    Published<ServedLibrary> m_library;
     std::string m_fallbackBase;
 };
 
@@ -393,7 +419,7 @@ bool failWith(std::string* error, std::string message)
 struct SearchService::State
 {
     ServiceOptions options;
-    std::atomic<std::shared_ptr<const LibraryIndex>> index;
+    Published<LibraryIndex> index;
     std::unique_ptr<Routes> routes;
     std::unique_ptr<HttpServer> server;
 };
