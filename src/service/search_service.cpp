@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <mutex>
@@ -103,8 +104,10 @@ struct OpenedSong
 OpenedSong openSong(const ServedLibrary& library, const Song& song)
 {
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    // Asked once: a kernel (or a sandbox) without the call says so with ENOSYS for good.
+    static std::atomic<bool> s_beneathUnavailable{false};
     OpenedSong opened;
-    if (library.folder.valid()) {
+    if (library.folder.valid() && !s_beneathUnavailable.load(std::memory_order_relaxed)) {
         open_how how{};
         how.flags = kFlags;
         how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
@@ -118,6 +121,9 @@ OpenedSong openSong(const ServedLibrary& library, const Song& song)
         if (errno == ENOENT) {
             opened.missing = true;
             return opened;
+        }
+        if (errno == ENOSYS) {
+            s_beneathUnavailable.store(true, std::memory_order_relaxed);
         }
     }
     const fs::path path = library.index->root() / fs::path(song.relativePath);
