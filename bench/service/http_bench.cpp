@@ -1,13 +1,18 @@
 // How the service's server holds up beside a general-purpose web server serving the same files from the
-// same folder in the same run: kept-alive requests per second for one small song over 1 and 64
-// connections, and the throughput of one large song. Both servers listen on 127.0.0.1 only; the load
-// comes from wrk with a fixed duration, and the reference server is started and stopped here with a
-// configuration of its own in a temporary folder.
+// same folder in the same run: kept-alive requests per second for one small song over 1, 16 and 64
+// connections (the service on its default threads against the reference with one worker, and on two
+// threads against two workers), the throughput of one large song, the service's own search and chart
+// pages, and how searches fare while lanseek-service reads a folder of 20,000 songs again on SIGHUP.
+// Every server listens on 127.0.0.1 only; the load comes from wrk with a fixed duration, and the
+// reference server is started and stopped here with a configuration of its own in a temporary folder.
 
+#include "service/library_index.h"
 #include "service/search_service.h"
+#include "support/bench_stats.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -17,8 +22,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -144,12 +151,13 @@ std::pair<Load, Load> compare(const std::string& wrk, const std::string& ours, c
 class ReferenceServer
 {
 public:
-    ReferenceServer(const std::string& program, const fs::path& work, const fs::path& library, int port)
+    ReferenceServer(const std::string& program, const fs::path& work, const fs::path& library, int port,
+                    int workers)
     {
         fs::create_directories(work / "temp");
         const fs::path config = work / "reference.conf";
         std::ofstream out(config);
-        out << "daemon off;\nmaster_process on;\nworker_processes 2;\n"
+        out << "daemon off;\nmaster_process on;\nworker_processes " << workers << ";\n"
             << "pid " << (work / "reference.pid").string() << ";\n"
             << "error_log " << (work / "error.log").string() << " warn;\n"
             << "events { worker_connections 1024; }\n"
@@ -205,6 +213,208 @@ void writeRandom(const fs::path& file, std::size_t size, std::mt19937& random)
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The median of kRounds runs against one address alone.
+Load alone(const std::string& wrk, const std::string& url, int connections)
+{
+    std::vector<double> requests;
+    for (int round = 0; round < kRounds; ++round) {
+        requests.push_back(measure(wrk, url, connections).requestsPerSecond);
+    }
+    return Load{lanseek::bench::median(requests), 0};
+}
+
+double ratio(double ours, double theirs)
+{
+    return theirs > 0 ? ours / theirs : 0.0;
+}
+
+// One kept-alive connection that sends GETs one after another and reads each answer whole.
+class KeptAlive
+{
+public:
+    explicit KeptAlive(int port)
+    {
+        m_fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_ok = connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~KeptAlive() { close(m_fd); }
+    KeptAlive(const KeptAlive&) = delete;
+    KeptAlive& operator=(const KeptAlive&) = delete;
+
+    // Milliseconds until the whole answer was in; negative when the connection failed.
+    double get(const std::string& target)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        const std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        if (!m_ok || send(m_fd, request.data(), request.size(), MSG_NOSIGNAL) < 0) {
+            return -1;
+        }
+        std::size_t headEnd = std::string::npos;
+        while ((headEnd = m_pending.find("\r\n\r\n")) == std::string::npos) {
+            if (!receive()) {
+                return -1;
+            }
+        }
+        const auto at = m_pending.find("Content-Length: ");
+        const std::size_t length = at != std::string::npos && at < headEnd
+                                       ? std::strtoul(m_pending.c_str() + at + 16, nullptr, 10)
+                                       : 0;
+        while (m_pending.size() < headEnd + 4 + length) {
+            if (!receive()) {
+                return -1;
+            }
+        }
+        m_pending.erase(0, headEnd + 4 + length);
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+
+private:
+    bool receive()
+    {
+        char buffer[65536];
+        const ssize_t got = recv(m_fd, buffer, sizeof buffer, 0);
+        if (got <= 0) {
+            m_ok = false;
+            return false;
+        }
+        m_pending.append(buffer, static_cast<std::size_t>(got));
+        return true;
+    }
+
+    int m_fd = -1;
+    bool m_ok = false;
+    std::string m_pending;
+};
+
+double percentile(std::vector<double> values, double share)
+{
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1,
+                           static_cast<std::size_t>(share * static_cast<double>(values.size())))];
+}
+
+// lanseek-service over a folder of 20,000 songs: searches over one kept-alive connection for a second,
+// then again while SIGHUP makes it read the folder anew, until it says it is done.
+void searchDuringRescan(const fs::path& root)
+{
+    const fs::path catalogue = lanseek::service::bundledCatalogueDir();
+    std::vector<fs::path> sources;
+    if (!catalogue.empty()) {
+        for (const auto& entry : fs::recursive_directory_iterator(catalogue)) {
+            const auto type = lanseek::service::mediaTypeOfFile(entry.path());
+            if (entry.is_regular_file() && type && *type != lanseek::service::MediaType::Ram) {
+                sources.push_back(entry.path());
+            }
+        }
+    }
+    if (sources.empty()) {
+        std::printf("search during a rescan skipped: no demo catalogue found\n");
+        return;
+    }
+    std::sort(sources.begin(), sources.end());
+    constexpr int kSongs = 20000;
+    const fs::path library = root / "twenty-thousand";
+    const char* const words[] = {"Harbor", "Lantern", "River", "Glass", "Static"};
+    for (int i = 0; i < kSongs; ++i) {
+        const fs::path& source = sources[static_cast<std::size_t>(i) % sources.size()];
+        const fs::path folder = library / ("folder " + std::to_string(i % 100));
+        fs::create_directories(folder);
+        fs::create_hard_link(source, folder / (std::string(words[i % 5]) + " " + std::to_string(i) + " - " +
+                                               words[(i / 5) % 5] + source.extension().string()));
+    }
+
+    int out[2];
+    if (pipe(out) != 0) {
+        return;
+    }
+    std::vector<std::string> args = {LANSEEK_SERVICE_EXE, "--library", library.string(), "--listen",
+                                     "127.0.0.1:0"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_t pid = -1;
+    const bool spawned = posix_spawn(&pid, LANSEEK_SERVICE_EXE, &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    // Lines of the service's standard output as they come; empty when none came within `waitMs`.
+    std::string pending;
+    auto line = [&](int waitMs) {
+        for (;;) {
+            if (const auto end = pending.find('\n'); end != std::string::npos) {
+                std::string text = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                return text;
+            }
+            pollfd p{out[0], POLLIN, 0};
+            if (poll(&p, 1, waitMs) <= 0) {
+                return std::string();
+            }
+            char buffer[512];
+            const ssize_t got = read(out[0], buffer, sizeof buffer);
+            if (got <= 0) {
+                return std::string();
+            }
+            pending.append(buffer, static_cast<std::size_t>(got));
+        }
+    };
+    const std::string first = spawned ? line(120000) : std::string();
+    const auto at = first.find("on http://127.0.0.1:");
+    if (at == std::string::npos) {
+        std::printf("search during a rescan: lanseek-service did not start (%s)\n", first.c_str());
+    } else {
+        const int port = std::atoi(first.c_str() + at + 20);
+        KeptAlive client(port);
+        const std::string search = "/m?tn=baidump3&ct=134217728&rn=&word=lantern&lm=-1";
+        std::vector<double> before;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (std::chrono::steady_clock::now() < until) {
+            before.push_back(client.get(search));
+        }
+        std::vector<double> during;
+        kill(pid, SIGHUP);
+        const auto rescanStart = std::chrono::steady_clock::now();
+        std::string done;
+        while (done.find("after rescanning") == std::string::npos &&
+               std::chrono::steady_clock::now() - rescanStart < std::chrono::seconds(120)) {
+            during.push_back(client.get(search));
+            done = line(0);
+        }
+        const double rescanMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - rescanStart).count();
+        const bool failed = std::any_of(before.begin(), before.end(), [](double ms) { return ms < 0; }) ||
+                            std::any_of(during.begin(), during.end(), [](double ms) { return ms < 0; });
+        std::printf(
+            "a search of %d songs while SIGHUP reads them again (%.0f ms), one kept-alive connection:\n",
+            kSongs, rescanMs);
+        std::printf("   before   %5zu searches  median %6.2f ms  99th %6.2f ms\n", before.size(),
+                    lanseek::bench::median(before), percentile(before, 0.99));
+        std::printf(
+            "   during   %5zu searches  median %6.2f ms  99th %6.2f ms  max %6.2f ms   ratio of medians "
+            "%.2f%s\n",
+            during.size(), lanseek::bench::median(during), percentile(during, 0.99), percentile(during, 1.0),
+            ratio(lanseek::bench::median(during), lanseek::bench::median(before)),
+            failed ? "  (a search failed)" : "");
+    }
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    close(out[0]);
+}
+
 } // namespace
 
 int main()
@@ -230,41 +440,76 @@ int main()
     lanseek::service::ServiceOptions options{library, "127.0.0.1", 0};
     options.connectionsPerClient = 128;
     lanseek::service::SearchService service(options);
+    options.threads = 2;
+    lanseek::service::SearchService twoThreads(options);
     std::string error;
-    if (!service.start(&error)) {
+    if (!service.start(&error) || !twoThreads.start(&error)) {
         std::printf("cannot start the service: %s\n", error.c_str());
         fs::remove_all(root);
         return 1;
     }
-    const int referencePort = freePort();
+    const int onePort = freePort();
+    ReferenceServer oneWorker(*reference, root / "one-worker", library, onePort, 1);
+    const int twoPort = freePort();
+    ReferenceServer twoWorkers(*reference, root / "two-workers", library, twoPort, 2);
     int status = 0;
-    {
-        ReferenceServer server(*reference, root, library, referencePort);
-        if (!server.ready()) {
-            std::printf("the reference server did not start (see %s)\n", (root / "error.log").c_str());
-            status = 1;
-        } else {
-            const std::string ours = service.baseUrl() + "/music/";
-            const std::string theirs = "http://127.0.0.1:" + std::to_string(referencePort) + "/music/";
-            std::printf("kept-alive GETs of one %zu KiB song, median of %d rounds of %d s, 127.0.0.1:\n",
-                        kSmall / 1024, kRounds, kSeconds);
+    if (!oneWorker.ready() || !twoWorkers.ready()) {
+        std::printf("the reference server did not start (see %s)\n", root.c_str());
+        status = 1;
+    } else {
+        const std::string ours = service.baseUrl();
+        const std::string ours2 = twoThreads.baseUrl();
+        const std::string theirs1 = "http://127.0.0.1:" + std::to_string(onePort);
+        const std::string theirs2 = "http://127.0.0.1:" + std::to_string(twoPort);
+        const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+        std::printf(
+            "kept-alive GETs of one %zu KiB song, median of %d rounds of %d s, 127.0.0.1, %u cores:\n",
+            kSmall / 1024, kRounds, kSeconds, cores);
+        std::map<int, double> smallRate;
+        for (int connections : {1, 16, 64}) {
+            const auto [a, b] =
+                compare(*wrk, ours + "/music/small.mp3", theirs1 + "/music/small.mp3", connections);
+            const auto [c, d] =
+                compare(*wrk, ours2 + "/music/small.mp3", theirs2 + "/music/small.mp3", connections);
+            smallRate[connections] = a.requestsPerSecond;
+            std::printf(
+                "  %2d conn.  service (%u threads) %8.0f req/s  reference 1 worker  %8.0f  ratio %.2f "
+                "(goal >= 0.9)\n",
+                connections, cores, a.requestsPerSecond, b.requestsPerSecond,
+                ratio(a.requestsPerSecond, b.requestsPerSecond));
+            std::printf("            service (2 threads) %8.0f req/s  reference 2 workers %8.0f  ratio %.2f "
+                        "(goal >= 0.9)\n",
+                        c.requestsPerSecond, d.requestsPerSecond,
+                        ratio(c.requestsPerSecond, d.requestsPerSecond));
+        }
+        std::printf("one %zu MiB song, service (%u threads) against the reference with 1 worker:\n",
+                    kLarge / (1024 * 1024), cores);
+        for (int connections : {1, 16, 64}) {
+            const auto [a, b] =
+                compare(*wrk, ours + "/music/large.mp3", theirs1 + "/music/large.mp3", connections);
+            std::printf("  %2d conn.  service %7.0f MiB/s  reference %7.0f MiB/s  ratio %.2f (goal >= 1.0)\n",
+                        connections, a.bytesPerSecond / (1024 * 1024), b.bytesPerSecond / (1024 * 1024),
+                        ratio(a.bytesPerSecond, b.bytesPerSecond));
+        }
+        std::printf("the service's own pages (no reference serves them), beside its small-song rate:\n");
+        const struct
+        {
+            const char* name;
+            const char* target;
+        } pages[] = {{"search page", "/m?tn=baidump3&ct=134217728&rn=&word=small&lm=-1"},
+                     {"chart page ", "/mp3.html"}};
+        for (const auto& page : pages) {
             for (int connections : {1, 64}) {
-                const auto [a, b] = compare(*wrk, ours + "small.mp3", theirs + "small.mp3", connections);
-                std::printf("  %2d connection%s  service %9.0f req/s   reference %9.0f req/s   ratio %.2f "
-                            "(goal >= %.1f)\n",
-                            connections, connections == 1 ? " " : "s", a.requestsPerSecond,
-                            b.requestsPerSecond,
-                            b.requestsPerSecond > 0 ? a.requestsPerSecond / b.requestsPerSecond : 0.0,
-                            connections == 1 ? 0.5 : 0.3);
+                const Load load = alone(*wrk, ours + page.target, connections);
+                std::printf("  %s %2d conn.  %8.0f req/s  ratio to the small song %.2f\n", page.name,
+                            connections, load.requestsPerSecond,
+                            ratio(load.requestsPerSecond, smallRate[connections]));
             }
-            const auto [a, b] = compare(*wrk, ours + "large.mp3", theirs + "large.mp3", 1);
-            std::printf("one %zu MiB song over one connection:\n", kLarge / (1024 * 1024));
-            std::printf("   service %7.0f MiB/s   reference %7.0f MiB/s   ratio %.2f (goal >= 1.0)\n",
-                        a.bytesPerSecond / (1024 * 1024), b.bytesPerSecond / (1024 * 1024),
-                        b.bytesPerSecond > 0 ? a.bytesPerSecond / b.bytesPerSecond : 0.0);
         }
     }
     service.stop();
+    twoThreads.stop();
+    searchDuringRescan(root);
     fs::remove_all(root);
     return status;
 }

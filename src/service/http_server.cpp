@@ -9,9 +9,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <pthread.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,8 +17,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <unordered_set>
 
@@ -65,16 +65,30 @@ std::string numericAddress(const sockaddr* address)
     return ip;
 }
 
-// What the loop knows of one open connection: when the head it waits for became due and whether it
-// has arrived.
+// What the server knows of one open connection. A connection is served by one thread of the pool only;
+// the sweep reads when its head became due and whether it has arrived from a thread of its own, so those
+// two are atomic. `cut` is the sweep's own, under the lock of the connection set.
 struct Connection
 {
     int fd = -1;
-    Clock::time_point waitingSince;
-    bool headComplete = false;
+    std::atomic<Clock::rep> waitingSince{0};
+    std::atomic<bool> headComplete{false};
     bool cut = false;
+    bool refused = false; // over the limit of connections in all: closed unanswered
     std::string target;
+    std::string clientIp;
+
+    void waitFromNow()
+    {
+        waitingSince.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+    }
 };
+
+// A body handed to the server library without copying it; freed when the response goes.
+void freeBody(void* body)
+{
+    delete static_cast<std::string*>(body);
+}
 
 // Where a request stands, kept in the server's per-request pointer: its head has been read, or its
 // answer has been queued.
@@ -115,69 +129,108 @@ struct HttpServer::Loop
 {
     HttpServer* owner = nullptr;
     MHD_Daemon* daemon = nullptr;
-    int wake = -1;
+    // Ours until the daemon starts, then the daemon's, which closes it when it stops.
+    int listenFd = -1;
     int port = 0;
-    std::atomic<bool> stopping{false};
-    std::thread thread;
-    // Only the loop thread touches the connections: every callback runs inside MHD_run on it.
-    std::unordered_set<Connection*> connections;
+    unsigned threads = 1;
+    unsigned maxConnections = 0;
     Clock::duration headTimeout{};
+    std::thread thread; // runs `first`, starts the daemon, then sweeps until stopped
+
+    std::mutex stopMutex;
+    std::condition_variable stopSignal;
+    bool stopping = false;
+
+    // Every callback below runs on one of the pool's threads; the set is shared by them and the sweep.
+    std::mutex connectionsMutex;
+    std::unordered_set<Connection*> connections;
+    std::atomic<unsigned> open{0};
 
     ~Loop()
     {
-        if (wake >= 0) {
-            ::close(wake);
+        if (listenFd >= 0) {
+            ::close(listenFd);
         }
     }
 
-    void run()
+    void run(const std::function<void()>& first)
     {
         // A client that hangs up while a file goes out would otherwise end the process by SIGPIPE;
-        // blocked here, the send just fails with EPIPE and the connection is closed.
+        // blocked here, and so on the pool's threads, which inherit the mask, the send just fails with
+        // EPIPE and the connection is closed.
         sigset_t pipe;
         sigemptyset(&pipe);
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
 
-        const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_EPOLL_FD);
-        const int epoll = info != nullptr ? info->epoll_fd : -1;
-        auto nextSweep = Clock::now() + kSweepInterval;
-        while (!stopping.load()) {
-            auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextSweep - Clock::now());
-            MHD_UNSIGNED_LONG_LONG due = 0;
-            if (MHD_get_timeout(daemon, &due) == MHD_YES &&
-                due < static_cast<MHD_UNSIGNED_LONG_LONG>(std::max<long long>(0, wait.count()))) {
-                wait = std::chrono::milliseconds(static_cast<long long>(due));
-            }
-            pollfd fds[2] = {{epoll, POLLIN, 0}, {wake, POLLIN, 0}};
-            const int ready = ::poll(fds, 2, static_cast<int>(std::max<long long>(0, wait.count())));
-            if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
-                std::uint64_t count = 0;
-                [[maybe_unused]] const auto got = ::read(wake, &count, sizeof count);
-            }
-            MHD_run(daemon);
-            const auto now = Clock::now();
-            if (now >= nextSweep) {
-                sweep(now);
-                nextSweep = now + kSweepInterval;
-            }
+        if (first) {
+            first();
         }
-        MHD_stop_daemon(daemon);
-        daemon = nullptr;
+        if (!waitStopped(Clock::duration::zero()) && !startDaemon()) {
+            // Closed at once, so that clients are refused rather than left waiting in the queue.
+            qCWarning(serviceLog) << "the server could not start its threads on port" << port;
+            ::close(std::exchange(listenFd, -1));
+        }
+        while (!waitStopped(kSweepInterval)) {
+            sweep(Clock::now());
+        }
+        if (daemon != nullptr) {
+            MHD_stop_daemon(daemon);
+            daemon = nullptr;
+        }
+        const std::lock_guard lock(connectionsMutex);
         for (Connection* connection : connections) {
             delete connection;
         }
         connections.clear();
     }
 
+    // True once stop() has been asked for, waiting at most `wait` for it.
+    bool waitStopped(Clock::duration wait)
+    {
+        std::unique_lock lock(stopMutex);
+        return stopSignal.wait_for(lock, wait, [this] { return stopping; });
+    }
+
+    bool startDaemon()
+    {
+        // Turbo mode reads, writes and accepts before asking the event loop whether the socket is ready,
+        // which saves a round through epoll for every request on a busy kept-alive connection.
+        const unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_TURBO;
+        const HttpServerOptions& options = owner->m_options;
+        // The library divides its connection limit among the pool's threads, which would refuse a
+        // connection on a busy thread while others have room. Each thread may hold them all; the limit in
+        // all is counted here, over every thread (see notifyConnection).
+        const unsigned perThreadLimit = maxConnections * threads;
+        // The per-address limit is the library's own and already counted over the whole pool.
+        daemon = MHD_start_daemon(
+            flags, 0, nullptr, nullptr, &Loop::access, this, MHD_OPTION_LISTEN_SOCKET, listenFd,
+            MHD_OPTION_THREAD_POOL_SIZE, threads > 1 ? threads : 0U, MHD_OPTION_CONNECTION_TIMEOUT,
+            static_cast<unsigned>(options.idleTimeoutSeconds), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+            static_cast<unsigned>(options.connectionsPerClient), MHD_OPTION_CONNECTION_LIMIT, perThreadLimit,
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(options.connectionMemory),
+            MHD_OPTION_NOTIFY_CONNECTION, &Loop::notifyConnection, this, MHD_OPTION_NOTIFY_COMPLETED,
+            &Loop::requestCompleted, this, MHD_OPTION_URI_LOG_CALLBACK, &Loop::uriLog, this,
+            MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
+        if (daemon == nullptr) {
+            return false;
+        }
+        listenFd = -1;
+        return true;
+    }
+
     // The server's own inactivity timeout starts again with every byte, so a client sending its head a
     // byte at a time could hold a connection for ever. Heads that have not arrived in time are cut off
-    // here; shutting the socket down makes the next poll report it, and the server closes it.
+    // here; shutting the socket down makes its thread's next poll report it, and the server closes it.
+    // The set's lock keeps the descriptor open meanwhile: a connection leaves the set before its
+    // descriptor is closed.
     void sweep(Clock::time_point now)
     {
+        const Clock::rep due = (now - headTimeout).time_since_epoch().count();
+        const std::lock_guard lock(connectionsMutex);
         for (Connection* connection : connections) {
-            if (!connection->headComplete && !connection->cut &&
-                now - connection->waitingSince >= headTimeout) {
+            if (!connection->cut && !connection->headComplete.load(std::memory_order_relaxed) &&
+                connection->waitingSince.load(std::memory_order_relaxed) <= due) {
                 ::shutdown(connection->fd, SHUT_RDWR);
                 connection->cut = true;
             }
@@ -200,17 +253,38 @@ struct HttpServer::Loop
             const MHD_ConnectionInfo* info =
                 MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
             record->fd = info != nullptr ? info->connect_fd : -1;
-            record->waitingSince = Clock::now();
+            record->waitFromNow();
+            // The address is the same for every request on the connection, so it is written out once.
+            const MHD_ConnectionInfo* client =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+            record->clientIp = numericAddress(client != nullptr ? client->client_addr : nullptr);
             // Without this, a response sent in two writes waits for the client's delayed ACK, which
             // costs every request after the first on a kept-alive connection about 40 ms.
             const int yes = 1;
             ::setsockopt(record->fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-            self->connections.insert(record);
+            // Counted here rather than when accepting: the library calls this for every connection it
+            // keeps, and the closing call below for each of them, so the count cannot drift.
+            if (self->open.fetch_add(1, std::memory_order_relaxed) >= self->maxConnections) {
+                record->refused = true;
+                ::shutdown(record->fd, SHUT_RDWR);
+            }
+            {
+                const std::lock_guard lock(self->connectionsMutex);
+                self->connections.insert(record);
+            }
             *socketContext = record;
         } else if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
             auto* record = static_cast<Connection*>(*socketContext);
-            if (record != nullptr && self->connections.erase(record) != 0) {
-                delete record;
+            if (record != nullptr) {
+                bool known = false;
+                {
+                    const std::lock_guard lock(self->connectionsMutex);
+                    known = self->connections.erase(record) != 0;
+                }
+                if (known) {
+                    self->open.fetch_sub(1, std::memory_order_relaxed);
+                    delete record;
+                }
             }
             *socketContext = nullptr;
         }
@@ -222,20 +296,19 @@ struct HttpServer::Loop
     {
         Connection* record = connectionOf(connection);
         if (record != nullptr) {
-            record->target = uri != nullptr ? uri : "";
+            record->target.assign(uri != nullptr ? uri : "");
         }
         return record;
     }
 
-    static void requestCompleted(void* cls, MHD_Connection* connection, void** /*requestContext*/,
+    static void requestCompleted(void* /*cls*/, MHD_Connection* connection, void** /*requestContext*/,
                                  MHD_RequestTerminationCode /*code*/)
     {
-        auto* self = static_cast<Loop*>(cls);
         Connection* record = connectionOf(connection);
-        if (record != nullptr && self->connections.count(record) != 0) {
+        if (record != nullptr) {
             // The next request on a kept-alive connection gets a deadline of its own.
-            record->headComplete = false;
-            record->waitingSince = Clock::now();
+            record->waitFromNow();
+            record->headComplete.store(false, std::memory_order_relaxed);
             record->target.clear();
         }
     }
@@ -259,9 +332,16 @@ struct HttpServer::Loop
             if (mhd == nullptr) {
                 ::close(fd);
             }
+        } else if (response.body.empty()) {
+            mhd = MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT);
         } else {
-            mhd = MHD_create_response_from_buffer(response.body.size(), response.body.data(),
-                                                  MHD_RESPMEM_MUST_COPY);
+            // The body's buffer goes to the response as it is: a song sent inline is not copied again.
+            auto* body = new std::string(std::move(response.body));
+            mhd = MHD_create_response_from_buffer_with_free_callback_cls(body->size(), body->data(),
+                                                                         &freeBody, body);
+            if (mhd == nullptr) {
+                delete body;
+            }
         }
         if (mhd == nullptr) {
             return MHD_NO;
@@ -296,7 +376,10 @@ struct HttpServer::Loop
         }
         Connection* record = connectionOf(connection);
         if (record != nullptr) {
-            record->headComplete = true;
+            if (record->refused) {
+                return MHD_NO;
+            }
+            record->headComplete.store(true, std::memory_order_relaxed);
         }
         // The server keeps a connection alive only for requests answered after they were read whole,
         // which for a request without a body is the call that follows this one. Anything else (another
@@ -333,10 +416,11 @@ struct HttpServer::Loop
         Connection* record = connectionOf(connection);
         HttpRequest request;
         request.method = method != nullptr ? method : "";
-        request.target = record != nullptr ? record->target : "";
-        const MHD_ConnectionInfo* info =
-            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-        request.clientIp = numericAddress(info != nullptr ? info->client_addr : nullptr);
+        if (record != nullptr) {
+            // The connection's own copies are not needed after this request.
+            request.target = std::move(record->target);
+            request.clientIp = record->clientIp;
+        }
         MHD_get_connection_values(connection, MHD_HEADER_KIND, collectHeader, &request.headers);
 
         HttpResponse response;
@@ -400,41 +484,44 @@ bool HttpServer::listen(std::string* error)
         return fail("cannot listen on " + where + ": unknown address");
     }
     sockaddr_storage address{};
-    std::memcpy(&address, found->ai_addr, std::min<std::size_t>(found->ai_addrlen, sizeof address));
-    const bool v6 = found->ai_family == AF_INET6;
+    const auto addressLength =
+        static_cast<socklen_t>(std::min<std::size_t>(found->ai_addrlen, sizeof address));
+    std::memcpy(&address, found->ai_addr, addressLength);
+    const int family = found->ai_family;
     ::freeaddrinfo(found);
 
+    // The socket is bound and listening from here on, so clients may connect at once; the daemon that
+    // accepts them starts in serve(). Every thread of the pool polls it, so it must not block.
     auto loop = std::make_unique<Loop>();
     loop->owner = this;
     loop->headTimeout = std::chrono::seconds(m_options.headTimeoutSeconds);
-    loop->wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (loop->wake < 0) {
-        return fail(std::string("cannot start the server: ") + std::strerror(errno));
+    loop->maxConnections = std::max(1U, m_options.maxConnections);
+    loop->threads =
+        m_options.threads != 0 ? m_options.threads : std::max(1U, std::thread::hardware_concurrency());
+    loop->listenFd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (loop->listenFd < 0) {
+        return fail("cannot listen on " + where + ": " + std::strerror(errno));
     }
-    // Turbo mode reads, writes and accepts before asking the event loop whether the socket is ready,
-    // which saves a round through epoll for every request on a busy kept-alive connection.
-    unsigned flags = MHD_USE_EPOLL | MHD_USE_TURBO;
-    if (v6) {
+    const int yes = 1;
+    ::setsockopt(loop->listenFd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (family == AF_INET6) {
         // "::" means every interface, IPv4 ones included, as 0.0.0.0 does for IPv4.
-        const auto* any = reinterpret_cast<const sockaddr_in6*>(&address);
-        flags |= IN6_IS_ADDR_UNSPECIFIED(&any->sin6_addr) ? MHD_USE_DUAL_STACK : MHD_USE_IPv6;
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+        const int only = IN6_IS_ADDR_UNSPECIFIED(&v6->sin6_addr) ? 0 : 1;
+        ::setsockopt(loop->listenFd, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only);
     }
-    loop->daemon = MHD_start_daemon(
-        flags, static_cast<std::uint16_t>(m_options.port), nullptr, nullptr, &Loop::access, loop.get(),
-        MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&address), MHD_OPTION_CONNECTION_TIMEOUT,
-        static_cast<unsigned>(m_options.idleTimeoutSeconds), MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        static_cast<unsigned>(m_options.connectionsPerClient), MHD_OPTION_CONNECTION_LIMIT,
-        static_cast<unsigned>(m_options.maxConnections), MHD_OPTION_LISTEN_BACKLOG_SIZE,
-        static_cast<unsigned>(m_options.listenBacklog), MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        static_cast<std::size_t>(m_options.connectionMemory), MHD_OPTION_NOTIFY_CONNECTION,
-        &Loop::notifyConnection, loop.get(), MHD_OPTION_NOTIFY_COMPLETED, &Loop::requestCompleted, loop.get(),
-        MHD_OPTION_URI_LOG_CALLBACK, &Loop::uriLog, loop.get(), MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1,
-        MHD_OPTION_END);
-    if (loop->daemon == nullptr) {
-        return fail("cannot listen on " + where);
+    if (::bind(loop->listenFd, reinterpret_cast<const sockaddr*>(&address), addressLength) != 0 ||
+        ::listen(loop->listenFd, static_cast<int>(m_options.listenBacklog)) != 0) {
+        return fail("cannot listen on " + where + ": " + std::strerror(errno));
     }
-    const MHD_DaemonInfo* bound = MHD_get_daemon_info(loop->daemon, MHD_DAEMON_INFO_BIND_PORT);
-    loop->port = bound != nullptr ? bound->port : m_options.port;
+    sockaddr_storage bound{};
+    socklen_t boundLength = sizeof bound;
+    if (::getsockname(loop->listenFd, reinterpret_cast<sockaddr*>(&bound), &boundLength) == 0) {
+        loop->port = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
+                                                       : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    } else {
+        loop->port = m_options.port;
+    }
     m_loop = std::move(loop);
     return true;
 }
@@ -443,12 +530,7 @@ void HttpServer::serve(std::function<void()> first)
 {
     if (m_loop && !m_loop->thread.joinable()) {
         Loop* raw = m_loop.get();
-        m_loop->thread = std::thread([raw, first = std::move(first)] {
-            if (first) {
-                first();
-            }
-            raw->run();
-        });
+        m_loop->thread = std::thread([raw, first = std::move(first)] { raw->run(first); });
     }
 }
 
@@ -457,13 +539,13 @@ void HttpServer::stop()
     if (!m_loop) {
         return;
     }
-    m_loop->stopping.store(true);
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto put = ::write(m_loop->wake, &one, sizeof one);
+    {
+        const std::lock_guard lock(m_loop->stopMutex);
+        m_loop->stopping = true;
+    }
+    m_loop->stopSignal.notify_all();
     if (m_loop->thread.joinable()) {
         m_loop->thread.join();
-    } else if (m_loop->daemon != nullptr) {
-        MHD_stop_daemon(m_loop->daemon);
     }
     m_loop.reset();
 }
@@ -471,6 +553,11 @@ void HttpServer::stop()
 int HttpServer::port() const
 {
     return m_loop ? m_loop->port : 0;
+}
+
+unsigned HttpServer::threads() const
+{
+    return m_loop ? m_loop->threads : 0;
 }
 
 } // namespace lanseek::service

@@ -1,9 +1,11 @@
 #pragma once
 
-// The HTTP server under the search service: an event-driven loop on one thread that accepts
-// connections, reads request heads and hands each complete GET or HEAD request to one handler. It knows
-// nothing of songs; it is where the rules for hostile or careless clients live: a deadline for a whole
-// request head, a connection limit per client address, a bounded amount of memory per connection.
+// The HTTP server under the search service: event-driven loops on a pool of threads that accept
+// connections, read request heads and hand each complete GET or HEAD request to one handler, which may
+// therefore run on several threads at once. It knows nothing of songs; it is where the rules for hostile
+// or careless clients live: a deadline for a whole request head, a connection limit per client address
+// and in all, a bounded amount of memory per connection. The limits hold for the server as a whole,
+// whichever thread a connection lands on.
 
 #include <cstdint>
 #include <functional>
@@ -77,6 +79,8 @@ struct HttpServerOptions
     unsigned connectionsPerClient = 32;
     unsigned maxConnections = 512;
     unsigned listenBacklog = 256;
+    // Threads that serve connections; 0: one for each processor core.
+    unsigned threads = 0;
     // Memory each connection may use for its request head and send buffers; larger heads are refused.
     std::size_t connectionMemory = 32 * 1024;
 };
@@ -94,14 +98,16 @@ public:
     // Binds the address; clients may connect from here on and wait until serve() is called. False, with
     // the reason in *error, when the address cannot be bound or the server is already listening.
     bool listen(std::string* error);
-    // Starts the loop thread that answers requests. Does nothing unless listening. `first`, when given,
-    // runs on that thread before the first request is read: connections made meanwhile wait in the
-    // listen queue and are answered once it has returned.
+    // Starts the threads that answer requests. Does nothing unless listening. `first`, when given, runs
+    // on a thread of the server's before the first request is read: connections made meanwhile wait in
+    // the listen queue and are answered once it has returned.
     void serve(std::function<void()> first = {});
-    // Stops the loop, closes every connection and joins the thread. Safe when not running.
+    // Stops serving, closes every connection and joins the threads. Safe when not running.
     void stop();
     // The bound port; 0 when not running.
     int port() const;
+    // How many threads serve (the option's 0 resolved); 0 when not running.
+    unsigned threads() const;
 
 private:
     struct Loop;

@@ -344,7 +344,7 @@ LibraryIndex LibraryIndex::scan(const fs::path& folder)
 
 const Song* LibraryIndex::findByPath(std::string_view relativePath) const
 {
-    const auto it = m_byPath.find(std::string(relativePath));
+    const auto it = m_byPath.find(relativePath);
     return it == m_byPath.end() ? nullptr : &m_songs[it->second];
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -74,7 +75,13 @@ public:
 private:
     std::filesystem::path m_root;
     std::vector<Song> m_songs;
-    std::unordered_map<std::string, std::size_t> m_byPath;
+    // Looked up by a view of the request's path, without copying it.
+    struct PathHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
+    };
+    std::unordered_map<std::string, std::size_t, PathHash, std::equal_to<>> m_byPath;
     std::vector<std::pair<std::string, Gender>> m_genders; // folded singer name, gender
 };
 

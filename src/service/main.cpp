@@ -15,6 +15,7 @@ namespace {
 void usage(std::ostream& out)
 {
     out << "usage: lanseek-service [--config FILE] [--library DIR] [--listen ADDR:PORT] [--name NAME]\n"
+           "                       [--threads N]\n"
            "  --config FILE      read library, listen and name from FILE (lines \"key = value\");\n"
            "                     options given on the command line win\n"
            "  --library DIR      the music folder to share (default: the bundled demo catalogue)\n"
@@ -22,8 +23,23 @@ void usage(std::ostream& out)
            "                     0.0.0.0:8080 or :8080 shares with the LAN; port 0 picks a free one)\n"
            "  --name NAME        the name the LAN sees (default USER@HOST); announced over mDNS\n"
            "                     whenever the address is not loopback\n"
+           "  --threads N        answer requests on N threads (1 to 256; default one per processor core)\n"
            "A request head must arrive within 10 s; one address may hold 32 connections at once.\n"
            "Send SIGHUP to read the folder again after songs were added or removed.\n";
+}
+
+// A whole number from 1 to 256, nothing else (no sign, blanks or suffix).
+bool parseThreadCount(const std::string& text, unsigned& threads)
+{
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned value = static_cast<unsigned>(std::stoul(text));
+    if (value < 1 || value > 256) {
+        return false;
+    }
+    threads = value;
+    return true;
 }
 
 } // namespace
@@ -55,6 +71,11 @@ int main(int argc, char** argv)
             settings.listen = argv[++i];
         } else if (arg == "--name" && i + 1 < argc) {
             settings.name = argv[++i];
+        } else if (arg == "--threads" && i + 1 < argc) {
+            if (!parseThreadCount(argv[++i], options.threads)) {
+                std::cerr << "lanseek-service: bad thread count " << argv[i] << " (1 to 256)\n";
+                return 2;
+            }
         } else if (arg == "--help" || arg == "-h") {
             usage(std::cout);
             return 0;

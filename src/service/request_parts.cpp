@@ -30,7 +30,8 @@ std::string rawQuery(const HttpRequest& req)
 
 std::string requestPath(const HttpRequest& req)
 {
-    return percentDecode(req.target.substr(0, req.target.find('?')));
+    const std::string_view target = req.target;
+    return percentDecode(target.substr(0, target.find('?')));
 }
 
 std::string requestBase(const HttpRequest& req, const std::string& fallback)

@@ -11,12 +11,16 @@
 #include "service/text_codec.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -43,6 +47,88 @@ fs::path openedPath(int fd, const fs::path& openedAs)
     std::error_code ec;
     fs::path real = fs::canonical(openedAs, ec);
     return ec ? fs::path() : real;
+}
+
+// A value that one thread replaces while others read it: each reader gets the value whole and keeps it
+// as long as it needs, the replaced one going when its last reader lets it go. The lock is held only to
+// copy the pointer (std::atomic<std::shared_ptr> of this standard library reads the pointer after a
+// relaxed unlock, which the thread sanitizer rightly reports as a race with the next store).
+template <typename T> class Published
+{
+public:
+    std::shared_ptr<const T> load() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_value;
+    }
+    void store(std::shared_ptr<const T> value)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_value.swap(value);
+        }
+        // The old value, if this was its last holder, is freed here, outside the lock.
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const T> m_value;
+};
+
+// An index and its folder, opened once, swapped in together by a rescan.
+struct ServedLibrary
+{
+    explicit ServedLibrary(std::shared_ptr<const LibraryIndex> songs) : index(std::move(songs))
+    {
+        if (index && !index->root().empty()) {
+            folder = FileHandle(::open(index->root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        }
+    }
+    std::shared_ptr<const LibraryIndex> index;
+    FileHandle folder;
+};
+
+// How a song's file was opened: the kernel resolved its path beneath the library's folder, or it was
+// opened by its full path and where it really lies is still to be checked.
+struct OpenedSong
+{
+    FileHandle file;
+    bool beneath = false;
+    bool missing = false;
+};
+
+// Without blocking, so that a pipe put in a song's place cannot stall us. The kernel refuses a path that
+// leads out of the folder (a link to elsewhere, ".."), which saves reading back where the file lies; a
+// link inside given as an absolute path is refused by it too, and is opened by its full path instead, as
+// on a kernel without this call.
+OpenedSong openSong(const ServedLibrary& library, const Song& song)
+{
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    // Asked once: a kernel (or a sandbox) without the call says so with ENOSYS for good.
+    static std::atomic<bool> s_beneathUnavailable{false};
+    OpenedSong opened;
+    if (library.folder.valid() && !s_beneathUnavailable.load(std::memory_order_relaxed)) {
+        open_how how{};
+        how.flags = kFlags;
+        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+        const long fd =
+            ::syscall(SYS_openat2, library.folder.get(), song.relativePath.c_str(), &how, sizeof how);
+        if (fd >= 0) {
+            opened.file = FileHandle(static_cast<int>(fd));
+            opened.beneath = true;
+            return opened;
+        }
+        if (errno == ENOENT) {
+            opened.missing = true;
+            return opened;
+        }
+        if (errno == ENOSYS) {
+            s_beneathUnavailable.store(true, std::memory_order_relaxed);
+        }
+    }
+    const fs::path path = library.index->root() / fs::path(song.relativePath);
+    opened.file = FileHandle(::open(path.c_str(), kFlags));
+    return opened;
 }
 
 ResultPage makeResultPage(const LibraryIndex& index, const SongFilter& filter, std::string wordBytes,
@@ -120,11 +206,15 @@ class Routes
 {
 public:
     Routes(std::shared_ptr<const LibraryIndex> index, std::string fallbackBase)
-        : m_index(std::move(index)), m_fallbackBase(std::move(fallbackBase))
+        : m_fallbackBase(std::move(fallbackBase))
     {
+        replaceIndex(std::move(index));
     }
 
-    void replaceIndex(std::shared_ptr<const LibraryIndex> index) { m_index.store(std::move(index)); }
+    void replaceIndex(std::shared_ptr<const LibraryIndex> index)
+    {
+        m_library.store(std::make_shared<const ServedLibrary>(std::move(index)));
+    }
 
     HttpResponse answer(const HttpRequest& req) const
     {
@@ -174,13 +264,15 @@ private:
 
     HttpResponse home(const HttpRequest& req) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         return pageResponse(renderHomePage(context(req), index->songs().size()));
     }
 
     HttpResponse query(const HttpRequest& req) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         const QueryString query(rawQuery(req));
         std::string wordBytes = query.decoded("word").value_or(std::string());
         SongFilter filter;
@@ -196,7 +288,8 @@ private:
 
     HttpResponse singerChart(const HttpRequest& req, SingerChart chart) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         std::vector<std::string> singers = index->singers();
         if (chart != SingerChart::All) {
             const Gender wanted = chart == SingerChart::Male ? Gender::Male : Gender::Female;
@@ -207,16 +300,22 @@ private:
 
     HttpResponse songChart(const HttpRequest& req) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         std::vector<const Song*> songs;
+        songs.reserve(index->songs().size());
         for (const Song& song : index->songs()) {
             songs.push_back(&song);
         }
-        std::stable_sort(songs.begin(), songs.end(),
-                         [](const Song* a, const Song* b) { return a->foldedName < b->foldedName; });
-        if (songs.size() > kSongChartLength) {
-            songs.resize(kSongChartLength);
-        }
+        // Only the first hundred are wanted: sorted alone, in the order a stable sort by name would give
+        // them (songs are in one array, so their addresses keep the listing order among equal names).
+        const std::size_t shown = std::min(songs.size(), kSongChartLength);
+        std::partial_sort(songs.begin(), songs.begin() + static_cast<std::ptrdiff_t>(shown), songs.end(),
+                          [](const Song* a, const Song* b) {
+                              const int order = a->foldedName.compare(b->foldedName);
+                              return order != 0 ? order < 0 : a < b;
+                          });
+        songs.resize(shown);
         std::vector<std::string> names;
         names.reserve(songs.size());
         for (const Song* song : songs) {
@@ -227,7 +326,8 @@ private:
 
     HttpResponse singerPage(const HttpRequest& req, std::string nameBytes) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         // The name's bytes are GBK like any query word.
         SongFilter filter;
         filter.words = wordReadings(nameBytes);
@@ -240,7 +340,8 @@ private:
 
     HttpResponse song(const HttpRequest& req, const std::string& relativePath) const
     {
-        const auto index = m_index.load();
+        const auto library = m_library.load();
+        const LibraryIndex* index = library->index.get();
         // Only files of the index are served: a path is looked up, never joined onto the folder as given,
         // so "..", absolute paths and names outside the library never reach the file system.
         const Song* found = index->findByPath(relativePath);
@@ -248,16 +349,19 @@ private:
             return errorResponse(404, "not found");
         }
         // Opened first and checked after: what is checked is then the very file that will be sent, even if
-        // a link takes its place in between. Without blocking, so that a pipe put there cannot stall us.
-        const fs::path path = index->root() / fs::path(found->relativePath);
-        FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+        // a link takes its place in between.
+        OpenedSong opened = openSong(*library, *found);
+        FileHandle& file = opened.file;
         struct stat info
         {};
-        if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+        if (opened.missing || !file.valid() || ::fstat(file.get(), &info) != 0) {
             return errorResponse(404, "not found");
         }
         // The file may have been replaced by a link leading out of the library since it was indexed.
-        if (!S_ISREG(info.st_mode) || !isInsideFolder(index->root(), openedPath(file.get(), path))) {
+        if (!S_ISREG(info.st_mode) ||
+            (!opened.beneath &&
+             !isInsideFolder(index->root(),
+                             openedPath(file.get(), index->root() / fs::path(found->relativePath))))) {
             return errorResponse(403, "forbidden");
         }
         const auto size = static_cast<std::uint64_t>(info.st_size);
@@ -304,7 +408,7 @@ private:
     }
 
     // A rescan swaps in a new index while requests run; each request keeps the one it started with.
-    std::atomic<std::shared_ptr<const LibraryIndex>> m_index;
+    Published<ServedLibrary> m_library;
     std::string m_fallbackBase;
 };
 
@@ -321,7 +425,7 @@ bool failWith(std::string* error, std::string message)
 struct SearchService::State
 {
     ServiceOptions options;
-    std::atomic<std::shared_ptr<const LibraryIndex>> index;
+    Published<LibraryIndex> index;
     std::unique_ptr<Routes> routes;
     std::unique_ptr<HttpServer> server;
 };
@@ -385,6 +489,7 @@ bool SearchService::bind(std::string* error)
     http.headTimeoutSeconds = options.headTimeoutSeconds;
     http.idleTimeoutSeconds = options.idleTimeoutSeconds;
     http.connectionsPerClient = options.connectionsPerClient;
+    http.threads = options.threads;
     auto server = std::make_unique<HttpServer>(
         http, [this](const HttpRequest& req) { return m_state->routes->answer(req); });
     if (!server->listen(error)) {

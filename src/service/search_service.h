@@ -24,6 +24,8 @@ struct ServiceOptions
     // Connections one client address may hold at once; the program itself opens up to fifteen
     // download connections beside its page loads.
     unsigned connectionsPerClient = 32;
+    // Threads that answer requests at once; 0: one for each processor core.
+    unsigned threads = 0;
 };
 
 class SearchService
@@ -34,7 +36,7 @@ public:
     SearchService(const SearchService&) = delete;
     SearchService& operator=(const SearchService&) = delete;
 
-    // Indexes the library, binds and starts serving on a background thread. False (with the reason in
+    // Indexes the library, binds and starts serving on the server's threads. False (with the reason in
     // *error) when the folder cannot be read or the address cannot be bound; starting twice is an error.
     bool start(std::string* error = nullptr);
     // Binds at once and returns, so that the address is known; the library is indexed on the service's
@@ -44,7 +46,7 @@ public:
     // not exist or the address cannot be bound; a folder that becomes unreadable before it is indexed
     // leaves the service answering with no songs. Starting twice is an error.
     bool startIndexingInBackground(std::string* error = nullptr);
-    // Stops serving and joins the background thread. Safe to call when not running; while the library
+    // Stops serving and joins the server's threads. Safe to call when not running; while the library
     // is still being indexed it waits for that to end.
     void stop();
 

@@ -66,6 +66,7 @@ public:
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
 
     // What the stream gave until it ended, a line was complete (when asked for one) or time ran out.
     static std::string read(int fd, bool lineOnly)
@@ -119,6 +120,7 @@ TEST(CommandLine, HelpGoesToStandardOutput)
     EXPECT_EQ(help.finish(), 0);
     EXPECT_EQ(out.rfind("usage: lanseek-service", 0), 0u) << out;
     EXPECT_NE(out.find("127.0.0.1:8080"), std::string::npos) << "the help names the default address";
+    EXPECT_NE(out.find("--threads N"), std::string::npos);
     EXPECT_TRUE(err.empty()) << err;
 
     ServiceProcess wrong({"--no-such-option"});
@@ -145,6 +147,35 @@ TEST(CommandLine, FirstLineSaysWhereItListensAndWhatItShares)
     auto res = cli.Get("/mp3.html");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(service.finish(SIGTERM), 0);
+}
+
+TEST(CommandLine, ThreadCountIsCheckedAndSighupRescansWhileServing)
+{
+    for (const char* bad : {"0", "257", "-1", "2x", ""}) {
+        ServiceProcess refused({"--threads", bad, "--listen", "127.0.0.1:0"});
+        ASSERT_TRUE(refused.started());
+        EXPECT_NE(refused.allErr().find("bad thread count"), std::string::npos) << bad;
+        EXPECT_EQ(refused.finish(), 2) << bad;
+    }
+
+    const lanseek::test::TempDir dir;
+    lanseek::test::writeFile(dir.path() / "First Light.mp3", "one");
+    ServiceProcess service({"--library", dir.path().string(), "--listen", "127.0.0.1:0", "--threads", "3"});
+    ASSERT_TRUE(service.started());
+    const std::string line = service.firstLine();
+    const std::string expected =
+        "lanseek-service: sharing 1 songs from " + dir.path().string() + " on http://127.0.0.1:";
+    ASSERT_EQ(line.rfind(expected, 0), 0u) << line;
+    httplib::Client cli("127.0.0.1", std::stoi(line.substr(expected.size())));
+    EXPECT_TRUE(cli.Get("/mp3.html"));
+
+    lanseek::test::writeFile(dir.path() / "Second Light.mp3", "two");
+    ASSERT_EQ(kill(service.pid(), SIGHUP), 0);
+    EXPECT_EQ(service.firstLine(), "lanseek-service: 2 songs after rescanning\n");
+    auto res = cli.Get("/m?tn=baidump3&ct=134217728&rn=&word=light&lm=0");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(lanseek::test::readPage(res->body).linksContaining("/r?url=").size(), 2u);
     EXPECT_EQ(service.finish(SIGTERM), 0);
 }
 

@@ -9,9 +9,12 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <fstream>
+#include <mutex>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -378,6 +381,36 @@ TEST(SearchServiceLifetime, SongLinkedAwayAfterIndexingIsRefused)
     EXPECT_EQ(res->body.find("outside the library"), std::string::npos);
 }
 
+TEST(SearchServiceLifetime, SongsReachedThroughLinksInsideTheLibraryAreServed)
+{
+    // Links whose files lie in hidden folders of the library are songs of their own, whether the link
+    // names its file relative to itself or by its full path; a folder linked in from outside is not.
+    lanseek::test::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    lanseek::test::writeFile(library / ".store" / "near.mp3", "near bytes");
+    lanseek::test::writeFile(library / ".store" / "far.mp3", "far bytes");
+    fs::create_directories(library / "links");
+    fs::create_symlink("../.store/near.mp3", library / "links" / "Near.mp3");
+    fs::create_symlink(fs::canonical(library) / ".store" / "far.mp3", library / "links" / "Far.mp3");
+    SearchService service(ServiceOptions{library, "127.0.0.1", 0});
+    ASSERT_TRUE(service.start());
+    httplib::Client cli("127.0.0.1", service.port());
+    for (const auto& [path, bytes] :
+         {std::pair{"/music/links/Near.mp3", "near bytes"}, std::pair{"/music/links/Far.mp3", "far bytes"}}) {
+        auto res = cli.Get(path);
+        ASSERT_TRUE(res) << path;
+        EXPECT_EQ(res->status, 200) << path;
+        EXPECT_EQ(res->body, bytes) << path;
+    }
+    // The link's place taken by a folder link that leads out of the library after indexing.
+    lanseek::test::writeFile(dir.path() / "elsewhere" / "near.mp3", "not shared");
+    fs::remove_all(library / ".store");
+    fs::create_directory_symlink(dir.path() / "elsewhere", library / ".store");
+    auto res = cli.Get("/music/links/Near.mp3");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 403);
+}
+
 TEST(SearchServiceLifetime, SongReplacedByAPipeIsRefusedWithoutStalling)
 {
     // Opening a pipe for reading waits for a writer; the server must neither wait nor send from it.
@@ -482,6 +515,77 @@ TEST(SearchServiceLifetime, RescanPicksUpNewSongsAndKeepsOldOnesOnFailure)
     EXPECT_FALSE(service.rescan(&error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(results("light"), 2u);
+}
+
+TEST(SearchServiceLifetime, RequestsDuringRescansSeeOneWholeIndex)
+{
+    // The folder holds one of two sets of songs at a time, and each rescan swaps the other in while four
+    // clients search on a pool of four threads: every page must come whole from one set.
+    constexpr int kSongs = 40;
+    lanseek::test::TempDir dir;
+    const fs::path library = dir.path() / "music";
+    auto fill = [&library](const std::string& set) {
+        fs::remove_all(library);
+        for (int i = 0; i < kSongs; ++i) {
+            lanseek::test::writeFile(library / (set + " track " + std::to_string(100 + i) + ".mp3"), set);
+        }
+    };
+    fill("alpha");
+    ServiceOptions options{library, "127.0.0.1", 0};
+    options.threads = 4;
+    SearchService service(options);
+    ASSERT_TRUE(service.start());
+
+    std::atomic<bool> done{false};
+    std::atomic<int> pages{0};
+    std::vector<std::string> faults[4];
+    std::mutex pageReading;
+    std::vector<std::thread> clients;
+    for (auto& fault : faults) {
+        clients.emplace_back([&service, &done, &pages, &fault, &pageReading] {
+            // Raw requests rather than a client library, so that the thread sanitizer sees every access.
+            const std::string request = "GET /m?tn=baidump3&ct=134217728&rn=&word=track&lm=-1 HTTP/1.1\r\n"
+                                        "Host: h\r\nConnection: close\r\n\r\n";
+            while (!done.load()) {
+                const std::string response = lanseek::test::rawExchange(service.port(), request);
+                const auto body = response.find("\r\n\r\n");
+                if (response.rfind("HTTP/1.1 200", 0) != 0 || body == std::string::npos) {
+                    fault.push_back("no answer");
+                    continue;
+                }
+                // One page read at a time: the reading's regular expressions share the locale's lazily
+                // filled tables, which the thread sanitizer would report in place of the service.
+                const PageReading reading = [&] {
+                    const std::lock_guard lock(pageReading);
+                    return readPage(std::string_view(response).substr(body + 4));
+                }();
+                const auto links = reading.linksContaining("/r?url=");
+                const bool alpha = !links.empty() && links.front().text.starts_with("alpha");
+                const std::string set = alpha ? "alpha" : "beta";
+                const bool whole =
+                    links.size() == 30 &&
+                    std::all_of(links.begin(), links.end(),
+                                [&](const auto& link) { return link.text.starts_with(set); }) &&
+                    !reading.firstLineWith("找到相关结果" + std::to_string(kSongs) + "篇").empty();
+                if (!whole) {
+                    fault.push_back(response.substr(0, 2000));
+                }
+                ++pages;
+            }
+        });
+    }
+    for (int round = 0; round < 12; ++round) {
+        fill(round % 2 == 0 ? "beta" : "alpha");
+        ASSERT_TRUE(service.rescan());
+    }
+    done = true;
+    for (std::thread& client : clients) {
+        client.join();
+    }
+    EXPECT_GT(pages.load(), 12);
+    for (const auto& fault : faults) {
+        EXPECT_TRUE(fault.empty()) << fault.size() << " torn or missing pages, the first:\n" << fault.front();
+    }
 }
 
 TEST(SearchServiceLifetime, UnreadableLibraryFailsToStart)

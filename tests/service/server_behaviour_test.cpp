@@ -2,6 +2,7 @@
 // greedy clients that cannot shut others out, ranges read as HTTP reads them, and methods it does not
 // serve refused with the methods it does.
 
+#include "service/http_server.h"
 #include "service/search_service.h"
 
 #include "service_test_support.h"
@@ -213,6 +214,7 @@ TEST(ServerLimits, HeadThatTricklesInIsCutAtItsDeadline)
     const TestLibrary library;
     ServiceOptions options{library.root(), "127.0.0.1", 0};
     options.headTimeoutSeconds = 1;
+    options.threads = 4;
     SearchService service(options);
     ASSERT_TRUE(service.start());
 
@@ -245,6 +247,8 @@ TEST(ServerLimits, OneAddressCannotTakeEveryConnection)
     const TestLibrary library;
     ServiceOptions options{library.root(), "127.0.0.1", 0};
     options.connectionsPerClient = 4;
+    // On a pool of four threads the four connections may land on four threads: the count is one.
+    options.threads = 4;
     SearchService service(options);
     ASSERT_TRUE(service.start());
 
@@ -253,6 +257,9 @@ TEST(ServerLimits, OneAddressCannotTakeEveryConnection)
     for (int i = 0; i < 4; ++i) {
         held.push_back(std::make_unique<RawConnection>(service.port(), "127.0.0.2"));
         ASSERT_TRUE(held.back()->connected());
+        ASSERT_TRUE(held.back()->send(get("/mp3.html")));
+        const auto response = held.back()->read();
+        ASSERT_TRUE(response) << "connection " << i << " of the address's four";
     }
     RawConnection extra(service.port(), "127.0.0.2");
     if (extra.connected() && extra.send(get("/mp3.html"))) {
@@ -273,6 +280,67 @@ TEST(ServerLimits, OneAddressCannotTakeEveryConnection)
     const auto later = again.read();
     ASSERT_TRUE(later);
     EXPECT_EQ(later->status, 200);
+}
+
+TEST(ServerLimits, ConnectionsInAllAreCountedOverEveryThread)
+{
+    // Six in all over four threads: the limit is the server's, not a share of it per thread, so six
+    // clients are served wherever they land and a seventh is closed unanswered.
+    HttpServerOptions options;
+    options.maxConnections = 6;
+    options.threads = 4;
+    HttpServer server(options, [](const HttpRequest&) {
+        HttpResponse response;
+        response.body = "ok";
+        return response;
+    });
+    ASSERT_TRUE(server.listen(nullptr));
+    server.serve();
+    EXPECT_EQ(server.threads(), 4u);
+
+    auto served = [](RawConnection& connection) {
+        if (!connection.connected() || !connection.send(get("/"))) {
+            return false;
+        }
+        const auto response = connection.read(std::chrono::milliseconds(2000));
+        return response && response->status == 200 && response->body == "ok";
+    };
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < 6; ++i) {
+        const std::string from = "127.0.1." + std::to_string(i + 1);
+        held.push_back(std::make_unique<RawConnection>(server.port(), from.c_str()));
+        ASSERT_TRUE(served(*held.back())) << "client " << i + 1 << " of six";
+    }
+    RawConnection seventh(server.port(), "127.0.1.7");
+    EXPECT_FALSE(served(seventh)) << "a seventh connection was served";
+
+    // Every kept connection still answers, and one given back makes room for another.
+    for (auto& connection : held) {
+        EXPECT_TRUE(served(*connection));
+    }
+    held.erase(held.begin());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    RawConnection next(server.port(), "127.0.1.8");
+    EXPECT_TRUE(served(next));
+}
+
+TEST(ServerLimits, IdleConnectionsCloseOnEveryThread)
+{
+    const TestLibrary library;
+    ServiceOptions options{library.root(), "127.0.0.1", 0};
+    options.idleTimeoutSeconds = 1;
+    options.threads = 4;
+    SearchService service(options);
+    ASSERT_TRUE(service.start());
+    std::vector<std::unique_ptr<RawConnection>> idle;
+    for (int i = 0; i < 8; ++i) {
+        idle.push_back(std::make_unique<RawConnection>(service.port()));
+        ASSERT_TRUE(idle.back()->send(get("/mp3.html")));
+        ASSERT_TRUE(idle.back()->read());
+    }
+    for (auto& connection : idle) {
+        EXPECT_TRUE(connection->closedWithin(std::chrono::milliseconds(3500)));
+    }
 }
 
 TEST_F(ServerBehaviour, RangeFormsGetTheAnswerHttpGives)
