@@ -100,7 +100,8 @@ public:
 
 protected:
     bool hookEvent(QEvent* event) override;
-    // Paints the frame (everything but the client area) of the frame window.
+    // Paints the frame (everything but the client area) of the frame window; the painter comes without
+    // a clip of its own.
     virtual void paintFrame(QPainter& painter);
     // The frame window changed size: lay the frame out again and shape the window.
     virtual void frameResized();
