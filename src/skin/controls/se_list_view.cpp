@@ -156,6 +156,11 @@ void TSeSkinSListView::drawSkin(TSeCanvas& canvas)
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
 }
 
+std::optional<std::size_t> TSeSkinSListView::faceKey() const
+{
+    return std::size_t(enabledState());
+}
+
 void TSeSkinSListView::setColumns(const QStringList& headers, const QList<int>& widths)
 {
     setColumnCount(static_cast<int>(headers.size()));

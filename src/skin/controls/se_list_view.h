@@ -88,6 +88,8 @@ signals:
 protected:
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     void applyImage(QTreeWidgetItem* item, int imageIndex) const;
