@@ -2,7 +2,9 @@
 
 #include "skin/skin_engine.h"
 
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 
 #include <QHash>
 
@@ -57,6 +59,20 @@ TSeBitmap& sharedBuffer(QSize size)
     if (buffer.width() < size.width() || buffer.height() < size.height())
         buffer.setSize(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()));
     return buffer;
+}
+
+// True when the painter's real target (the window's backing store, the picture a grab renders into)
+// keeps alpha.
+bool targetHasAlpha(QPainter& painter)
+{
+    const QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (!device)
+        return false;
+    if (device->devType() == QInternal::Image)
+        return static_cast<const QImage*>(device)->hasAlphaChannel();
+    if (device->devType() == QInternal::Pixmap)
+        return static_cast<const QPixmap*>(device)->hasAlphaChannel();
+    return false;
 }
 
 QColor opaque(QColor color)
@@ -307,11 +323,12 @@ void TSeSkinControl::paintSkinned()
             m_painted = m_ownBuffer.image();
     }
 
-    // Every pixel is opaque now, so the picture's part goes out as an opaque picture over the same
-    // memory, which the screen takes without converting it.
-    const QImage result(picture.constBits(), size.width(), size.height(), picture.bytesPerLine(),
-                        QImage::Format_RGB32);
+    // Every pixel is opaque now, so the picture's part goes out over the same memory in whichever form
+    // the target has (with or without alpha, the bytes read alike), which the painter then copies line
+    // by line instead of converting it.
     QPainter out(m_self);
+    const QImage result(picture.constBits(), size.width(), size.height(), picture.bytesPerLine(),
+                        targetHasAlpha(out) ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (m_blending.Enabled && m_blending.Value < 255) {
         out.drawImage(QPoint(0, 0), backgroundImage());
         out.setOpacity(m_blending.Value / 255.0);
