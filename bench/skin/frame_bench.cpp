@@ -1,36 +1,32 @@
 // A frame repaint during a drag: the main window's size, its frame moved a few pixels and painted again,
-// skinned beside the plain frame. Prints medians in microseconds.
+// skinned and plain in turn. Prints medians in microseconds and the median of the rounds' ratios.
 
 #include "skin/forms/se_skin_form.h"
 #include "skin/skin_embedded.h"
 #include "skin/skin_engine.h"
+#include "support/bench_stats.h"
 
 #include <QApplication>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
-#include <vector>
 
 namespace {
 
-double medianDragRepaint(TSeCustomForm& form, int runs)
+// One step of a drag: the frame moved a few pixels (back and forth) and painted again at once.
+struct DragStep
 {
-    QWidget* frame = form.frameWindow();
-    std::vector<double> times;
-    times.reserve(static_cast<std::size_t>(runs));
-    for (int i = 0; i < runs + 5; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        frame->move(frame->pos() + QPoint(i % 2 ? 3 : -3, i % 2 ? 2 : -2));
+    QWidget* frame;
+    int step = 0;
+    void operator()()
+    {
+        const bool odd = step++ % 2;
+        frame->move(frame->pos() + QPoint(odd ? 3 : -3, odd ? 2 : -2));
         frame->repaint();
-        const auto end = std::chrono::steady_clock::now();
-        if (i >= 5) // a few untimed rounds first
-            times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+};
 
 } // namespace
 
@@ -39,7 +35,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    constexpr int kRuns = 201;
+    const int runs = argc > 1 ? std::max(5, std::atoi(argv[1])) : 401;
 
     TSeSkinEngine engine;
     engine.setSkinStream(lanseek::skin::embeddedSkinStream(1));
@@ -58,11 +54,12 @@ int main(int argc, char** argv)
     plainOwner.show();
     QApplication::processEvents();
 
-    const double skinnedUs = medianDragRepaint(skinned, kRuns);
-    const double plainUs = medianDragRepaint(plain, kRuns);
-    std::printf("%-40s %10s %10s %8s\n", "frame repaint during a drag (median us)", "skinned", "plain",
-                "ratio");
-    std::printf("%-40s %10.0f %10.0f %8.2f\n", "main window frame, 696 x 604 client", skinnedUs, plainUs,
-                skinnedUs / plainUs);
+    DragStep skinnedStep{skinned.frameWindow()};
+    DragStep plainStep{plain.frameWindow()};
+    const auto t = lanseek::bench::pairedMedians(runs, skinnedStep, plainStep);
+    std::printf("frame repaint during a drag, %d runs each in turn, medians\n", runs);
+    std::printf("%-40s %10s %10s %8s\n", "", "skinned µs", "plain µs", "ratio");
+    std::printf("%-40s %10.0f %10.0f %7.2fx\n", "main window frame, 696 x 604 client", t.first, t.second,
+                t.ratio);
     return 0;
 }

@@ -250,6 +250,21 @@ QImage TSeBitmap::takeDisplayImage()
     return out;
 }
 
+QImage TSeBitmap::takeOpaqueImage(quint32 background)
+{
+    const int w = width();
+    const int h = height();
+    const quint32 shown = background | 0xFF000000u;
+    for (int y = 0; y < h; ++y) {
+        quint32* __restrict line = scanLine(y);
+        for (int x = 0; x < w; ++x)
+            line[x] = isKey(line[x]) ? shown : (line[x] | 0xFF000000u);
+    }
+    QImage out = std::exchange(m_image, QImage());
+    out.reinterpretAsFormat(QImage::Format_RGB32);
+    return out;
+}
+
 TSeBitmap TSeBitmap::fromImage(const QImage& image)
 {
     TSeBitmap bitmap;

@@ -68,6 +68,10 @@ public:
     // The same picture made in the bitmap's own memory, which it hands over (premultiplied, as the
     // painter copies it fastest); the bitmap is left empty. Saves a second picture's worth of memory.
     QImage takeDisplayImage();
+    // An opaque picture made in the bitmap's own memory, which it hands over (the bitmap is left empty):
+    // key pixels become `background`, every other pixel is made opaque. The painter copies such a
+    // picture line by line rather than blending it.
+    QImage takeOpaqueImage(quint32 background);
     // Builds a bitmap from any picture: alpha below 128 becomes the key, near-magenta becomes the key.
     static TSeBitmap fromImage(const QImage& image);
 

@@ -36,6 +36,11 @@ void TSeSkinButton::drawSkin(TSeCanvas& canvas)
     drawPart(canvas, skinPartOrCopy("Face"), rect(), skinState());
 }
 
+std::optional<std::size_t> TSeSkinButton::faceKey() const
+{
+    return std::size_t(skinState());
+}
+
 void TSeSkinButton::drawSkinText(QPainter& painter)
 {
     const int state = skinState();

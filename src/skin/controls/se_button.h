@@ -33,6 +33,7 @@ protected:
     void skinCopyTaken(TSeSkinObject* copy) override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;
+    std::optional<std::size_t> faceKey() const override;
 
 private:
     bool m_showGlyph = true;

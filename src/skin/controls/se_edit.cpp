@@ -93,6 +93,11 @@ void TSeSkinEdit::drawSkin(TSeCanvas& canvas)
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), skinState());
 }
 
+std::optional<std::size_t> TSeSkinEdit::faceKey() const
+{
+    return std::size_t(skinState());
+}
+
 // ---- memo ----
 
 TSeSkinMemo::TSeSkinMemo(QWidget* parent) : SkinnedWidget("Edit", parent)
@@ -123,6 +128,11 @@ void TSeSkinMemo::drawSkin(TSeCanvas& canvas)
 {
     const int state = isEnabled() ? (hasFocus() ? StateFocused : StateNormal) : StateDisabled;
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), state);
+}
+
+std::optional<std::size_t> TSeSkinMemo::faceKey() const
+{
+    return std::size_t(isEnabled() ? (hasFocus() ? StateFocused : StateNormal) : StateDisabled);
 }
 
 QStringList TSeSkinMemo::Lines() const

@@ -20,6 +20,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     bool m_lookApplied = false;
@@ -45,6 +47,8 @@ public:
 protected:
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     bool m_lookApplied = false;

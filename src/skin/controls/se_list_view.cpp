@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 using namespace lanseek::skin;
 
@@ -68,8 +69,7 @@ protected:
         }
         // Sections are painted one by one into a bitmap of their own that starts as the list's
         // window colour, so the skin's key never reaches the screen.
-        TSeBitmap bitmap(rect.width(), rect.height());
-        bitmap.image().fill(palette().color(QPalette::Base).rgb());
+        TSeBitmap bitmap(rect.width(), rect.height(), palette().color(QPalette::Base).rgb());
         TSeCanvas canvas(&bitmap);
         const int state = !isEnabled()                                                                 ? 8
                           : (rect.contains(viewport()->mapFromGlobal(QCursor::pos())) && underMouse()) ? 5
@@ -98,7 +98,11 @@ protected:
         p.drawText(content.adjusted(0, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString());
         p.end();
-        painter->drawImage(rect.topLeft(), bitmap.image());
+        // Every pixel is opaque, so the same bytes are a premultiplied picture, which the painter
+        // copies without converting it.
+        QImage shown = std::exchange(bitmap.image(), QImage());
+        shown.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+        painter->drawImage(rect.topLeft(), shown);
     }
     void drawSkin(TSeCanvas& canvas) override { (void)canvas; }
     bool paintsWholeControl() const override { return false; }
@@ -159,6 +163,11 @@ void TSeSkinSListView::skinChanged()
 void TSeSkinSListView::drawSkin(TSeCanvas& canvas)
 {
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
+}
+
+std::optional<std::size_t> TSeSkinSListView::faceKey() const
+{
+    return std::size_t(enabledState());
 }
 
 void TSeSkinSListView::setColumns(const QStringList& headers, const QList<int>& widths)

@@ -98,6 +98,8 @@ protected:
     void drawSkin(TSeCanvas& canvas) override;
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     void applyImage(QTreeWidgetItem* item, int imageIndex) const;

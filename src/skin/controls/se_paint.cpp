@@ -2,9 +2,14 @@
 
 #include "skin/skin_engine.h"
 
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
+
+#include <QHash>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace lanseek::skin {
@@ -54,6 +59,20 @@ TSeBitmap& sharedBuffer(QSize size)
     if (buffer.width() < size.width() || buffer.height() < size.height())
         buffer.setSize(std::max(buffer.width(), size.width()), std::max(buffer.height(), size.height()));
     return buffer;
+}
+
+// True when the painter's real target (the window's backing store, the picture a grab renders into)
+// keeps alpha.
+bool targetHasAlpha(QPainter& painter)
+{
+    const QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (!device)
+        return false;
+    if (device->devType() == QInternal::Image)
+        return static_cast<const QImage*>(device)->hasAlphaChannel();
+    if (device->devType() == QInternal::Pixmap)
+        return static_cast<const QPixmap*>(device)->hasAlphaChannel();
+    return false;
 }
 
 QColor opaque(QColor color)
@@ -149,6 +168,8 @@ bool TSeSkinControl::handleSkinEvent(QEvent* event)
 {
     if (!m_client.handleEvent(event))
         return false;
+    // A change of skin or hue, or an object asking to be painted again: the kept face is out of date.
+    forgetFace();
     // Before a change the copy is only dropped: the control repaints once, when the change is over.
     if (event->type() == skinAfterChangeEvent())
         afterProtocolStep();
@@ -159,6 +180,7 @@ void TSeSkinControl::afterProtocolStep()
 {
     if (m_destroying)
         return;
+    forgetFace();
     if (!m_painted.isNull() && !isSkinned())
         m_painted = QImage();
     m_self->setAttribute(Qt::WA_OpaquePaintEvent, isSkinned() && paintsWholeControl());
@@ -192,23 +214,51 @@ QImage TSeSkinControl::backgroundImage() const
     return image;
 }
 
+void TSeSkinControl::composeFace(TSeBitmap& buffer, QSize size, const QImage* under, QPoint underAt,
+                                 quint32 fill)
+{
+    // A uniform background is written once and copied down, which the C library does far faster
+    // than a loop over pixels.
+    const size_t rowBytes = size_t(size.width()) * 4;
+    if (!under)
+        std::fill(buffer.scanLine(0), buffer.scanLine(0) + size.width(), fill);
+    for (int y = 0; y < size.height(); ++y) {
+        if (under)
+            std::memcpy(buffer.scanLine(y), under->constScanLine(underAt.y() + y) + underAt.x() * 4,
+                        rowBytes);
+        else if (y > 0)
+            std::memcpy(buffer.scanLine(y), buffer.scanLine(0), rowBytes);
+    }
+
+    TSeCanvas canvas(&buffer);
+    canvas.clip = QRegion(QRect(QPoint(0, 0), size));
+    drawSkin(canvas);
+
+    // Unmasked copies may have carried key pixels into the buffer; they show the background instead,
+    // and every pixel leaves opaque. The loop has no branch, so that the compiler can widen it.
+    thread_local std::vector<quint32> fillRow;
+    if (!under)
+        fillRow.assign(size_t(size.width()), fill);
+    for (int y = 0; y < size.height(); ++y) {
+        // The buffer and the background never overlap; saying so lets the loop be widened.
+        quint32* __restrict line = buffer.scanLine(y);
+        const quint32* __restrict below =
+            under ? reinterpret_cast<const quint32*>(under->constScanLine(underAt.y() + y)) + underAt.x()
+                  : fillRow.data();
+        const int width = size.width();
+        for (int x = 0; x < width; ++x) {
+            const quint32 p = line[x];
+            const quint32 b = below[x];
+            line[x] = (p & 0xFFFFFFu) == TSeBitmap::kKeyColor ? b : (p | 0xFF000000u);
+        }
+    }
+}
+
 void TSeSkinControl::paintSkinned()
 {
     const QSize size = m_self->size();
     if (size.width() <= 0 || size.height() <= 0)
         return;
-
-    // A container's painting stays with it for its transparent children, so it paints into its own
-    // buffer and lends that out afterwards; letting go of the loan first keeps the buffer unshared.
-    TSeBitmap* buffer = nullptr;
-    if (m_performance == kspDoubleBuffer || m_keepPainting) {
-        m_painted = QImage();
-        if (m_ownBuffer.width() != size.width() || m_ownBuffer.height() != size.height())
-            m_ownBuffer.setSize(size.width(), size.height());
-        buffer = &m_ownBuffer;
-    } else {
-        buffer = &sharedBuffer(size);
-    }
     const QRect area(QPoint(0, 0), size);
 
     // What lies beneath: for a transparent control the part of its parent's painting under it (or
@@ -231,57 +281,61 @@ void TSeSkinControl::paintSkinned()
     } else {
         fill = own.rgb();
     }
-    // A uniform background is written once and copied down, which the C library does far faster
-    // than a loop over pixels.
-    const size_t rowBytes = size_t(size.width()) * 4;
-    if (!under)
-        std::fill(buffer->scanLine(0), buffer->scanLine(0) + size.width(), fill);
-    for (int y = 0; y < size.height(); ++y) {
-        if (under)
-            std::memcpy(buffer->scanLine(y), under->constScanLine(underAt.y() + y) + underAt.x() * 4,
-                        rowBytes);
-        else if (y > 0)
-            std::memcpy(buffer->scanLine(y), buffer->scanLine(0), rowBytes);
-    }
 
-    TSeCanvas canvas(buffer);
-    canvas.clip = QRegion(area);
-    drawSkin(canvas);
-
-    // Unmasked copies may have carried key pixels into the buffer; they show the background instead,
-    // and every pixel leaves opaque. The loop has no branch, so that the compiler can widen it.
-    thread_local std::vector<quint32> fillRow;
-    if (!under)
-        fillRow.assign(size_t(size.width()), fill);
-    for (int y = 0; y < size.height(); ++y) {
-        // The buffer and the background never overlap; saying so lets the loop be widened.
-        quint32* __restrict line = buffer->scanLine(y);
-        const quint32* __restrict below =
-            under ? reinterpret_cast<const quint32*>(under->constScanLine(underAt.y() + y)) + underAt.x()
-                  : fillRow.data();
-        const int width = size.width();
-        for (int x = 0; x < width; ++x) {
-            const quint32 p = line[x];
-            const quint32 b = below[x];
-            line[x] = (p & 0xFFFFFFu) == TSeBitmap::kKeyColor ? b : (p | 0xFF000000u);
+    // The finished picture: every pixel opaque, texts included.
+    QImage picture;
+    if (const std::optional<std::size_t> key = faceKey()) {
+        // The reading direction moves the objects' texts, so it is part of every face.
+        const std::size_t fullKey = qHashMulti(0, *key, int(m_self->layoutDirection()));
+        const Beneath beneath{under ? under->cacheKey() : 0, underAt, fill};
+        if (m_face.image.isNull() || m_face.size != size || m_face.key != fullKey ||
+            !(m_face.beneath == beneath)) {
+            m_face = KeptFace();
+            TSeBitmap face(size.width(), size.height());
+            composeFace(face, size, under, underAt, fill);
+            m_face = {std::exchange(face.image(), QImage()), size, fullKey, beneath};
         }
-    }
-    {
-        QPainter p(&buffer->image());
-        p.setClipRect(area);
-        drawSkinText(p);
+        picture = m_face.image;
+        if (drawsSkinText()) {
+            // The painter writes into a copy of its own; the kept face stays without text.
+            QPainter p(&picture);
+            p.setClipRect(area);
+            drawSkinText(p);
+        }
+        if (m_keepPainting)
+            m_painted = picture;
+    } else {
+        // A container's painting stays with it for its transparent children, so it paints into its own
+        // buffer and lends that out afterwards; letting go of the loan first keeps the buffer unshared.
+        TSeBitmap* buffer = nullptr;
+        if (m_performance == kspDoubleBuffer || m_keepPainting) {
+            m_painted = QImage();
+            if (m_ownBuffer.width() != size.width() || m_ownBuffer.height() != size.height())
+                m_ownBuffer.setSize(size.width(), size.height());
+            buffer = &m_ownBuffer;
+        } else {
+            buffer = &sharedBuffer(size);
+        }
+        composeFace(*buffer, size, under, underAt, fill);
+        {
+            QPainter p(&buffer->image());
+            p.setClipRect(area);
+            drawSkinText(p);
+        }
+        picture = buffer->image();
+        if (m_keepPainting)
+            m_painted = m_ownBuffer.image();
     }
 
-    // Every pixel is opaque now, so the buffer's part goes out as an opaque picture over the same
-    // memory, which the screen takes without converting it.
-    const QImage result(buffer->image().constBits(), size.width(), size.height(),
-                        buffer->image().bytesPerLine(), QImage::Format_RGB32);
+    // Every pixel is opaque now, so the picture's part goes out over the same memory in whichever form
+    // the target has (with or without alpha, the bytes read alike), which the painter then copies line
+    // by line instead of converting it.
     QPainter out(m_self);
+    const QImage result(picture.constBits(), size.width(), size.height(), picture.bytesPerLine(),
+                        targetHasAlpha(out) ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (m_blending.Enabled && m_blending.Value < 255) {
         out.drawImage(QPoint(0, 0), backgroundImage());
         out.setOpacity(m_blending.Value / 255.0);
     }
     out.drawImage(QPoint(0, 0), result);
-    if (m_keepPainting)
-        m_painted = m_ownBuffer.image();
 }

@@ -12,10 +12,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+
+#include <cstddef>
+#include <optional>
 
 class TSeSkinEngine;
 
@@ -96,6 +100,18 @@ protected:
     // that their parent need not paint beneath them first.
     virtual bool paintsWholeControl() const { return true; }
     virtual void drawSkinText(QPainter& painter) { (void)painter; }
+
+    // A control may keep its face (the skin objects drawn over what lies beneath, before any text of
+    // its own) between paints and show it again while nothing it depends on changed. faceKey() names
+    // what drawSkin() depends on besides the size, the skin and what lies beneath (the state handed to
+    // the objects, the rectangles of parts); a different value draws the face anew. Without a value the
+    // face is drawn on every paint. Changes that no key can see (a caption the skin writes) call
+    // forgetFace(), as setAndRepaint() does.
+    virtual std::optional<std::size_t> faceKey() const { return std::nullopt; }
+    // Whether drawSkinText() draws anything now, asked only of controls that keep their face: a face
+    // without text goes to the screen as it is kept, without a copy.
+    virtual bool drawsSkinText() const { return true; }
+    void forgetFace() { m_face = KeptFace(); }
     // Containers keep their last painting so that transparent children can take their background
     // from it without asking the container to paint again.
     void setKeepsPainting(bool keep) { m_keepPainting = keep; }
@@ -106,6 +122,7 @@ protected:
     template <class T> void setAndRepaint(T& field, const T& value)
     {
         field = value;
+        forgetFace();
         m_self->update();
     }
 
@@ -113,7 +130,26 @@ protected:
     QWidget* self() const { return m_self; }
 
 private:
+    // What a kept face was drawn over: the parent's painting (its key, and where in it) or a colour.
+    struct Beneath
+    {
+        qint64 painting = 0;
+        QPoint at;
+        quint32 fill = 0;
+        bool operator==(const Beneath&) const = default;
+    };
+    struct KeptFace
+    {
+        QImage image; // opaque, of the control's size
+        QSize size;
+        std::size_t key = 0;
+        Beneath beneath;
+    };
+
     void afterProtocolStep();
+    // Fills the buffer's top-left `size` with what lies beneath, draws the skin over it and puts the
+    // background back where the key is left: every pixel of that part leaves opaque.
+    void composeFace(TSeBitmap& buffer, QSize size, const QImage* under, QPoint underAt, quint32 fill);
 
     QWidget* m_self;
     // Declared before the client, so that it outlives the copy the client binds to it.
@@ -126,6 +162,7 @@ private:
     bool m_keepPainting = false;
     TSeBitmap m_ownBuffer; // kspDoubleBuffer
     QImage m_painted;
+    KeptFace m_face;
 };
 
 // Font and colour helpers for controls that draw their own texts in a skin object's font.

@@ -152,6 +152,17 @@ void TSeSkinPanel::drawSkin(TSeCanvas& canvas)
     }
 }
 
+std::optional<std::size_t> TSeSkinPanel::faceKey() const
+{
+    // The caption and the buttons shown come through setAndRepaint(), which forgets the face.
+    return qHashMulti(0, enabledState(), m_rolled, hasCaptionButton() ? buttonState() : -1);
+}
+
+bool TSeSkinPanel::drawsSkinText() const
+{
+    return m_showCaption && !skinPart("Caption") && !m_caption.isEmpty();
+}
+
 void TSeSkinPanel::drawSkinText(QPainter& painter)
 {
     // Without a caption object the caption is written plainly, inset 5 pixels and centred vertically.
@@ -187,4 +198,9 @@ void TSeSkinToolBar::addControl(QWidget* control, int gapBefore)
 void TSeSkinToolBar::drawSkin(TSeCanvas& canvas)
 {
     drawPart(canvas, skinPartOrCopy("Frame"), rect(), enabledState());
+}
+
+std::optional<std::size_t> TSeSkinToolBar::faceKey() const
+{
+    return std::size_t(enabledState());
 }

@@ -37,6 +37,8 @@ protected:
     void skinCopyTaken(TSeSkinObject* copy) override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override;
 
 private:
     bool hasCaptionButton() const { return m_showCaption && (m_rollButton || m_hideButton); }
@@ -62,6 +64,8 @@ public:
 
 protected:
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     int m_nextLeft = 2;

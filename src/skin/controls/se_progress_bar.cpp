@@ -87,6 +87,12 @@ QRect TSeSkinProgressBar::barRect() const
     return QRect(content.left(), content.top(), length, content.height());
 }
 
+std::optional<std::size_t> TSeSkinProgressBar::faceKey() const
+{
+    const QRect bar = barRect();
+    return qHashMulti(0, enabledState(), int(orientation()), bar.x(), bar.y(), bar.width(), bar.height());
+}
+
 void TSeSkinProgressBar::drawSkin(TSeCanvas& canvas)
 {
     const int state = enabledState();

@@ -34,6 +34,8 @@ public:
 
 protected:
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     void sync();

@@ -64,6 +64,11 @@ void TSeSkinSpeedButton::drawSkin(TSeCanvas& canvas)
     }
 }
 
+std::optional<std::size_t> TSeSkinSpeedButton::faceKey() const
+{
+    return qHashMulti(0, skinState(), Flat(), m_inSpin, m_showChevron);
+}
+
 void TSeSkinSpeedButton::drawSkinText(QPainter& painter)
 {
     const int state = skinState();

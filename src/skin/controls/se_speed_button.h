@@ -27,6 +27,7 @@ protected:
     void skinCopyTaken(TSeSkinObject* copy) override;
     void drawSkin(TSeCanvas& canvas) override;
     void drawSkinText(QPainter& painter) override;
+    std::optional<std::size_t> faceKey() const override;
 
 private:
     TSeSkinObject* faceObject() const;

@@ -80,6 +80,17 @@ void TSeSkinStatusBar::skinChanged()
     }
 }
 
+std::optional<std::size_t> TSeSkinStatusBar::faceKey() const
+{
+    const QRect grip = gripRect();
+    std::size_t key = qHashMulti(0, enabledState(), grip.x(), grip.y(), grip.width(), grip.height());
+    for (const QLabel* label : m_panels) {
+        const QRect r = label->geometry();
+        key = qHashMulti(key, r.x(), r.y(), r.width(), r.height());
+    }
+    return key;
+}
+
 void TSeSkinStatusBar::drawSkin(TSeCanvas& canvas)
 {
     const int state = enabledState();

@@ -28,6 +28,8 @@ public:
 protected:
     void skinChanged() override;
     void drawSkin(TSeCanvas& canvas) override;
+    std::optional<std::size_t> faceKey() const override;
+    bool drawsSkinText() const override { return false; }
 
 private:
     std::vector<QLabel*> m_panels;

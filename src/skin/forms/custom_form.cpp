@@ -417,6 +417,8 @@ void TSeCustomForm::paintFrame(QPainter& painter)
     const QPalette palette = m_window->palette();
     const PlainFrameMetrics m = plainFrameMetrics(m_borderStyle);
     const QRect all = m_window->rect();
+    // The owner paints the client area.
+    painter.setClipRegion(QRegion(all).subtracted(clientRect()));
     painter.fillRect(all, palette.color(QPalette::Window));
     if (m.border == 0 && m.caption == 0)
         return;

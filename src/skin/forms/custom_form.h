@@ -108,7 +108,8 @@ protected:
     bool hookEvent(QEvent* event) override;
     // Also sees the events of the owner's skinned status bars, whose size grips size the window.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // Paints the frame (everything but the client area) of the frame window.
+    // Paints the frame (everything but the client area) of the frame window; the painter comes without
+    // a clip of its own.
     virtual void paintFrame(QPainter& painter);
     // The frame window changed size: lay the frame out again and shape the window.
     virtual void frameResized();

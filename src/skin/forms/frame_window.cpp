@@ -34,7 +34,6 @@ bool FrameWindow::event(QEvent* event)
 void FrameWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setClipRegion(QRegion(rect()).subtracted(m_form->clientRect()));
     m_form->paintFrame(painter);
 }
 

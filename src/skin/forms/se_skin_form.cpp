@@ -165,6 +165,9 @@ bool TSeSkinForm::frameEvent(QEvent* event)
             repaintFrame();
         return true;
     }
+    // The window's background shows where the frame's pieces hold the key.
+    if (event->type() == QEvent::PaletteChange)
+        forgetPainting();
     return TSeCustomForm::frameEvent(event);
 }
 
@@ -187,6 +190,10 @@ void TSeSkinForm::paintFrame(QPainter& painter)
         // is cut away by the mask. Only what the owner does not cover is drawn, piece by piece: a fraction
         // of the window's pixels, which matters most for the first paint and while the window moves.
         const TColor background = m_copy->Color != clNone ? m_copy->Color : clBtnFace;
+        // Where a piece still holds the key, the window's own background shows. Over a plain colour
+        // that colour is written in, and the piece is an opaque picture the painter merely copies.
+        const QBrush beneath = window()->palette().brush(QPalette::Window);
+        const bool plainBeneath = beneath.style() == Qt::SolidPattern && beneath.color().alpha() == 255;
         m_painted.clear();
         if (m_client)
             m_client->setVisible(false);
@@ -195,14 +202,19 @@ void TSeSkinForm::paintFrame(QPainter& painter)
             TSeCanvas canvas(&buffer);
             canvas.offset = -piece.topLeft();
             m_copy->draw(canvas);
-            // Kept premultiplied: that is the form the painter copies without converting every time.
-            m_painted.push_back({piece.topLeft(), buffer.takeDisplayImage()});
+            // Else kept premultiplied: the form the painter blends without converting every time.
+            m_painted.push_back({piece.topLeft(), plainBeneath ? buffer.takeOpaqueImage(beneath.color().rgb())
+                                                               : buffer.takeDisplayImage()});
         }
         if (m_client)
             m_client->setVisible(true);
         m_paintedSize = size;
         m_paintedClient = client;
     }
-    for (const PaintedPiece& piece : m_painted)
+    // Each piece lies outside the client area and is drawn clipped to itself: one rectangle, which the
+    // painter copies in whole lines, where a region around the client would be walked span by span.
+    for (const PaintedPiece& piece : m_painted) {
+        painter.setClipRect(QRect(piece.at, piece.image.size()));
         painter.drawImage(piece.at, piece.image);
+    }
 }
