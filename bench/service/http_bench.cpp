@@ -37,6 +37,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The argument vector of a program to spawn: the strings' own storage, ended by a null pointer.
+std::vector<char*> argvOf(std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
 constexpr int kSeconds = 3;
 // The machine may be shared, so each figure is the median of rounds that alternate between the servers.
 constexpr int kRounds = 3;
@@ -170,11 +181,7 @@ public:
         out.close();
         std::vector<std::string> args = {
             program, "-e", (work / "error.log").string(), "-c", config.string(), "-p", work.string()};
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
+        std::vector<char*> argv = argvOf(args);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -336,11 +343,7 @@ void searchDuringRescan(const fs::path& root)
     }
     std::vector<std::string> args = {LANSEEK_SERVICE_EXE, "--library", library.string(), "--listen",
                                      "127.0.0.1:0"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argvOf(args);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
