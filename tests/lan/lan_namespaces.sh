@@ -224,9 +224,15 @@ if ((status == 0)) && [[ -n $program_exe ]]; then
       LANSEEK_LAN_SONG="$state/lib3/阿青 - 湖畔.mp3" LANSEEK_LAN_SAVED="$state/prog/music/阿青 - 湖畔.mp3" \
       LANSEEK_LAN_STOP_PID="$(cat "$state/third.service.pid")" LANSEEK_LAN_STOP_NAME="bob@machine-b" \
       bash -c '
-        Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp >"$STATE/xvfb.log" 2>&1 &
+        # -noreset: the accessibility bus launcher leaves the display as the program arrives; a display that
+        # resets when its last client goes would drop the program half connected.
+        Xvfb ":$DISPLAY_NUMBER" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$STATE/xvfb.log" 2>&1 &
         x=$!
-        sleep 1
+        # The display is there once its socket is; a loaded machine may take some seconds to start it.
+        for _ in $(seq 100); do
+          [[ -S /tmp/.X11-unix/X$DISPLAY_NUMBER ]] && break
+          sleep 0.1
+        done
         # Searches go to the LAN; the default service of this check answers nothing.
         export DISPLAY=":$DISPLAY_NUMBER" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 LANSEEK_SERVICE=http://127.0.0.1:9
         dbus-run-session -- bash -c "
@@ -242,6 +248,8 @@ if ((status == 0)) && [[ -n $program_exe ]]; then
         exit $r' || {
       echo "lan namespaces: the program on the LAN did not behave; its log:"
       cat "$state/prog.log"
+      echo "lan namespaces: its display's log:"
+      cat "$state/xvfb.log"
       status=1
     }
   fi
