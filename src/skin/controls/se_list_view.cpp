@@ -71,8 +71,10 @@ protected:
         // window colour, so the skin's key never reaches the screen.
         TSeBitmap bitmap(rect.width(), rect.height(), palette().color(QPalette::Base).rgb());
         TSeCanvas canvas(&bitmap);
+        // Asking where the pointer is costs a round trip to the display server, so only a header
+        // under the mouse asks.
         const int state = !isEnabled()                                                                 ? 8
-                          : (rect.contains(viewport()->mapFromGlobal(QCursor::pos())) && underMouse()) ? 5
+                          : (underMouse() && rect.contains(viewport()->mapFromGlobal(QCursor::pos()))) ? 5
                                                                                                        : 0;
         drawPart(canvas, section, QRect(0, 0, rect.width(), rect.height()), state);
         const int w = bitmap.width();

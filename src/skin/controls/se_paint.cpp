@@ -8,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -337,5 +338,12 @@ void TSeSkinControl::paintSkinned()
         out.drawImage(QPoint(0, 0), backgroundImage());
         out.setOpacity(m_blending.Value / 255.0);
     }
-    out.drawImage(QPoint(0, 0), result);
+    // Where the target's clip is not a single rectangle (a container with opaque children in front of
+    // it), the painter copies through its span functions, which hand a picture of more than a few dozen
+    // lines to helper threads; waking them costs more than the copy. Strips stay below that.
+    constexpr int kStripLines = 32;
+    for (int top = 0; top < size.height(); top += kStripLines) {
+        const QRect strip(0, top, size.width(), std::min(kStripLines, size.height() - top));
+        out.drawImage(strip.topLeft(), result, strip);
+    }
 }
