@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the tests that need no display (ctest label "core") with the address and undefined-behaviour
-# sanitizers in build-asan, and runs them. Of the window's tests only the download queue's chaos test is
-# built and run here too: it is the one that exercises the workers, the run and random user actions
-# together, where a use-after-free or a race in the bookkeeping would show.
+# sanitizers in build-asan, and runs them. Of the window's tests two more are built and run here: the
+# download queue's chaos test, which exercises the workers, the run and random user actions together, and
+# the skinned frame's tests, which change skins while caption buttons are hovered, pressed and dragged;
+# that is where a use-after-free or a race in the bookkeeping would show.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-asan"
@@ -19,10 +20,12 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # ordinary build is the one that must be free of warnings.
 cmake -S "$here" -B "$build" -G Ninja -DLANSEEK_TESTS=ON -DLANSEEK_BENCH=OFF \
   -DLANSEEK_SANITIZE=address,undefined -DLANSEEK_WERROR=OFF >/dev/null
-cmake --build "$build" --target lanseek_core_tests download_form_tests
+cmake --build "$build" --target lanseek_core_tests download_form_tests lanseek_skin_forms_tests
 cd "$build"
 ctest --output-on-failure -L core -j2 --timeout 600
 # The window's libraries (fontconfig, the display plugin) keep caches for the process's life, which the
 # leak check would count; the address and behaviour checks stay on.
+ASAN_OPTIONS="${ASAN_OPTIONS/detect_leaks=1/detect_leaks=0}" QT_QPA_PLATFORM=offscreen \
+  ./tests/skin/forms/lanseek_skin_forms_tests
 ASAN_OPTIONS="${ASAN_OPTIONS/detect_leaks=1/detect_leaks=0}" QT_QPA_PLATFORM=offscreen LANSEEK_CHAOS_ROUNDS=2 \
   exec ./tests/download/download_form_tests --gtest_filter="QueueChaos.*"
