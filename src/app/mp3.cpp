@@ -734,12 +734,16 @@ void TForm1::adaptToScreen(QSize screen)
 {
     if (screen.width() == 1024)
         return;
-    const int num = screen.width();
-    const int den = 1024;
+    // The window was laid out for a 4:3 screen and is scaled by the width's ratio. On a screen wider than
+    // that (16:9, 16:10) the width's ratio would make it taller than the screen, its caption out of reach;
+    // there the height's ratio scales it.
+    const bool wide = qint64(screen.width()) * 768 > qint64(screen.height()) * 1024;
+    const int num = wide ? screen.height() : screen.width();
+    const int den = wide ? 768 : 1024;
     int h = screen.height() * height() / 768;
-    int w = screen.width() * width() / 1024;
+    int w = num * width() / den;
     resize(w, h);
-    // Scale every child control by screen width : 1024, positions, sizes and fonts.
+    // Scale every child control by that ratio: positions, sizes and fonts.
     m_scaleNum = num;
     m_scaleDen = den;
     scaleControls(findChildren<QWidget*>(), num, den);

@@ -144,6 +144,22 @@ TEST_F(StartUp, ToolBarsHoldTheirControlsOnEveryScreen)
     }
 }
 
+// A wide screen scales the window by its height, so that the whole window, caption included, fits on it;
+// a 4:3 or 5:4 screen scales it by its width as before.
+TEST_F(StartUp, TheWholeWindowFitsOnWideScreensToo)
+{
+    for (QSize screen : {QSize(1920, 1080), QSize(1280, 800), QSize(1366, 768), QSize(1280, 1024)}) {
+        makeForm(screen);
+        const QSize framed = form->window()->size();
+        EXPECT_LE(framed.height(), screen.height()) << screen.width() << "x" << screen.height();
+        EXPECT_LE(framed.width(), screen.width()) << screen.width() << "x" << screen.height();
+    }
+    makeForm(QSize(1280, 1024));
+    EXPECT_EQ(form->ListView1->width(), 576 * 1280 / 1024);
+    makeForm(QSize(1920, 1080));
+    EXPECT_EQ(form->ListView1->width(), 576 * 1080 / 768);
+}
+
 namespace {
 
 // Options for a window of its own, outside the fixture: the given dialogs, program folder and screen,
