@@ -13,8 +13,8 @@ if [[ -z "${LANSEEK_TSAN_NO_ASLR:-}" ]] && command -v setarch >/dev/null && seta
   LANSEEK_TSAN_NO_ASLR=1 exec setarch "$(uname -m)" -R "$0" "$@"
 fi
 
-# Every sanitized program stops at the first race it sees.
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+# Every sanitized program stops at the first race it sees; the suppressions name only the loader's.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/scripts/sanitizers/tsan.supp"
 
 # Warnings are not errors here, as in the other sanitized build: the ordinary build is the one that must
 # be free of them.
