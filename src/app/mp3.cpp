@@ -827,6 +827,21 @@ void TForm1::growRegions()
     grow(downloadnow, 0, dh, dw, 0);
     for (QWidget* bar : progressBars)
         grow(bar, dw, dh, 0, 0);
+    // The card view, built when first needed, catches up with what the window grew before it existed:
+    // the preview takes the room, the editor below it widens, its buttons keep to the right.
+    if (cardlistview) {
+        const int cw = total.width() - m_cardGrown.width();
+        const int ch = total.height() - m_cardGrown.height();
+        m_cardGrown = total;
+        grow(cardlistview, 0, 0, cw, 0);
+        grow(cancelbtn, cw, 0, 0, 0);
+        grow(WebBrowser4, 0, 0, cw, ch);
+        grow(SeSkinPanel2, 0, ch, cw, 0);
+        for (QWidget* w : {static_cast<QWidget*>(nameedit), static_cast<QWidget*>(iememo)})
+            grow(w, 0, 0, cw, 0);
+        for (QWidget* w : {previewbtn, iesetbtn})
+            grow(w, cw, 0, 0, 0);
+    }
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

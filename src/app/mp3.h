@@ -334,6 +334,7 @@ private:
     // grown past it.
     QSize m_laidOutSize;
     QSize m_grown{0, 0};
+    QSize m_cardGrown{0, 0}; // what of it the card view has taken
 };
 
 // The client size the window was laid out for.

@@ -1,6 +1,7 @@
 // The main window and the save-folder chooser dressed by their two skin engines.
 
 #include "app/download/selectdir.h"
+#include "platform/web/web_browser.h"
 #include "skin/forms/frame_geometry.h"
 #include "skin/skin_engine.h"
 #include "support/form_fixture.h"
@@ -211,6 +212,8 @@ TEST_F(SkinnedWindow, TheCornerAndTheStatusBarsGripSizeTheWindowDownToItsLaidOut
     // The test screen is narrower than the grown window; the maximum is lifted past it.
     frame->Constraints.MaxWidth = frame->Constraints.MaxHeight = 2000;
     const QSize start = window->size(), list = form->ListView1->size(), log = form->downinimemo->size();
+    const QSize preview = form->WebBrowser4->size();
+    const int cardText = form->iememo->width();
     const QRect toolBar = form->SeSkinToolBar3->geometry();
     QPoint corner; // searched inward from the window's corner
     for (int d = 1; d < 12 && corner.isNull(); ++d) {
@@ -224,6 +227,9 @@ TEST_F(SkinnedWindow, TheCornerAndTheStatusBarsGripSizeTheWindowDownToItsLaidOut
     EXPECT_EQ(form->ListView1->size(), list + QSize(120, 80));
     EXPECT_EQ(form->SeSkinToolBar3->geometry(), toolBar);
     EXPECT_EQ(form->downinimemo->width(), log.width() + 120);
+    // The card view's preview takes the room, its editor widens.
+    EXPECT_EQ(form->WebBrowser4->size(), preview + QSize(120, 80));
+    EXPECT_EQ(form->iememo->width(), cardText + 120);
 
     TSeSkinStatusBar* bar = form->SeSkinStatusBar1;
     ASSERT_FALSE(bar->gripRect().isEmpty());
