@@ -201,7 +201,7 @@ void TSeSkinSListView::fitColumns()
     const QFontMetrics headerFont(head->font());
     const QFontMetrics cellFont(font());
     const int headerMargin = 2 * head->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, head);
-    const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int cellMargin = cellTextMargin();
     const QTreeWidgetItem* titles = headerItem();
     std::vector<int> widths, needs;
     for (int c = 0; c < columnCount(); ++c) {
@@ -222,11 +222,16 @@ void TSeSkinSListView::fitColumns()
     }
 }
 
+int TSeSkinSListView::cellTextMargin() const
+{
+    // The item view leaves the focus frame's margin and one pixel on either side of a cell's text.
+    return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+}
+
 int TSeSkinSListView::cellTextRoom(const QTreeWidgetItem* item, int column) const
 {
-    const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
     const int icon = item->icon(column).isNull() ? 0 : iconSize().width() + 4;
-    return columnWidth(column) - cellMargin - icon;
+    return columnWidth(column) - cellTextMargin() - icon;
 }
 
 QString TSeSkinSListView::cutCellText(int row, int column) const

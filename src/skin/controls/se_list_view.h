@@ -106,6 +106,7 @@ private:
     void onSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
 
     void fitColumns();
+    int cellTextMargin() const;
     int cellTextRoom(const QTreeWidgetItem* item, int column) const;
 
     QList<int> m_designWidths; // as set or scaled, before fitting
